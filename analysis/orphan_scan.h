@@ -1,0 +1,24 @@
+// The analysis phase: lists orphan waypoints (no path in or out) and trap
+// waypoints (paths in, none out), then sums them up.
+#ifndef TESSIVAR_ANALYSIS_ORPHAN_SCAN_H_
+#define TESSIVAR_ANALYSIS_ORPHAN_SCAN_H_
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "waypoint/waypoint_graph.h"
+
+namespace tessivar {
+
+struct OrphanScanResult {
+  std::vector<int32_t> orphans;  // ascending
+  std::vector<int32_t> traps;    // ascending
+};
+
+OrphanScanResult scanOrphansAndTraps(const WaypointGraph& graph,
+                                     std::ostream& out);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_ANALYSIS_ORPHAN_SCAN_H_

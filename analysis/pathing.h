@@ -1,0 +1,36 @@
+// The pathing phase: for every pair that is connected but has no direct
+// path, a route length (the pathing block) and the intermediate waypoint
+// of that route (the shortest path matrix), found by repeated relaxation.
+#ifndef TESSIVAR_ANALYSIS_PATHING_H_
+#define TESSIVAR_ANALYSIS_PATHING_H_
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "analysis/phase_marks.h"
+#include "waypoint/waypoint_graph.h"
+
+namespace tessivar {
+
+constexpr int32_t kNoIntermediate = -1;
+
+struct PathingResult {
+  std::vector<float> pathing;         // N x N route lengths
+  std::vector<int32_t> shortestPath;  // N x N intermediates, -1 for none
+  int32_t passes = 0;                 // passes that rewrote a cell
+};
+
+// Pass rule, in sweep order (a outer, b inner, values written earlier in a
+// pass used at once): a cell a->b with no direct path but a known route
+// takes the smallest float sum pathing[a->m] + pathing[m->b] over m, the
+// lowest m among equal sums, whenever that sum is strictly below the cell's
+// value. Passes stop after one that rewrote nothing, or after N passes.
+PathingResult buildPathingBlock(const WaypointGraph& graph,
+                                const std::vector<uint8_t>& reachability,
+                                std::ostream& out,
+                                const PhaseMarks& marks = {});
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_ANALYSIS_PATHING_H_

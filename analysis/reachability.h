@@ -1,0 +1,32 @@
+// The reachability phase: which ordered pairs of waypoints are joined by
+// some chain of paths, found pass by pass.
+#ifndef TESSIVAR_ANALYSIS_REACHABILITY_H_
+#define TESSIVAR_ANALYSIS_REACHABILITY_H_
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "analysis/phase_marks.h"
+#include "waypoint/waypoint_graph.h"
+
+namespace tessivar {
+
+struct ReachabilityResult {
+  // N x N, cell a->b at a + b * N: 1 where a route from a to b is known.
+  std::vector<uint8_t> matrix;
+  int32_t passes = 0;          // passes that set at least one cell
+  int64_t reachableCount = 0;  // cells set in the matrix
+};
+
+// Starts from the adjacency matrix and runs passes in sweep order (a outer,
+// b inner, cells set in a pass used at once) until a pass sets nothing or N
+// passes have run. Writes the heading, one "\rStep" line per pass that set
+// cells, and the result lines; `marks` bracket the passes.
+ReachabilityResult buildReachabilityMatrix(const WaypointGraph& graph,
+                                           std::ostream& out,
+                                           const PhaseMarks& marks = {});
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_ANALYSIS_REACHABILITY_H_

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a group of tasks needs, where missing.
+#   install-deps.sh build     compiler, CMake, GoogleTest (default)
+#   install-deps.sh bench     Google Benchmark
+#   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
+#   install-deps.sh browser   headless Chromium and xmllint
+set -euo pipefail
+
+packages=()
+for group in "${@:-build}"; do
+  case "$group" in
+    build) packages+=(g++ cmake make libgtest-dev) ;;
+    bench) packages+=(libbenchmark-dev) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    browser) packages+=(chromium libxml2-utils) ;;
+    *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

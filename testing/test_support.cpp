@@ -1,0 +1,58 @@
+#include "testing/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "app/run.h"
+
+namespace tessivar {
+namespace testing {
+
+std::string writeTempFile(const std::string& name,
+                          const std::vector<uint8_t>& bytes) {
+  const ::testing::TestInfo* test =
+      ::testing::UnitTest::GetInstance()->current_test_info();
+  // One file per test and name, so tests running in parallel never share.
+  std::string file_name = "tessivar_";
+  if (test) file_name += std::string(test->test_suite_name()) + "_" + test->name() + "_";
+  file_name += name;
+  for (char& c : file_name) {
+    if (c == '/') c = '_';
+  }
+  const std::string path = ::testing::TempDir() + file_name;
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+RunOutput runOnBytes(const std::vector<uint8_t>& bytes) {
+  const std::string path = writeTempFile("map.wpt", bytes);
+  const char* argv[] = {"tessivar", path.c_str()};
+  std::ostringstream out, err;
+  RunOutput result;
+  result.status = runTessivar(2, argv, out, err);
+  result.out = out.str();
+  result.err = err.str();
+  return result;
+}
+
+std::string maskTimings(const std::string& transcript) {
+  static const std::regex kElapsed(" took [-0-9.e+]+ second\\(s\\)");
+  return std::regex_replace(transcript, kElapsed, " took {s} second(s)");
+}
+
+LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
+                 std::string* lines) {
+  std::ostringstream out;
+  LoadResult result =
+      parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, out);
+  if (lines) *lines = out.str();
+  return result;
+}
+
+}  // namespace testing
+}  // namespace tessivar

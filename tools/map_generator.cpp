@@ -1,0 +1,217 @@
+#include "tools/map_generator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tessivar {
+
+namespace {
+
+void putUint32(std::vector<uint8_t>& bytes, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(uint8_t(value >> shift));
+}
+
+void putInt16(std::vector<uint8_t>& bytes, int16_t value) {
+  const uint16_t bits = static_cast<uint16_t>(value);
+  bytes.push_back(uint8_t(bits));
+  bytes.push_back(uint8_t(bits >> 8));
+}
+
+void putFloat(std::vector<uint8_t>& bytes, float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  putUint32(bytes, bits);
+}
+
+float distance(const std::array<float, 3>& p, const std::array<float, 3>& q) {
+  const float dx = p[0] - q[0], dy = p[1] - q[1], dz = p[2] - q[2];
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+void addPath(MapSpec& map, int32_t from, int32_t to) {
+  std::vector<int16_t>& list = map.paths[from];
+  if (std::find(list.begin(), list.end(), to) == list.end()) {
+    list.push_back(static_cast<int16_t>(to));
+  }
+}
+
+float roundToHalf(double value) { return static_cast<float>(std::round(value * 2) / 2); }
+
+}  // namespace
+
+uint64_t MapRandom::next() {
+  uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+uint32_t MapRandom::below(uint32_t bound) {
+  return bound == 0 ? 0 : static_cast<uint32_t>(next() % bound);
+}
+
+double MapRandom::unit() { return double(next() >> 11) * 0x1.0p-53; }
+
+std::vector<uint8_t> encodeWaypointFile(const MapSpec& map,
+                                        const std::string& typeText) {
+  std::vector<uint8_t> bytes;
+  const size_t n = map.positions.size();
+  for (size_t i = 0; i < 8; ++i) bytes.push_back(i < typeText.size() ? typeText[i] : 0);
+  for (int i = 0; i < 8; ++i) bytes.push_back(0);
+  putUint32(bytes, static_cast<uint32_t>(n));
+  for (size_t i = 0; i < 32; ++i) bytes.push_back(i < map.name.size() ? map.name[i] : 0);
+  for (const auto& position : map.positions) {
+    putUint32(bytes, 0);
+    for (float coordinate : position) putFloat(bytes, coordinate);
+  }
+  for (size_t i = 0; i < n; ++i) {
+    static const std::vector<int16_t> kNone;
+    const std::vector<int16_t>& list = i < map.paths.size() ? map.paths[i] : kNone;
+    putInt16(bytes, static_cast<int16_t>(list.size()));
+    for (int16_t target : list) putInt16(bytes, target);
+  }
+  return bytes;
+}
+
+MapSpec generateRealisticMap(uint64_t seed, int32_t size) {
+  MapSpec map;
+  map.name = "gen_" + std::to_string(seed) + "_" + std::to_string(size);
+  size = std::max(0, std::min(size, 32767));
+  if (size == 0) return map;
+  MapRandom random(seed * 0x2545F4914F6CDD1Dull + uint64_t(size));
+  map.positions.resize(size);
+  map.paths.resize(size);
+
+  // Rooms of about forty waypoints on three floor heights, spread over a
+  // square that grows with the room count.
+  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  const int32_t roomCount = std::max(1, (size + 39) / 40);
+  const double extent = 450.0 * std::sqrt(double(roomCount));
+  std::vector<std::array<float, 3>> centres(roomCount);
+  for (auto& centre : centres) {
+    centre = {roundToHalf(random.unit() * extent),
+              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
+  }
+  std::vector<std::vector<int32_t>> rooms(roomCount);
+  for (int32_t i = 0; i < size; ++i) {
+    const int32_t room = i % roomCount;
+    rooms[room].push_back(i);
+    const double angle = random.unit() * 6.283185307179586;
+    const double radius = 160.0 * std::sqrt(random.unit());
+    map.positions[i] = {roundToHalf(centres[room][0] + radius * std::cos(angle)),
+                        roundToHalf(centres[room][1] + radius * std::sin(angle)),
+                        centres[room][2] + float(random.below(9))};
+  }
+
+  // Inside a room, each waypoint joins its three nearest neighbours, both
+  // ways except for an occasional one-way path.
+  for (const auto& room : rooms) {
+    for (int32_t i : room) {
+      std::vector<std::pair<float, int32_t>> near;
+      for (int32_t j : room) {
+        if (j != i) near.push_back({distance(map.positions[i], map.positions[j]), j});
+      }
+      const size_t keep = std::min<size_t>(3, near.size());
+      std::partial_sort(near.begin(), near.begin() + keep, near.end());
+      for (size_t k = 0; k < keep; ++k) {
+        addPath(map, i, near[k].second);
+        if (random.below(100) >= 8) addPath(map, near[k].second, i);
+      }
+    }
+  }
+
+  // Rooms are linked by their closest waypoints: each room to the nearest
+  // room built before it (so the map hangs together), and to one more. A
+  // link down to a lower floor is often a one-way drop.
+  auto link = [&](int32_t r, int32_t s) {
+    float best = INFINITY;
+    int32_t from = rooms[r][0], to = rooms[s][0];
+    for (int32_t i : rooms[r]) {
+      for (int32_t j : rooms[s]) {
+        const float d = distance(map.positions[i], map.positions[j]);
+        if (d < best) best = d, from = i, to = j;
+      }
+    }
+    if (map.positions[from][2] < map.positions[to][2]) std::swap(from, to);
+    addPath(map, from, to);
+    if (map.positions[from][2] == map.positions[to][2] || random.below(2) == 0) {
+      addPath(map, to, from);
+    }
+  };
+  for (int32_t r = 1; r < roomCount; ++r) {
+    int32_t nearest = 0;
+    float nearestDistance = INFINITY;
+    for (int32_t s = 0; s < r; ++s) {
+      const float d = distance(centres[r], centres[s]);
+      if (d < nearestDistance) nearestDistance = d, nearest = s;
+    }
+    link(r, nearest);
+    if (roomCount > 2) {
+      const int32_t other = static_cast<int32_t>(random.below(roomCount));
+      if (other != r) link(r, other);
+    }
+  }
+
+  // A few broken waypoints, as a map editor leaves them: traps keep their
+  // paths in and lose those out; orphans lose both.
+  auto breakable = [&](int32_t v) { return v != 0 && v != 5 && v < size; };
+  const int32_t traps = size >= 16 ? std::max(1, size / 100) : 0;
+  const int32_t orphans = size >= 16 ? std::max(1, size / 150) : 0;
+  for (int32_t t = 0; t < traps + orphans; ++t) {
+    const int32_t v = static_cast<int32_t>(random.below(size));
+    if (!breakable(v)) continue;
+    map.paths[v].clear();
+    if (t >= traps) {
+      for (auto& list : map.paths) {
+        list.erase(std::remove(list.begin(), list.end(), v), list.end());
+      }
+    }
+  }
+  return map;
+}
+
+MapSpec generateGridMap(int32_t width, int32_t height) {
+  MapSpec map;
+  map.name = "grid_" + std::to_string(width) + "x" + std::to_string(height);
+  const int32_t size = std::max(0, width) * std::max(0, height);
+  map.positions.resize(size);
+  map.paths.resize(size);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t id = x + y * width;
+      map.positions[id] = {float(x), float(y), 0.0f};
+      if (x + 1 < width) addPath(map, id, id + 1), addPath(map, id + 1, id);
+      if (y + 1 < height) addPath(map, id, id + width), addPath(map, id + width, id);
+    }
+  }
+  return map;
+}
+
+MapSpec generateRandomMap(uint64_t seed, int32_t size, int32_t pathsPerWaypoint) {
+  MapSpec map;
+  map.name = "random_" + std::to_string(seed);
+  size = std::max(0, std::min(size, 32767));
+  MapRandom random(seed);
+  map.positions.resize(size);
+  map.paths.resize(size);
+  for (int32_t i = 0; i < size; ++i) {
+    map.positions[i] = {float(random.below(4)), float(random.below(4)),
+                        float(random.below(3))};
+    const int32_t count = static_cast<int32_t>(random.below(2 * pathsPerWaypoint + 1));
+    for (int32_t k = 0; k < count; ++k) {
+      map.paths[i].push_back(static_cast<int16_t>(random.below(size)));
+    }
+  }
+  return map;
+}
+
+MapSpec sixWaypointExample() {
+  MapSpec map;
+  map.name = "six_waypoints";
+  map.positions = {{0, 0, 0}, {10, 0, 0}, {3, 0, 0}, {6, 0, 0}, {5, 12, 0}, {10, 5, 0}};
+  map.paths = {{2, 4}, {5}, {3}, {1}, {1}, {}};
+  return map;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,94 @@
+#include "waypoint/memory_budget.h"
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#if defined(__unix__) || defined(__APPLE__)
+#include <sys/resource.h>
+#include <unistd.h>
+#define TESSIVAR_HAVE_POSIX 1
+#endif
+
+namespace tessivar {
+
+namespace {
+
+// Per cell: adjacency (1), edge length (4), reachability (1), pathing block
+// (4) and shortest path matrix (4).
+constexpr uint64_t kBytesPerCell = 14;
+// Per waypoint: the record plus the engine's per-row bookkeeping.
+constexpr uint64_t kBytesPerWaypoint = 16 + 64;
+// Headroom for the program itself, its stream buffers and the file bytes of
+// an ordinary map.
+constexpr uint64_t kFixedBytes = 32ull << 20;
+
+uint64_t saturatingMul(uint64_t a, uint64_t b) {
+  if (a != 0 && b > UINT64_MAX / a) return UINT64_MAX;
+  return a * b;
+}
+
+uint64_t saturatingAdd(uint64_t a, uint64_t b) {
+  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+#ifdef TESSIVAR_HAVE_POSIX
+// MemAvailable from /proc/meminfo, in bytes, or 0 where there is none.
+uint64_t availableMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string key;
+  uint64_t kib = 0;
+  std::string unit;
+  while (meminfo >> key >> kib >> unit) {
+    if (key == "MemAvailable:") return saturatingMul(kib, 1024);
+  }
+  return 0;
+}
+
+// Bytes of address space the process has mapped now, or 0 if unknown.
+uint64_t mappedBytes() {
+  std::ifstream statm("/proc/self/statm");
+  uint64_t pages = 0;
+  if (!(statm >> pages)) return 0;
+  long pageSize = sysconf(_SC_PAGESIZE);
+  return saturatingMul(pages, pageSize > 0 ? uint64_t(pageSize) : 4096);
+}
+#endif
+
+}  // namespace
+
+uint64_t runMemoryNeed(int64_t n) {
+  if (n <= 0) return kFixedBytes;
+  uint64_t un = static_cast<uint64_t>(n);
+  uint64_t cells = saturatingMul(un, un);
+  uint64_t need = saturatingMul(cells, kBytesPerCell);
+  need = saturatingAdd(need, saturatingMul(un, kBytesPerWaypoint));
+  return saturatingAdd(need, kFixedBytes);
+}
+
+MemoryBudget processMemoryBudget() {
+  MemoryBudget budget;
+#ifdef TESSIVAR_HAVE_POSIX
+  long pages = sysconf(_SC_PHYS_PAGES);
+  long pageSize = sysconf(_SC_PAGESIZE);
+  if (pages > 0 && pageSize > 0) {
+    budget.availableBytes = saturatingMul(uint64_t(pages), uint64_t(pageSize));
+  }
+  // Memory the system can still hand out without swapping or killing
+  // something; a run beyond it would be ended by the out-of-memory killer.
+  uint64_t available = availableMemory();
+  if (available != 0) {
+    budget.availableBytes = std::min(budget.availableBytes, available);
+  }
+  struct rlimit limit;
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    uint64_t cap = static_cast<uint64_t>(limit.rlim_cur);
+    uint64_t used = mappedBytes();
+    cap = cap > used ? cap - used : 0;
+    budget.availableBytes = std::min(budget.availableBytes, cap);
+  }
+#endif
+  return budget;
+}
+
+}  // namespace tessivar
