@@ -1,0 +1,91 @@
+#include "analysis/route_query.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace tessivar {
+namespace {
+
+// A pathing result of `n` waypoints with no routes, to be filled by hand.
+PathingResult emptyResult(int32_t n) {
+  PathingResult result;
+  result.pathing.assign(size_t(n) * n, kNoPathDistance);
+  result.shortestPath.assign(size_t(n) * n, kNoIntermediate);
+  return result;
+}
+
+std::string query(const PathingResult& result, int32_t n) {
+  std::ostringstream out;
+  queryRoute(result, n, out);
+  return out.str();
+}
+
+TEST(RouteQuery, UnreachableTargetShowsTheNoPathDistance) {
+  EXPECT_EQ(query(emptyResult(6), 6),
+            "Shortest path from node 0 to node 5 is 1e+07 units long\n0->5");
+}
+
+TEST(RouteQuery, DirectPathHasNoIntermediates) {
+  PathingResult result = emptyResult(6);
+  result.pathing[cellIndex(0, 5, 6)] = 123.456789f;
+  EXPECT_EQ(query(result, 6),
+            "Shortest path from node 0 to node 5 is 123.457 units long\n0->5");
+}
+
+TEST(RouteQuery, IntermediatesAreExpandedInRouteOrder) {
+  // 0->5 through 4, 0->4 through 1: the route is 0, 1, 4, 5.
+  PathingResult result = emptyResult(6);
+  result.pathing[cellIndex(0, 5, 6)] = 0.11f;
+  result.shortestPath[cellIndex(0, 5, 6)] = 4;
+  result.shortestPath[cellIndex(0, 4, 6)] = 1;
+  EXPECT_EQ(query(result, 6),
+            "Shortest path from node 0 to node 5 is 0.11 units long\n0->1->4->5");
+}
+
+TEST(RouteQuery, BothLegsExpand) {
+  // 0->5 through 3; 0->3 through 2; 3->5 through 7; 7->5 through 6.
+  PathingResult result = emptyResult(8);
+  result.shortestPath[cellIndex(0, 5, 8)] = 3;
+  result.shortestPath[cellIndex(0, 3, 8)] = 2;
+  result.shortestPath[cellIndex(3, 5, 8)] = 7;
+  result.shortestPath[cellIndex(7, 5, 8)] = 6;
+  EXPECT_EQ(expandRoute(result.shortestPath, 8, 0, 5),
+            (std::vector<int32_t>{2, 3, 7, 6}));
+}
+
+TEST(RouteQuery, CyclicIntermediatesStopAtNWaypoints) {
+  // 0->5 through 3 and 0->3 through 5 would expand forever.
+  const int32_t n = 6;
+  PathingResult result = emptyResult(n);
+  result.shortestPath[cellIndex(0, 5, n)] = 3;
+  result.shortestPath[cellIndex(0, 3, n)] = 5;
+  result.shortestPath[cellIndex(3, 5, n)] = 3;
+  const std::vector<int32_t> route = expandRoute(result.shortestPath, n, 0, 5);
+  EXPECT_LE(route.size(), size_t(n));
+  const std::string text = query(result, n);
+  EXPECT_EQ(text.rfind("Shortest path from node 0 to node 5 is 1e+07 units long\n0->", 0), 0u);
+  EXPECT_EQ(text.back(), '5');
+}
+
+TEST(RouteQuery, LongChainOfIntermediates) {
+  // A route through every waypoint, each leg split at its far end, so the
+  // expansion goes N levels deep.
+  const int32_t n = 2000;
+  std::vector<int32_t> via(size_t(n) * n, kNoIntermediate);
+  for (int32_t m = 2; m < n; ++m) via[cellIndex(0, m, n)] = m - 1;
+  const std::vector<int32_t> route = expandRoute(via, n, 0, n - 1);
+  ASSERT_EQ(route.size(), size_t(n - 2));
+  EXPECT_EQ(route.front(), 1);
+  EXPECT_EQ(route.back(), n - 2);
+}
+
+TEST(RouteQuery, FewerThanSixWaypointsAreExplained) {
+  EXPECT_EQ(query(emptyResult(0), 0),
+            "Can't query a path from node 0 to node 5: the map has only 0 waypoint(s)\n");
+  EXPECT_EQ(query(emptyResult(5), 5),
+            "Can't query a path from node 0 to node 5: the map has only 5 waypoint(s)\n");
+}
+
+}  // namespace
+}  // namespace tessivar

@@ -1,0 +1,191 @@
+// The reachability and pathing phases on small graphs whose every pass can
+// be worked out by hand: the lines written and the matrices left behind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "analysis/pathing.h"
+#include "analysis/reachability.h"
+#include "testing/test_support.h"
+
+namespace tessivar {
+namespace {
+
+struct Phases {
+  WaypointGraph graph;
+  ReachabilityResult reach;
+  PathingResult path;
+  std::string reachLines;
+  std::string pathLines;
+
+  float length(int a, int b) const { return path.pathing[cellIndex(a, b, graph.n)]; }
+  int32_t via(int a, int b) const { return path.shortestPath[cellIndex(a, b, graph.n)]; }
+  bool reachable(int a, int b) const { return reach.matrix[cellIndex(a, b, graph.n)] != 0; }
+};
+
+Phases runPhases(const MapSpec& map) {
+  Phases phases;
+  EXPECT_EQ(testing::parse(encodeWaypointFile(map), phases.graph).status,
+            LoadStatus::kLoaded);
+  std::ostringstream reachOut, pathOut;
+  phases.reach = buildReachabilityMatrix(phases.graph, reachOut);
+  phases.path = buildPathingBlock(phases.graph, phases.reach.matrix, pathOut);
+  phases.reachLines = reachOut.str();
+  phases.pathLines = pathOut.str();
+  return phases;
+}
+
+// Waypoints on the x axis at the given positions, with the given paths.
+MapSpec lineMap(std::vector<float> xs, std::vector<std::vector<int16_t>> paths) {
+  MapSpec map;
+  map.name = "line";
+  for (float x : xs) map.positions.push_back({x, 0, 0});
+  paths.resize(xs.size());
+  map.paths = paths;
+  return map;
+}
+
+std::string reachLines(const std::string& steps, int passes, int64_t count, int64_t n) {
+  return "Building reachability matrix\n" + steps + "\rBuilt reachability matrix in " +
+         std::to_string(passes) + " iterations\n" + std::to_string(count) + " out of " +
+         std::to_string(n * n) + " node pairs are reachable\n\n";
+}
+
+std::string pathLines(const std::string& dots, int passes) {
+  return "Building pathing block and shortest path matrix" + dots +
+         "\n\n\rBuilt pathing block in " + std::to_string(passes) + " iterations\n";
+}
+
+TEST(SmallGraphs, NoWaypoints) {
+  const Phases p = runPhases(lineMap({}, {}));
+  EXPECT_EQ(p.reachLines, reachLines("", 0, 0, 0));
+  EXPECT_EQ(p.pathLines, pathLines("", 0));
+}
+
+TEST(SmallGraphs, NoPaths) {
+  const Phases p = runPhases(lineMap({0, 1, 2}, {}));
+  EXPECT_EQ(p.reachLines, reachLines("", 0, 0, 3));
+  EXPECT_EQ(p.pathLines, pathLines(".", 0));
+  for (int a = 0; a < 3; ++a) {
+    for (int b = 0; b < 3; ++b) {
+      EXPECT_EQ(p.length(a, b), kNoPathDistance);
+      EXPECT_EQ(p.via(a, b), kNoIntermediate);
+    }
+  }
+}
+
+TEST(SmallGraphs, ChainOfThree) {
+  const Phases p = runPhases(lineMap({0, 2, 5}, {{1}, {2}}));
+  EXPECT_EQ(p.reachLines, reachLines("\rStep 1 of 3(3 paths found)\n", 1, 3, 3));
+  EXPECT_EQ(p.pathLines, pathLines("..", 1));
+  EXPECT_EQ(p.length(0, 2), 5.0f);
+  EXPECT_EQ(p.via(0, 2), 1);
+  EXPECT_FALSE(p.reachable(2, 0));
+  EXPECT_EQ(p.length(2, 0), kNoPathDistance);
+  EXPECT_EQ(p.via(2, 0), kNoIntermediate);
+}
+
+TEST(SmallGraphs, ChainOfFourUsesCellsSetEarlierInThePass) {
+  const Phases p = runPhases(lineMap({0, 1, 2, 3}, {{1}, {2}, {3}}));
+  EXPECT_EQ(p.reachLines, reachLines("\rStep 1 of 4(6 paths found)\n", 1, 6, 4));
+  EXPECT_TRUE(p.reachable(0, 3));
+  EXPECT_TRUE(p.reachable(1, 3));
+  EXPECT_EQ(p.length(0, 3), 3.0f);
+}
+
+TEST(SmallGraphs, TwoWaypointCycleFillsTheDiagonal) {
+  const Phases p = runPhases(lineMap({0, 4}, {{1}, {0}}));
+  EXPECT_EQ(p.reachLines, reachLines("\rStep 1 of 2(4 paths found)\n", 1, 4, 2));
+  EXPECT_EQ(p.pathLines, pathLines("..", 1));
+  EXPECT_EQ(p.length(0, 0), 8.0f);
+  EXPECT_EQ(p.via(0, 0), 1);
+  EXPECT_EQ(p.length(1, 1), 8.0f);
+  EXPECT_EQ(p.via(1, 1), 0);
+}
+
+TEST(SmallGraphs, DuplicatedPathDoesNotInflateTheReachableCount) {
+  // 0->1 listed twice: three entries, two distinct pairs.
+  const Phases p = runPhases(lineMap({0, 1, 2}, {{1, 1}, {2}}));
+  EXPECT_EQ(p.graph.pathEntryTotal, 3);
+  EXPECT_EQ(p.reachLines, reachLines("\rStep 1 of 3(3 paths found)\n", 1, 3, 3));
+  EXPECT_EQ(p.reach.reachableCount, 3);
+}
+
+TEST(SmallGraphs, DirectPathIsNeverRelaxed) {
+  // 0->2 directly and through 1 on a straight line: equal lengths, and the
+  // direct cell keeps its length and no intermediate.
+  const Phases p = runPhases(lineMap({0, 1, 2}, {{1, 2}, {2}}));
+  EXPECT_EQ(p.length(0, 2), 2.0f);
+  EXPECT_EQ(p.via(0, 2), kNoIntermediate);
+  EXPECT_EQ(p.pathLines, pathLines(".", 0));
+}
+
+TEST(SmallGraphs, EqualRoutesTakeTheLowestIntermediate) {
+  // A unit square 0 (0,0), 1 (1,0), 2 (0,1), 3 (1,1): 0->3 through 1 or 2.
+  MapSpec map;
+  map.name = "square";
+  map.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}};
+  map.paths = {{2, 1}, {3}, {3}, {}};
+  const Phases p = runPhases(map);
+  EXPECT_EQ(p.length(0, 3), 2.0f);
+  EXPECT_EQ(p.via(0, 3), 1);
+}
+
+TEST(SmallGraphs, SixWaypointExampleRewritesShorterRoutes) {
+  const Phases p = runPhases(sixWaypointExample());
+  EXPECT_EQ(p.reachLines, reachLines("\rStep 1 of 6(13 paths found)\n", 1, 13, 6));
+  EXPECT_EQ(p.pathLines, pathLines("...", 2));
+  // Pass 1 gives 0->1 26 through 4 and 0->5 31 through 1; pass 2 finds
+  // 0->1 10 through 2 and rewrites 0->5 to 15 although its intermediate
+  // stays 1.
+  EXPECT_EQ(p.length(0, 1), 10.0f);
+  EXPECT_EQ(p.via(0, 1), 2);
+  EXPECT_EQ(p.length(0, 5), 15.0f);
+  EXPECT_EQ(p.via(0, 5), 1);
+  EXPECT_EQ(p.length(2, 1), 7.0f);
+  EXPECT_EQ(p.via(2, 1), 3);
+  EXPECT_EQ(p.length(0, 3), 6.0f);
+  EXPECT_EQ(p.via(0, 3), 2);
+  EXPECT_EQ(p.length(4, 5), 18.0f);
+  EXPECT_EQ(p.length(0, 4), 13.0f);
+  EXPECT_EQ(p.via(0, 4), kNoIntermediate);
+  EXPECT_EQ(p.length(5, 0), kNoPathDistance);
+}
+
+TEST(SmallGraphs, PassLimitStopsAtN) {
+  // Every pass of the reachability phase can set at most a few cells when a
+  // long chain is listed back to front, but the passes never exceed N.
+  const int n = 7;
+  std::vector<float> xs;
+  std::vector<std::vector<int16_t>> paths(n);
+  for (int i = 0; i < n; ++i) xs.push_back(float(i));
+  for (int i = n - 1; i > 0; --i) paths[i].push_back(int16_t(i - 1));
+  const Phases p = runPhases(lineMap(xs, paths));
+  EXPECT_LE(p.reach.passes, n);
+  EXPECT_LE(p.path.passes, n);
+  EXPECT_EQ(p.reach.reachableCount, n * (n - 1) / 2);
+  EXPECT_EQ(p.length(n - 1, 0), float(n - 1));
+}
+
+TEST(SmallGraphs, MarksBracketThePasses) {
+  // The start mark comes after the heading, the end mark before the result
+  // lines: the run frame's timing relies on it.
+  WaypointGraph graph;
+  ASSERT_EQ(testing::parse(encodeWaypointFile(sixWaypointExample()), graph).status,
+            LoadStatus::kLoaded);
+  std::ostringstream out;
+  std::string atStart, atEnd;
+  const PhaseMarks marks{[&] { atStart = out.str(); }, [&] { atEnd = out.str(); }};
+  const ReachabilityResult reach = buildReachabilityMatrix(graph, out, marks);
+  EXPECT_EQ(atStart, "Building reachability matrix\n");
+  EXPECT_EQ(atEnd, "Building reachability matrix\n\rStep 1 of 6(13 paths found)\n");
+
+  out.str("");
+  buildPathingBlock(graph, reach.matrix, out, marks);
+  EXPECT_EQ(atStart, "Building pathing block and shortest path matrix");
+  EXPECT_EQ(atEnd, "Building pathing block and shortest path matrix...\n");
+}
+
+}  // namespace
+}  // namespace tessivar
