@@ -1,0 +1,23 @@
+// Writes a file so that it appears complete or not at all: the content goes
+// to a fresh temporary file in the same directory, which is renamed over
+// the target only after every byte was written and the file was closed
+// without error. On any failure the temporary file is removed and the
+// target (if it existed) is left as it was.
+#ifndef TESSIVAR_SVG_ATOMIC_FILE_H_
+#define TESSIVAR_SVG_ATOMIC_FILE_H_
+
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace tessivar {
+
+// Calls `write` with a stream on the temporary file; `write` returns false
+// to abandon the file. Returns true when `path` now holds what was written.
+// An exception from `write` removes the temporary file and propagates.
+bool writeFileAtomically(const std::string& path,
+                         const std::function<bool(std::ostream&)>& write);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_SVG_ATOMIC_FILE_H_
