@@ -1,7 +1,8 @@
 // svg_bench: times writeMapSvg alone, without the analysis phases, on
 // generated realistic maps.
 //
-//   svg_bench [SIZE [REPEATS]]     default 4096 waypoints, 7 repeats
+//   svg_bench [SIZE [REPEATS [KEEP.svg]]]   default 4096 waypoints, 7 repeats;
+//                                           KEEP.svg keeps the last picture
 //
 // The analysis inputs are made cheaply: the orphan scan is run, and the
 // route 0 -> 5 is a fewest-hops route found by breadth-first search, so the
@@ -83,7 +84,7 @@ int main(int argc, char** argv) {
 
   std::vector<double> memoryMs, fileMs;
   size_t documentBytes = 0;
-  const char* path = "svg_bench_output.svg";
+  const char* path = argc > 3 ? argv[3] : "svg_bench_output.svg";
   for (int i = 0; i < repeats; ++i) {
     std::ostringstream out;
     auto t0 = Clock::now();
@@ -100,7 +101,7 @@ int main(int argc, char** argv) {
     t1 = Clock::now();
     fileMs.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
   }
-  std::remove(path);
+  if (argc <= 3) std::remove(path);
   std::printf("%d waypoints, %zu bytes of SVG, %d repeats\n", size,
               documentBytes, repeats);
   std::printf("to memory: best %.1f ms, median %.1f ms\n",
