@@ -13,14 +13,18 @@ namespace tessivar {
 
 namespace {
 
+// The directory part of `path` with its final slash; empty for a bare name.
+std::string directoryOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string()
+                                    : path.substr(0, slash + 1);
+}
+
 // Creates an empty file with a name no one else uses, next to `path`, and
 // returns that name; empty when no file can be created there.
 std::string createTemporaryBeside(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string dir =
-      slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-  const std::string base =
-      slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string dir = directoryOf(path);
+  const std::string base = path.substr(dir.size());
 #ifdef TESSIVAR_HAVE_MKSTEMP
   std::string name = dir + "." + base + ".tmp-XXXXXX";
   const int fd = mkstemp(&name[0]);
@@ -39,6 +43,23 @@ std::string createTemporaryBeside(const std::string& path) {
 }
 
 }  // namespace
+
+bool canCreateFileAt(const std::string& path) {
+  if (path.empty() || path.back() == '/') return false;
+#ifdef TESSIVAR_HAVE_MKSTEMP
+  struct stat target;
+  if (stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+    return false;
+  }
+  const std::string dir = directoryOf(path);
+  const std::string where = dir.empty() ? std::string(".") : dir;
+  struct stat info;
+  if (stat(where.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  return access(where.c_str(), W_OK | X_OK) == 0;
+#else
+  return true;
+#endif
+}
 
 bool writeFileAtomically(const std::string& path,
                          const std::function<bool(std::ostream&)>& write) {

@@ -18,6 +18,13 @@ namespace tessivar {
 bool writeFileAtomically(const std::string& path,
                          const std::function<bool(std::ostream&)>& write);
 
+// A quick check, made before long work, that a file could be created at
+// `path`: the name is not empty and not a directory, and its directory
+// exists and may be written. writeFileAtomically can still fail later (a
+// full disk, say); this only spares the user a long wait for a mistake in
+// the path.
+bool canCreateFileAt(const std::string& path);
+
 }  // namespace tessivar
 
 #endif  // TESSIVAR_SVG_ATOMIC_FILE_H_

@@ -31,6 +31,12 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
       out << load.message << std::endl;
       return kExitFailure;
     }
+    // The analysis of a big map takes long: a mistake in the output path
+    // is better reported before it.
+    if (!canCreateFileAt(output)) {
+      out << "Couldn't write file " << output << std::endl;
+      return kExitFailure;
+    }
     const MapAnalysis analysis = analyzeMap(graph);
     const bool written =
         writeFileAtomically(output, [&](std::ostream& file) {

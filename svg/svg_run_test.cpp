@@ -209,6 +209,22 @@ TEST(AtomicFile, AbandonedOrFailedWritesKeepTheOldFile) {
   EXPECT_EQ(listing(dir), (std::set<std::string>{"target.svg"}));
 }
 
+TEST(AtomicFile, PrecheckRejectsPathsThatCannotBeCreated) {
+  const std::string dir = testDir();
+  fs::create_directory(dir + "/sub");
+  writeBytes(dir + "/plain", {'x'});
+  EXPECT_TRUE(canCreateFileAt(dir + "/new.svg"));
+  EXPECT_TRUE(canCreateFileAt(dir + "/plain"));  // replaced when written
+  EXPECT_TRUE(canCreateFileAt(dir + "/sub/new.svg"));
+  EXPECT_TRUE(canCreateFileAt("relative_name.svg"));  // the current directory
+  EXPECT_FALSE(canCreateFileAt(""));
+  EXPECT_FALSE(canCreateFileAt(dir + "/"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/sub"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/missing/new.svg"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/plain/new.svg"));
+  EXPECT_FALSE(fs::exists("relative_name.svg"));  // checking creates nothing
+}
+
 TEST(AtomicFile, NewFileGetsTheUsualPermissions) {
   const std::string dir = testDir();
   const std::string path = dir + "/fresh.svg";
