@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The map picture in a real browser: installs headless Chromium and xmllint,
+# checks a picture of a shipped sample with xmllint, and runs the tests
+# labelled "browser", which here must run rather than skip.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+bash scripts/install-deps.sh browser
+if ! command -v python3 >/dev/null; then
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
+    --no-install-recommends python3
+fi
+# Configure again so that a Python installed just now is found.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j"$(nproc)" --target tessivar-svg wptgen
+
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+build/svg/tessivar-svg examples/six_waypoints.wpt "$out/six.svg"
+build/svg/tessivar-svg examples/rooms_600.wpt "$out/rooms_600.svg"
+xmllint --noout "$out/six.svg" "$out/rooms_600.svg"
+echo "xmllint: pictures are well-formed"
+
+TESSIVAR_REQUIRE_BROWSER=1 ctest --test-dir build --output-on-failure \
+  --no-tests=error -L browser

@@ -1,0 +1,21 @@
+// The run of tessivar-svg: loads a waypoint file as tessivar does, runs the
+// same analysis, and writes the picture of the map to an SVG file.
+//
+// Standard output gets one line: "Wrote <output>" on success, otherwise the
+// loader's message for the input ("Couldn't open file ...", "Not a waypoint
+// file!", "Corrupt waypoint file: ..."), "Couldn't write file <output>" or
+// the usage line; exhausted memory writes "Abnormal program termination" to
+// standard error. Exit status 0, 1 or 3 as for tessivar.
+#ifndef TESSIVAR_SVG_SVG_RUN_H_
+#define TESSIVAR_SVG_SVG_RUN_H_
+
+#include <ostream>
+
+namespace tessivar {
+
+int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
+                   std::ostream& err);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_SVG_SVG_RUN_H_

@@ -1,0 +1,272 @@
+#include "svg/svg_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "svg/atomic_file.h"
+#include "svg/discard_stream.h"
+#include "svg/xml_check.h"
+#include "tools/map_generator.h"
+#include "waypoint/loader.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh, empty directory for the current test.
+std::string testDir() {
+  const ::testing::TestInfo* test =
+      ::testing::UnitTest::GetInstance()->current_test_info();
+  const fs::path dir = fs::path(::testing::TempDir()) /
+                       ("tessivar_svg_" + std::string(test->test_suite_name()) +
+                        "_" + test->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+std::string writeBytes(const std::string& path,
+                       const std::vector<uint8_t>& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             std::streamsize(bytes.size()));
+  return path;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream all;
+  all << file.rdbuf();
+  return all.str();
+}
+
+std::set<std::string> listing(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+RunResult run(std::vector<std::string> args) {
+  args.insert(args.begin(), "tessivar-svg");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  RunResult r;
+  r.status = runTessivarSvg(int(argv.size()), argv.data(), out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+TEST(SvgRun, WrongArgumentCountPrintsUsage) {
+  const std::string usage = "Usage tessivar-svg <waypointfile> <output.svg>\n";
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"map.wpt"}, {"map.wpt", "a.svg", "extra"}}) {
+    const RunResult r = run(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, usage);
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(SvgRun, WritesThePictureAndSaysSo) {
+  const std::string dir = testDir();
+  const std::string map =
+      writeBytes(dir + "/six.wpt", encodeWaypointFile(sixWaypointExample()));
+  const std::string svg = dir + "/six.svg";
+  const RunResult r = run({map, svg});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Wrote " + svg + "\n");
+  EXPECT_EQ(r.err, "");
+  const testing::XmlDocument doc = testing::parseXml(readFile(svg));
+  EXPECT_TRUE(doc.wellFormed) << doc.error;
+  // Nothing but the input and the picture: the temporary file is gone.
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"six.wpt", "six.svg"}));
+
+  // A second run replaces the file.
+  writeBytes(svg, {'o', 'l', 'd'});
+  EXPECT_EQ(run({map, svg}).status, 0);
+  EXPECT_EQ(readFile(svg).rfind("<?xml", 0), 0u);
+}
+
+// Each bad input gets the loader's own message, status 1 and no picture.
+TEST(SvgRun, BadInputsAreRefusedLikeTheReport) {
+  const std::string dir = testDir();
+  MapSpec badTarget = sixWaypointExample();
+  badTarget.paths[2].push_back(9);
+  const struct {
+    const char* label;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"wrong type", encodeWaypointFile(sixWaypointExample(),
+                                        std::string("NOT_bot\0", 8))},
+      {"short", {'H', 'P', 'B', '_', 'b', 'o', 't', 0, 1, 2}},
+      {"empty", {}},
+      {"bad target", encodeWaypointFile(badTarget)},
+      {"cut", [] {
+         std::vector<uint8_t> b = encodeWaypointFile(sixWaypointExample());
+         b.resize(b.size() - 3);
+         return b;
+       }()},
+  };
+  for (const auto& c : cases) {
+    const std::string map = writeBytes(dir + "/in.wpt", c.bytes);
+    WaypointGraph graph;
+    DiscardStream quiet;
+    const LoadResult expected = loadWaypointFile(map, graph, quiet);
+    ASSERT_NE(expected.status, LoadStatus::kLoaded) << c.label;
+    const RunResult r = run({map, dir + "/out.svg"});
+    EXPECT_EQ(r.status, 1) << c.label;
+    EXPECT_EQ(r.out, expected.message + "\n") << c.label;
+    EXPECT_EQ(r.err, "");
+    EXPECT_FALSE(fs::exists(dir + "/out.svg")) << c.label;
+  }
+  EXPECT_EQ(run({dir + "/in.wpt", dir + "/out.svg"}).out.rfind(
+                "Corrupt waypoint file: ", 0),
+            0u);
+  EXPECT_EQ(run({dir + "/missing.wpt", dir + "/out.svg"}).out,
+            "Couldn't open file " + dir + "/missing.wpt\n");
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"in.wpt"}));
+}
+
+TEST(SvgRun, HeaderNeedingMoreMemoryThanThereIsEndsAbnormally) {
+  const std::string dir = testDir();
+  // 100000 waypoints need about 10^10 cells per matrix: far beyond any
+  // machine the tests run on. The file itself is complete and small.
+  const int32_t n = 100000;
+  std::vector<uint8_t> bytes(kHeaderSize + size_t(n) * (kRecordSize + 2), 0);
+  std::copy_n("HPB_bot", 7, bytes.begin());
+  for (int i = 0; i < 4; ++i) bytes[16 + size_t(i)] = uint8_t(n >> (8 * i));
+  const std::string map = writeBytes(dir + "/huge.wpt", bytes);
+  const RunResult r = run({map, dir + "/huge.svg"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "\nAbnormal program termination\n");
+  EXPECT_FALSE(fs::exists(dir + "/huge.svg"));
+}
+
+TEST(SvgRun, UnwritableOutputIsAnErrorAndLeavesNothingBehind) {
+  const std::string dir = testDir();
+  const std::string map =
+      writeBytes(dir + "/six.wpt", encodeWaypointFile(sixWaypointExample()));
+  fs::create_directory(dir + "/taken");
+  writeBytes(dir + "/plain", {'x'});
+  for (const std::string& out :
+       {dir + "/no/such/dir/a.svg", dir + "/taken", dir + "/plain/a.svg",
+        dir + "/", std::string()}) {
+    const RunResult r = run({map, out});
+    EXPECT_EQ(r.status, 1) << out;
+    EXPECT_EQ(r.out, "Couldn't write file " + out + "\n");
+    EXPECT_EQ(listing(dir), (std::set<std::string>{"six.wpt", "taken", "plain"}))
+        << out;
+    EXPECT_TRUE(listing(dir + "/taken").empty());
+    EXPECT_EQ(readFile(dir + "/plain"), "x");
+  }
+}
+
+TEST(AtomicFile, AbandonedOrFailedWritesKeepTheOldFile) {
+  const std::string dir = testDir();
+  const std::string path = dir + "/target.svg";
+  writeBytes(path, {'o', 'l', 'd'});
+  EXPECT_FALSE(writeFileAtomically(path, [](std::ostream& out) {
+    out << "half a docu";
+    return false;
+  }));
+  EXPECT_FALSE(writeFileAtomically(path, [](std::ostream& out) {
+    out << "half a docu";
+    out.setstate(std::ios::badbit);  // as a full disk would
+    return true;
+  }));
+  EXPECT_THROW(writeFileAtomically(path,
+                                   [](std::ostream& out) -> bool {
+                                     out << "half";
+                                     throw std::runtime_error("stop");
+                                   }),
+               std::runtime_error);
+  EXPECT_EQ(readFile(path), "old");
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"target.svg"}));
+  EXPECT_TRUE(writeFileAtomically(path, [](std::ostream& out) {
+    out << "new";
+    return true;
+  }));
+  EXPECT_EQ(readFile(path), "new");
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"target.svg"}));
+}
+
+TEST(AtomicFile, PrecheckRejectsPathsThatCannotBeCreated) {
+  const std::string dir = testDir();
+  fs::create_directory(dir + "/sub");
+  writeBytes(dir + "/plain", {'x'});
+  EXPECT_TRUE(canCreateFileAt(dir + "/new.svg"));
+  EXPECT_TRUE(canCreateFileAt(dir + "/plain"));  // replaced when written
+  EXPECT_TRUE(canCreateFileAt(dir + "/sub/new.svg"));
+  EXPECT_TRUE(canCreateFileAt("relative_name.svg"));  // the current directory
+  EXPECT_FALSE(canCreateFileAt(""));
+  EXPECT_FALSE(canCreateFileAt(dir + "/"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/sub"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/missing/new.svg"));
+  EXPECT_FALSE(canCreateFileAt(dir + "/plain/new.svg"));
+  EXPECT_FALSE(fs::exists("relative_name.svg"));  // checking creates nothing
+}
+
+TEST(AtomicFile, NewFileGetsTheUsualPermissions) {
+  const std::string dir = testDir();
+  const std::string path = dir + "/fresh.svg";
+  ASSERT_TRUE(writeFileAtomically(path, [](std::ostream& out) {
+    out << "x";
+    return true;
+  }));
+  const fs::perms p = fs::status(path).permissions();
+  // Others may read it, as with any file the user creates (umask 022 or
+  // 002); the temporary file's private mode must not stick.
+  EXPECT_NE(p & fs::perms::owner_read, fs::perms::none);
+  EXPECT_NE(p & fs::perms::group_read, fs::perms::none);
+}
+
+#ifdef TESSIVAR_SVG_BINARY
+// The built executable: statuses and the one line it prints.
+TEST(SvgBinary, RunsAndReportsStatuses) {
+  const std::string dir = testDir();
+  const std::string map =
+      writeBytes(dir + "/six.wpt", encodeWaypointFile(sixWaypointExample()));
+  auto status = [&](const std::string& args, std::string* out) {
+    const std::string command =
+        std::string("'") + TESSIVAR_SVG_BINARY + "' " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return -1;
+    char buf[256];
+    size_t got;
+    out->clear();
+    while ((got = fread(buf, 1, sizeof buf, pipe)) > 0) out->append(buf, got);
+    const int raw = pclose(pipe);
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  std::string out;
+  EXPECT_EQ(status("", &out), 1);
+  EXPECT_NE(out.find(" <waypointfile> <output.svg>\n"), std::string::npos);
+  EXPECT_EQ(status("'" + dir + "/missing.wpt' '" + dir + "/a.svg'", &out), 1);
+  EXPECT_EQ(out, "Couldn't open file " + dir + "/missing.wpt\n");
+  EXPECT_EQ(status("'" + map + "' '" + dir + "/a.svg'", &out), 0);
+  EXPECT_EQ(out, "Wrote " + dir + "/a.svg\n");
+  EXPECT_TRUE(testing::parseXml(readFile(dir + "/a.svg")).wellFormed);
+}
+#endif
+
+}  // namespace
+}  // namespace tessivar
