@@ -116,7 +116,9 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
   const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
-  ASSERT_GT(runMemoryNeed(70000), processMemoryBudget().availableBytes);
+  if (runMemoryNeed(70000) <= processMemoryBudget().availableBytes) {
+    GTEST_SKIP() << "this machine could run a 70000-waypoint map";
+  }
   const ChildResult run = runChild({kBinary, path}, 60);
   expectExited(run, 3);
   EXPECT_EQ(run.err, kAbnormalEnd);

@@ -30,11 +30,12 @@ status=0
   -timeout=10 -malloc_limit_mb=1024 -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$findings/" \
   "$work/corpus" >"$work/log" 2>&1 || status=$?
-# The progress lines are long; the start, the last few and the summary say
-# how far it got.
-head -n 12 "$work/log"
-echo "..."
-tail -n 25 "$work/log"
+# The full log is long: show the start, the last progress lines (with the
+# coverage reached), the final statistics, and on failure the report.
+grep -E '^INFO: (Seed|Loaded|seed corpus)' "$work/log" || true
+grep -E '^#[0-9]+' "$work/log" | tail -n 3 || true
+grep -E '^(Done [0-9]+ runs|stat::)' "$work/log" || true
+[ "$status" -eq 0 ] || tail -n 60 "$work/log"
 
 found=("$findings"/*)
 if [ "$status" -ne 0 ] || [ -e "${found[0]}" ]; then
