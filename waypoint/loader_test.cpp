@@ -478,12 +478,37 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
     Bytes bytes = bases[mutant % bases.size()];
     const int flips = 1 + int(random.below(4));
     for (int f = 0; f < flips; ++f) {
-      // Mostly the header and counts, where the structure is decided.
-      const size_t at = random.below(2)
-                            ? random.below(uint32_t(bytes.size()))
-                            : 16 + random.below(4);
-      bytes[at] = random.below(3) ? uint8_t(random.below(256))
-                                  : uint8_t(bytes[at] ^ (1u << random.below(8)));
+      const uint32_t size = uint32_t(bytes.size());
+      switch (random.below(4)) {
+        case 0:  // any byte, any value
+          bytes[random.below(size)] = uint8_t(random.below(256));
+          break;
+        case 1:  // one bit of any byte
+          bytes[random.below(size)] ^= uint8_t(1u << random.below(8));
+          break;
+        case 2:  // a byte of N, which decides the layout of everything else
+          bytes[16 + random.below(4)] = uint8_t(random.below(256));
+          break;
+        default: {
+          // A boundary value over an aligned field after the header: a
+          // coordinate (4-aligned) or a count or target (2-aligned).
+          static const float kFloats[] = {
+              std::numeric_limits<float>::quiet_NaN(),
+              std::numeric_limits<float>::infinity(),
+              -std::numeric_limits<float>::infinity(),
+              FLT_MAX, -FLT_MAX, 3e38f, -3e38f};
+          static const int16_t kShorts[] = {-1, -32768, 32767, 0, 5, 64};
+          if (size < kHeaderSize + 4) break;
+          const uint32_t room = size - uint32_t(kHeaderSize) - 4;
+          if (random.below(2)) {
+            putFloatAt(bytes, kHeaderSize + 4 * random.below(room / 4 + 1),
+                       kFloats[random.below(7)]);
+          } else {
+            putInt16At(bytes, kHeaderSize + 2 * random.below(room / 2 + 1),
+                       kShorts[random.below(6)]);
+          }
+        }
+      }
     }
     if (random.below(8) == 0) bytes.resize(random.below(uint32_t(bytes.size())));
 
