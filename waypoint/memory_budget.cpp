@@ -45,6 +45,22 @@ uint64_t availableMemory() {
   return 0;
 }
 
+// The memory limit of the process's control group (cgroup v2 or v1), or
+// UINT64_MAX where none is set. Beyond it the kernel's out-of-memory killer
+// ends the process, whatever the machine's free memory.
+uint64_t controlGroupLimit() {
+  uint64_t limit = UINT64_MAX;
+  for (const char* file : {"/sys/fs/cgroup/memory.max",
+                           "/sys/fs/cgroup/memory/memory.limit_in_bytes"}) {
+    std::ifstream in(file);
+    uint64_t bytes = 0;
+    // "max" (cgroup v2) fails to parse and means no limit; cgroup v1 shows
+    // an unset limit as a value near 2^63, which the minimum ignores.
+    if (in >> bytes && bytes > 0) limit = std::min(limit, bytes);
+  }
+  return limit;
+}
+
 // Bytes of address space the process has mapped now, or 0 if unknown.
 uint64_t mappedBytes() {
   std::ifstream statm("/proc/self/statm");
@@ -80,12 +96,19 @@ MemoryBudget processMemoryBudget() {
   if (available != 0) {
     budget.availableBytes = std::min(budget.availableBytes, available);
   }
-  struct rlimit limit;
-  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-    uint64_t cap = static_cast<uint64_t>(limit.rlim_cur);
-    uint64_t used = mappedBytes();
-    cap = cap > used ? cap - used : 0;
-    budget.availableBytes = std::min(budget.availableBytes, cap);
+  budget.availableBytes =
+      std::min(budget.availableBytes, controlGroupLimit());
+  // RLIMIT_AS caps all mapped address space; RLIMIT_DATA (on Linux since
+  // 4.7) caps the private mappings every large allocation is made of. What
+  // is mapped already counts against either.
+  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    struct rlimit limit;
+    if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+      uint64_t cap = static_cast<uint64_t>(limit.rlim_cur);
+      uint64_t used = mappedBytes();
+      cap = cap > used ? cap - used : 0;
+      budget.availableBytes = std::min(budget.availableBytes, cap);
+    }
   }
 #endif
   return budget;

@@ -1,0 +1,170 @@
+// The built executable as a user runs it: its standard output, standard
+// error and exit status for usage errors, unreadable and bad files, a good
+// sample, and maps too large for the memory the process may have.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "testing/child_process.h"
+#include "testing/test_support.h"
+#include "tools/map_generator.h"
+#include "waypoint/memory_budget.h"
+
+namespace tessivar {
+namespace {
+
+using testing::ChildResult;
+using testing::runChild;
+using testing::writeTempFile;
+
+const std::string kBinary = TESSIVAR_BINARY;
+const std::string kBanner =
+    "Tessivar\nChecks the navigation graph of a waypoint map.\n";
+const std::string kAbnormalEnd = "\nAbnormal program termination\n";
+
+std::vector<uint8_t> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A header announcing `n` waypoints, then n zero records and n zero path
+// counts: a file long enough for every size check, so only memory stops it.
+std::vector<uint8_t> zeroMap(int32_t n) {
+  std::vector<uint8_t> bytes = encodeWaypointFile(MapSpec{"big", {}, {}});
+  for (int k = 0; k < 4; ++k) bytes[16 + k] = uint8_t(uint32_t(n) >> (8 * k));
+  bytes.resize(bytes.size() + uint64_t(n) * 18, 0);
+  return bytes;
+}
+
+void expectExited(const ChildResult& run, int status) {
+  ASSERT_TRUE(run.started) << "could not run " << kBinary;
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_TRUE(run.exited) << "ended by signal " << run.signal;
+  EXPECT_EQ(run.status, status);
+}
+
+TEST(Executable, NoArgumentGivesUsage) {
+  const ChildResult run = runChild({kBinary});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, kBanner + "Usage " + kBinary + " <waypointfile>\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(Executable, TwoArgumentsGiveUsage) {
+  const ChildResult run = runChild({kBinary, "a.wpt", "b.wpt"});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, kBanner + "Usage " + kBinary + " <waypointfile>\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(Executable, MissingFile) {
+  const std::string path = ::testing::TempDir() + "tessivar_missing/none.wpt";
+  const ChildResult run = runChild({kBinary, path});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, kBanner + "Couldn't open file " + path + "\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(Executable, WrongTypeTextEndsRightAfterTheBanner) {
+  const std::string path = writeTempFile(
+      "text.wpt", encodeWaypointFile(sixWaypointExample(),
+                                     std::string("HPB_bo\0\0", 8)));
+  const ChildResult run = runChild({kBinary, path});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, kBanner + "Not a waypoint file!\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(Executable, CorruptFile) {
+  MapSpec map = sixWaypointExample();
+  map.paths[3] = {9};
+  const ChildResult run =
+      runChild({kBinary, writeTempFile("corrupt.wpt", encodeWaypointFile(map))});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out,
+            kBanner +
+                "Loading waypoints for map six_waypoints...\n"
+                "6 waypoints(nodes) in file\n"
+                "Initializing adjacency and edge length matrices...done.\n"
+                "Read 6 waypoints(nodes)...\n"
+                "Corrupt waypoint file: waypoint 3 has a path to waypoint 9, "
+                "but the map has 6 waypoints\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST(Executable, SixWaypointSample) {
+  const std::string path =
+      std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
+  const ChildResult run = runChild({kBinary, path});
+  expectExited(run, 0);
+  EXPECT_EQ(run.err, "");
+  ASSERT_FALSE(run.out.empty());
+  EXPECT_EQ(run.out.back(), '5');
+  EXPECT_NE(run.out.find("Shortest path from node 0 to node 5 is 15 units "
+                         "long\n0->2->3->1->5"),
+            std::string::npos);
+  // The executable writes what the run frame writes in-process.
+  const testing::RunOutput inProcess = testing::runOnBytes(readFile(path));
+  EXPECT_EQ(testing::maskTimings(run.out), testing::maskTimings(inProcess.out));
+}
+
+TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
+  // 70000 waypoints need far more than this machine has; the file is long
+  // enough for its records and counts, so only the memory check stops it.
+  const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
+  if (runMemoryNeed(70000) <= processMemoryBudget().availableBytes) {
+    GTEST_SKIP() << "this machine could run a 70000-waypoint map";
+  }
+  const ChildResult run = runChild({kBinary, path}, 60);
+  expectExited(run, 3);
+  EXPECT_EQ(run.err, kAbnormalEnd);
+  EXPECT_LT(run.seconds, 10.0);
+  EXPECT_EQ(run.out, kBanner +
+                         "Loading waypoints for map big...\n"
+                         "70000 waypoints(nodes) in file\n");
+}
+
+// The sanitizers reserve terabytes of address space at start-up, so no
+// instrumented binary can run under an address-space limit at all.
+#ifdef TESSIVAR_SANITIZED
+#define TESSIVAR_SKIP_UNDER_AS_LIMIT() \
+  GTEST_SKIP() << "sanitized binaries cannot run under RLIMIT_AS"
+#else
+#define TESSIVAR_SKIP_UNDER_AS_LIMIT() (void)0
+#endif
+
+constexpr const char* kAddressLimit = "--as=268435456";  // 256 MiB
+
+TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::string prlimit = testing::findOnPath("prlimit");
+  if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
+  // 6000 waypoints need about 500 MB; the file itself is about 100 kB.
+  ASSERT_GT(runMemoryNeed(6000), uint64_t(256) << 20);
+  const std::string path = writeTempFile("n6000.wpt", zeroMap(6000));
+  const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
+  expectExited(run, 3);
+  EXPECT_EQ(run.err, kAbnormalEnd);
+  // The need was compared before the matrices were allocated.
+  EXPECT_EQ(run.out.find("Initializing"), std::string::npos) << run.out;
+}
+
+TEST(ExecutableMemory, AddressSpaceLimitAboveTheNeedRunsNormally) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::string prlimit = testing::findOnPath("prlimit");
+  if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
+  const std::string path =
+      std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
+  const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
+  expectExited(run, 0);
+  EXPECT_EQ(run.err, "");
+  ASSERT_FALSE(run.out.empty());
+  EXPECT_EQ(run.out.back(), '5');
+}
+
+}  // namespace
+}  // namespace tessivar

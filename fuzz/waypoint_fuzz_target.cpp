@@ -1,0 +1,171 @@
+#include "fuzz/waypoint_fuzz_target.h"
+
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "analysis/orphan_scan.h"
+#include "analysis/pathing.h"
+#include "analysis/reachability.h"
+#include "analysis/route_query.h"
+#include "waypoint/loader.h"
+#include "waypoint/memory_budget.h"
+
+namespace tessivar {
+
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// What a refusal must look like for its status.
+std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
+                         const uint8_t* data, size_t size,
+                         const MemoryBudget& budget) {
+  switch (result.status) {
+    case LoadStatus::kLoaded:
+      return "";
+    case LoadStatus::kNotWaypointFile:
+      if (result.message != "Not a waypoint file!") {
+        return "wrong type text message: " + result.message;
+      }
+      if (size >= kHeaderSize && std::memcmp(data, "HPB_bot", 7) == 0) {
+        return "a waypoint file's type text was refused";
+      }
+      return "";
+    case LoadStatus::kCorrupt:
+      if (!startsWith(result.message, "Corrupt waypoint file: ")) {
+        return "corrupt file without its message: " + result.message;
+      }
+      return "";
+    case LoadStatus::kOutOfMemory: {
+      int32_t n = 0;
+      if (size >= kHeaderSize) {
+        n = static_cast<int32_t>(uint32_t(data[16]) | uint32_t(data[17]) << 8 |
+                                 uint32_t(data[18]) << 16 |
+                                 uint32_t(data[19]) << 24);
+      }
+      if (runMemoryNeed(n) <= budget.availableBytes) {
+        return "memory refused for a map within the budget";
+      }
+      if (graph.adjacency.capacity() != 0 || graph.edgeLength.capacity() != 0) {
+        return "matrices allocated before the memory check";
+      }
+      return "";
+    }
+    case LoadStatus::kCannotOpen:
+      return "bytes in memory reported as a file that could not be opened";
+  }
+  return "unknown load status";
+}
+
+std::string checkGraph(const WaypointGraph& g, const std::string& lines) {
+  const uint64_t n = g.n < 0 ? 0 : uint64_t(g.n);
+  if (g.n < 0) return "negative waypoint count loaded";
+  if (g.cellCount != n * n) return "cell count is not N x N";
+  if (g.adjacency.size() != g.cellCount || g.edgeLength.size() != g.cellCount ||
+      g.records.size() != n) {
+    return "array sizes do not match N";
+  }
+  int64_t set = 0;
+  for (uint64_t cell = 0; cell < g.cellCount; ++cell) {
+    const float length = g.edgeLength[cell];
+    if (g.adjacency[cell] > 1) return "adjacency cell is neither 0 nor 1";
+    if (!std::isfinite(length) || length < 0) return "edge length not finite";
+    if (!g.adjacency[cell] && length != kNoPathDistance) {
+      return "edge length without a path";
+    }
+    set += g.adjacency[cell];
+  }
+  if (set > g.pathEntryTotal) return "more direct pairs than path entries";
+  if (!endsWith(lines, "Read " + std::to_string(g.pathEntryTotal) +
+                           " edges...\n")) {
+    return "loading lines do not end with the edge count";
+  }
+  return "";
+}
+
+// The transitive closure of the adjacency matrix, by Warshall's algorithm:
+// what the reachability pass loop must arrive at.
+std::vector<uint8_t> closure(const WaypointGraph& g) {
+  const int64_t n = g.n;
+  std::vector<uint8_t> reach = g.adjacency;
+  for (int64_t m = 0; m < n; ++m) {
+    for (int64_t a = 0; a < n; ++a) {
+      if (!reach[cellIndex(a, m, n)]) continue;
+      for (int64_t b = 0; b < n; ++b) {
+        if (reach[cellIndex(m, b, n)]) reach[cellIndex(a, b, n)] = 1;
+      }
+    }
+  }
+  return reach;
+}
+
+std::string checkPhases(const WaypointGraph& g) {
+  std::ostringstream out;
+  const int64_t n = g.n;
+
+  const OrphanScanResult scan = scanOrphansAndTraps(g, out);
+  for (const std::vector<int32_t>* list : {&scan.orphans, &scan.traps}) {
+    for (size_t k = 0; k < list->size(); ++k) {
+      if ((*list)[k] < 0 || (*list)[k] >= n) return "scan lists a bad waypoint";
+      if (k > 0 && (*list)[k - 1] >= (*list)[k]) return "scan list not ascending";
+    }
+  }
+
+  const ReachabilityResult reach = buildReachabilityMatrix(g, out);
+  if (reach.matrix != closure(g)) {
+    return "reachability matrix is not the closure of the adjacency matrix";
+  }
+  int64_t reachable = 0;
+  for (uint8_t cell : reach.matrix) reachable += cell;
+  if (reach.reachableCount != reachable) return "reachable count is wrong";
+  if (reach.passes < 0 || reach.passes > n) return "reachability pass count";
+
+  const PathingResult pathing = buildPathingBlock(g, reach.matrix, out);
+  if (pathing.pathing.size() != g.cellCount ||
+      pathing.shortestPath.size() != g.cellCount) {
+    return "pathing arrays do not match N";
+  }
+  if (pathing.passes < 0 || pathing.passes > n) return "pathing pass count";
+  for (uint64_t cell = 0; cell < g.cellCount; ++cell) {
+    const int32_t via = pathing.shortestPath[cell];
+    if (via < kNoIntermediate || via >= n) return "intermediate out of range";
+    if ((g.adjacency[cell] || !reach.matrix[cell]) &&
+        (via != kNoIntermediate || !(pathing.pathing[cell] == g.edgeLength[cell]))) {
+      return "pathing changed a direct or unconnected pair";
+    }
+  }
+
+  queryRoute(pathing, g.n, out);
+  const std::string report = out.str();
+  if (n > kQueryTo ? report.empty() || report.back() != '0' + kQueryTo
+                   : !endsWith(report, " waypoint(s)\n")) {
+    return "route query did not end as it should";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string checkWaypointBytes(const uint8_t* data, size_t size) {
+  const MemoryBudget budget{runMemoryNeed(kFuzzBudgetWaypoints)};
+  WaypointGraph graph;
+  std::ostringstream lines;
+  const LoadResult result = parseWaypointBytes(data, size, budget, graph, lines);
+  if (result.status != LoadStatus::kLoaded) {
+    return checkRefusal(result, graph, data, size, budget);
+  }
+  std::string problem = checkGraph(graph, lines.str());
+  if (!problem.empty() || graph.n > kFuzzPhaseWaypoints) return problem;
+  return checkPhases(graph);
+}
+
+}  // namespace tessivar

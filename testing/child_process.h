@@ -1,0 +1,34 @@
+// Runs a program as a child process and captures what it writes, for the
+// tests of the built executable.
+#ifndef TESSIVAR_TESTING_CHILD_PROCESS_H_
+#define TESSIVAR_TESTING_CHILD_PROCESS_H_
+
+#include <string>
+#include <vector>
+
+namespace tessivar {
+namespace testing {
+
+struct ChildResult {
+  bool started = false;   // the program could be executed
+  bool exited = false;    // it ended by exiting (not by a signal)
+  int status = -1;        // its exit status when it exited
+  int signal = 0;         // the signal that ended it otherwise
+  bool timedOut = false;  // it was killed for running past the time limit
+  double seconds = 0;     // wall-clock time from start to end
+  std::string out;        // everything written to standard output
+  std::string err;        // everything written to standard error
+};
+
+// Runs argv[0] (searched on PATH when it has no slash) with the arguments
+// argv, killing it after `timeoutSeconds`.
+ChildResult runChild(const std::vector<std::string>& argv,
+                     double timeoutSeconds = 60);
+
+// The full path of `program` on PATH, or "" when there is none.
+std::string findOnPath(const std::string& program);
+
+}  // namespace testing
+}  // namespace tessivar
+
+#endif  // TESSIVAR_TESTING_CHILD_PROCESS_H_
