@@ -28,8 +28,8 @@ using testing::parseXml;
 using testing::XmlDocument;
 using testing::XmlElement;
 
-WaypointGraph loadSpec(const MapSpec& spec) {
-  const std::vector<uint8_t> bytes = encodeWaypointFile(spec);
+WaypointGraph loadMap(const MapSpec& map) {
+  const std::vector<uint8_t> bytes = encodeWaypointFile(map);
   WaypointGraph graph;
   DiscardStream quiet;
   const LoadResult r = parseWaypointBytes(bytes.data(), bytes.size(),
@@ -101,9 +101,9 @@ struct Picture {
   }
 };
 
-Picture draw(const MapSpec& spec) {
+Picture draw(const MapSpec& map) {
   Picture p;
-  p.graph = loadSpec(spec);
+  p.graph = loadMap(map);
   p.analysis = analyzeMap(p.graph);
   std::ostringstream out;
   writeMapSvg(p.graph, p.analysis, out);
@@ -138,10 +138,10 @@ std::set<std::string> numberedIds(char prefix, const std::vector<int32_t>& v) {
 struct ExpectedPaths {
   std::set<std::string> twoWay, oneWay, self;
 };
-ExpectedPaths expectedPaths(const MapSpec& spec) {
+ExpectedPaths expectedPaths(const MapSpec& map) {
   std::set<std::pair<int, int>> directed;
-  for (size_t a = 0; a < spec.paths.size(); ++a) {
-    for (int16_t b : spec.paths[a]) directed.emplace(int(a), b);
+  for (size_t a = 0; a < map.paths.size(); ++a) {
+    for (int16_t b : map.paths[a]) directed.emplace(int(a), b);
   }
   ExpectedPaths e;
   for (const auto& [a, b] : directed) {
@@ -157,9 +157,9 @@ ExpectedPaths expectedPaths(const MapSpec& spec) {
 }
 
 // Every waypoint once, with its number and position in its <title>.
-void expectWaypointDots(const Picture& p, const MapSpec& spec) {
+void expectWaypointDots(const Picture& p, const MapSpec& map) {
   std::set<std::string> expected;
-  for (size_t v = 0; v < spec.positions.size(); ++v)
+  for (size_t v = 0; v < map.positions.size(); ++v)
     expected.insert("w" + std::to_string(v));
   EXPECT_EQ(p.idsWithClass("wp"), expected);
   for (const XmlElement* dot : p.withClass("wp")) {
@@ -195,12 +195,12 @@ void expectRouteThrough(const Picture& p, const std::vector<int32_t>& route) {
 }
 
 TEST(MapSvg, SixWaypointExampleShowsEverythingTheReportSays) {
-  const MapSpec spec = sixWaypointExample();
-  const Picture p = draw(spec);
+  const MapSpec map = sixWaypointExample();
+  const Picture p = draw(map);
   ASSERT_TRUE(p.doc.wellFormed);
   EXPECT_EQ(p.doc.elements[0].name, "svg");
   EXPECT_EQ(*p.doc.elements[0].attribute("xmlns"), "http://www.w3.org/2000/svg");
-  expectWaypointDots(p, spec);
+  expectWaypointDots(p, map);
   EXPECT_EQ(p.titleOf("w4"), "Waypoint 4 at (5, 12, 0)");
   EXPECT_EQ(p.titleOf("w1"), "Waypoint 1 at (10, 0, 0)");
   EXPECT_EQ(p.idsWithClass("p1"),
@@ -229,8 +229,8 @@ TEST(MapSvg, SixWaypointExampleShowsEverythingTheReportSays) {
 // separately from the picture's analysis.
 TEST(MapSvg, RealisticMapRingsExactlyTheReportedOrphansAndTraps) {
   for (uint64_t seed : {2u, 7u}) {
-    const MapSpec spec = generateRealisticMap(seed, 240);
-    const Picture p = draw(spec);
+    const MapSpec map = generateRealisticMap(seed, 240);
+    const Picture p = draw(map);
     ASSERT_TRUE(p.doc.wellFormed);
     DiscardStream quiet;
     const OrphanScanResult scan = scanOrphansAndTraps(p.graph, quiet);
@@ -248,8 +248,8 @@ TEST(MapSvg, RealisticMapRingsExactlyTheReportedOrphansAndTraps) {
     for (int32_t v : scan.traps) numbers.insert(std::to_string(v));
     EXPECT_EQ(tags, numbers);
 
-    expectWaypointDots(p, spec);
-    const ExpectedPaths paths = expectedPaths(spec);
+    expectWaypointDots(p, map);
+    const ExpectedPaths paths = expectedPaths(map);
     EXPECT_EQ(p.idsWithClass("p2"), paths.twoWay);
     EXPECT_EQ(p.idsWithClass("p1"), paths.oneWay);
     EXPECT_EQ(p.idsWithClass("p0"), paths.self);
@@ -277,12 +277,12 @@ TEST(MapSvg, RealisticMapRingsExactlyTheReportedOrphansAndTraps) {
 }
 
 TEST(MapSvg, SelfPathsAndRepeatedEntriesAreDrawnOnce) {
-  MapSpec spec;
-  spec.name = "loops";
-  spec.positions = {{0, 0, 0}, {10, 0, 0}, {0, 10, 5}, {10, 10, 0},
+  MapSpec map;
+  map.name = "loops";
+  map.positions = {{0, 0, 0}, {10, 0, 0}, {0, 10, 5}, {10, 10, 0},
                     {5, 5, 0}, {20, 20, 0}, {30, 0, 0}};
-  spec.paths = {{1, 1, 1, 0}, {0}, {2, 2, 3}, {}, {4}, {}, {}};
-  const Picture p = draw(spec);
+  map.paths = {{1, 1, 1, 0}, {0}, {2, 2, 3}, {}, {4}, {}, {}};
+  const Picture p = draw(map);
   EXPECT_EQ(p.idsWithClass("p2"), (std::set<std::string>{"p0-1"}));
   EXPECT_EQ(p.idsWithClass("p1"), (std::set<std::string>{"p2-3"}));
   EXPECT_EQ(p.idsWithClass("p0"), (std::set<std::string>{"p0-0", "p2-2", "p4-4"}));
@@ -311,9 +311,9 @@ TEST(MapSvg, HostileMapNamesAreEscapedAndCleaned) {
       {"", "(no name)"},
   };
   for (const auto& c : cases) {
-    MapSpec spec = sixWaypointExample();
-    spec.name = c.name;
-    const Picture p = draw(spec);
+    MapSpec map = sixWaypointExample();
+    map.name = c.name;
+    const Picture p = draw(map);
     ASSERT_TRUE(p.doc.wellFormed) << "name " << c.name << ": " << p.doc.error;
     EXPECT_EQ(p.textOf("map-name"), "Map: " + c.shown);
   }
@@ -321,14 +321,14 @@ TEST(MapSvg, HostileMapNamesAreEscapedAndCleaned) {
 
 TEST(MapSvg, FewerThanSixWaypointsHaveNoRoute) {
   for (int n : {0, 1, 3, 5}) {
-    MapSpec spec;
-    spec.name = "small";
+    MapSpec map;
+    map.name = "small";
     for (int v = 0; v < n; ++v) {
-      spec.positions.push_back({float(v), float(v * v), 0});
-      spec.paths.push_back({});
-      if (v > 0) spec.paths[v - 1].push_back(int16_t(v));
+      map.positions.push_back({float(v), float(v * v), 0});
+      map.paths.push_back({});
+      if (v > 0) map.paths[v - 1].push_back(int16_t(v));
     }
-    const Picture p = draw(spec);
+    const Picture p = draw(map);
     ASSERT_TRUE(p.doc.wellFormed) << n;
     EXPECT_EQ(p.withClass("wp").size(), size_t(n));
     EXPECT_EQ(p.byId("route"), nullptr);
@@ -341,9 +341,9 @@ TEST(MapSvg, FewerThanSixWaypointsHaveNoRoute) {
 }
 
 TEST(MapSvg, UnreachableEndGetsNoRouteButBothMarks) {
-  MapSpec spec = sixWaypointExample();
-  spec.paths = {{1}, {0}, {}, {}, {}, {4}};
-  const Picture p = draw(spec);
+  MapSpec map = sixWaypointExample();
+  map.paths = {{1}, {0}, {}, {}, {}, {4}};
+  const Picture p = draw(map);
   EXPECT_EQ(p.byId("route"), nullptr);
   EXPECT_NE(p.byId("start"), nullptr);
   EXPECT_NE(p.byId("end"), nullptr);
@@ -353,9 +353,9 @@ TEST(MapSvg, UnreachableEndGetsNoRouteButBothMarks) {
 }
 
 TEST(MapSvg, DirectRouteIsOneLeg) {
-  MapSpec spec = sixWaypointExample();
-  spec.paths[0].push_back(5);
-  const Picture p = draw(spec);
+  MapSpec map = sixWaypointExample();
+  map.paths[0].push_back(5);
+  const Picture p = draw(map);
   expectRouteThrough(p, {0, 5});
   EXPECT_EQ(p.textOf("route-label"), "0 \xE2\x86\x92 5: 11.1803 units");
 }
@@ -371,15 +371,15 @@ TEST(MapSvg, ExtremePositionsGiveFiniteNumbersInsideThePicture) {
   const char* const numeric[] = {"x", "y", "cx", "cy", "r", "x1", "y1",
                                  "x2", "y2", "width", "height"};
   for (const auto& positions : layouts) {
-    MapSpec spec;
-    spec.name = "extreme";
-    spec.positions = positions;
+    MapSpec map;
+    map.name = "extreme";
+    map.positions = positions;
     // Paths between the far corners would be longer than a float holds
     // (the loader refuses those); the corners stay orphans.
     const bool huge = std::fabs(positions[0][0]) > 1e30f;
-    spec.paths = huge ? std::vector<std::vector<int16_t>>{{}, {}, {3}, {4}, {2}, {}}
+    map.paths = huge ? std::vector<std::vector<int16_t>>{{}, {}, {3}, {4}, {2}, {}}
                       : std::vector<std::vector<int16_t>>{{1, 2}, {0}, {3}, {4}, {5}, {0, 5}};
-    const Picture p = draw(spec);
+    const Picture p = draw(map);
     ASSERT_TRUE(p.doc.wellFormed);
     for (const XmlElement& e : p.doc.elements) {
       for (const char* attr : numeric) {
@@ -390,7 +390,7 @@ TEST(MapSvg, ExtremePositionsGiveFiniteNumbersInsideThePicture) {
         EXPECT_LE(v, kSvgWidth + 50);
       }
     }
-    expectWaypointDots(p, spec);
+    expectWaypointDots(p, map);
   }
 }
 
@@ -401,8 +401,8 @@ struct CommaPunct : std::numpunct<char> {
 };
 
 TEST(MapSvg, DocumentDoesNotDependOnTheLocale) {
-  const MapSpec spec = generateRealisticMap(4, 120);
-  const WaypointGraph graph = loadSpec(spec);
+  const MapSpec map = generateRealisticMap(4, 120);
+  const WaypointGraph graph = loadMap(map);
   const MapAnalysis analysis = analyzeMap(graph);
   std::ostringstream plain;
   writeMapSvg(graph, analysis, plain);
