@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 #include "analysis/pathing.h"
 
@@ -13,10 +15,19 @@ namespace {
 // A pass is run sparse when the last one wrote at most one cell in this
 // many of the evaluated cells: then a few scalar sums per cell cost less
 // than a vectorised scan of all N intermediates.
-constexpr int64_t kSparseRatio = 256;
+constexpr int64_t kSparseRatio = 128;
 
-// Change-log entries kept per waypoint (O(N) memory in all).
+// Change-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
+
+// Below this many waypoints a second thread costs more than it saves.
+constexpr int64_t kThreadedMinimum = 256;
+
+// 1 in each byte of `bytes` that is not 0, else 0.
+inline uint64_t nonZeroBytes(uint64_t bytes) {
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  return ((((bytes & kLow7) + kLow7) | bytes) >> 7) & 0x0101010101010101ull;
+}
 
 }  // namespace
 
@@ -28,34 +39,50 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
       kernels_(pathingKernels(options.kernel)),
       passChoice_(options.passChoice),
       n_(graph.n),
+      threads_(options.threads),
       // The edge length matrix holds the no-path distance wherever there is
       // no direct path: the pathing block's starting value.
       pathing_(graph.edgeLength),
       via_(graph.cellCount, kNoIntermediate),
       rowStride_(std::max<int64_t>(16, (n_ + 15) & ~int64_t(15))),
-      rowBuffer_(static_cast<size_t>(std::min(kTileRows, n_) * rowStride_)),
-      considered_(static_cast<size_t>(n_)),
       logCapacity_(kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024),
       columnHead_(static_cast<size_t>(n_), -1) {
+  if (threads_ <= 0) {
+    threads_ = n_ >= kThreadedMinimum && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+  }
+  threads_ = std::min(threads_, 2);
+  for (int w = 0; w < threads_; ++w) {
+    Worker& worker = workers_[w];
+    worker.rowBuffer.resize(static_cast<size_t>(std::min(kTileRows, n_) * rowStride_));
+    worker.considered.resize(static_cast<size_t>(n_));
+    // Reserved once: a write never allocates, so a thread never throws.
+    worker.writeRow.reserve(logCapacity_);
+    worker.writeColumn.reserve(logCapacity_);
+  }
+  writeNext_.reserve(logCapacity_);
   for (uint64_t cell = 0; cell < graph.cellCount; ++cell) {
-    consideredCells_ += !graph.adjacency[cell] && reachability[cell];
+    consideredCells_ += !graph.adjacency[cell] & (reachability[cell] != 0);
   }
 }
 
 bool PathingSweep::runPass() {
   const bool sparse = chooseSparse();
   if (sparse) indexLastPass();
-  writeRow_.clear();
-  writeColumn_.clear();
-  writeNext_.clear();
-  std::fill(columnHead_.begin(), columnHead_.end(), -1);
-  logComplete_ = true;
-  passWrites_ = 0;
+  for (Worker& worker : workers_) {
+    worker.writeRow.clear();
+    worker.writeColumn.clear();
+    worker.writes = 0;
+    worker.logComplete = true;
+  }
   if (sparse) {
+    writeNext_.clear();
+    std::fill(columnHead_.begin(), columnHead_.end(), -1);
     runSparsePass();
   } else {
     runDensePass();
   }
+  passWrites_ = workers_[0].writes + workers_[1].writes;
+  lastLogComplete_ = workers_[0].logComplete && workers_[1].logComplete;
   ++passes_;
   lastSparse_ = sparse;
   return passWrites_ > 0;
@@ -64,7 +91,7 @@ bool PathingSweep::runPass() {
 bool PathingSweep::chooseSparse() const {
   // A sparse pass needs every cell of the last pass to have been evaluated
   // and every write of it to be known.
-  if (passes_ == 0 || !logComplete_) return false;
+  if (passes_ == 0 || !lastLogComplete_) return false;
   switch (passChoice_) {
     case PassChoice::kAlwaysDense:
       return false;
@@ -76,13 +103,7 @@ bool PathingSweep::chooseSparse() const {
   }
 }
 
-// 1 in each byte of `bytes` that is not 0, else 0.
-static inline uint64_t nonZeroBytes(uint64_t bytes) {
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  return ((((bytes & kLow7) + kLow7) | bytes) >> 7) & 0x0101010101010101ull;
-}
-
-bool PathingSweep::markConsidered(int64_t a0, int64_t rows) {
+bool PathingSweep::markConsidered(Worker& worker, int64_t a0, int64_t rows) const {
   uint64_t any = 0;
   for (int64_t b = 0; b < n_; ++b) {
     // Cells a0+k -> b for k < rows are contiguous in both byte matrices.
@@ -100,7 +121,7 @@ bool PathingSweep::markConsidered(int64_t a0, int64_t rows) {
       mask |= ((flags * 0x0102040810204080ull) >> 56) << k;
     }
     for (; k < rows; ++k) mask |= uint64_t(!direct[k] && route[k]) << k;
-    considered_[b] = mask;
+    worker.considered[b] = mask;
     any |= mask;
   }
   return any != 0;
@@ -108,42 +129,43 @@ bool PathingSweep::markConsidered(int64_t a0, int64_t rows) {
 
 // A block transpose: 16 columns of the group's rows at a time, so the
 // reads stay within a few cache lines and the writes are contiguous.
-void PathingSweep::gatherRows(int64_t a0, int64_t rows) {
+void PathingSweep::gatherRows(Worker& worker, int64_t a0, int64_t rows) const {
   constexpr int64_t kBlock = 16;
   for (int64_t m0 = 0; m0 < n_; m0 += kBlock) {
     const int64_t m1 = std::min(n_, m0 + kBlock);
     for (int64_t k = 0; k < rows; ++k) {
-      float* out = rowBuffer_.data() + k * rowStride_;
+      float* out = worker.rowBuffer.data() + k * rowStride_;
       const float* in = pathing_.data() + a0 + k;
       for (int64_t m = m0; m < m1; ++m) out[m] = in[m * n_];
     }
   }
 }
 
-void PathingSweep::recordWrite(int32_t a, int32_t b) {
-  ++passWrites_;
-  if (!logComplete_) return;
-  if (writeRow_.size() == logCapacity_) {
-    logComplete_ = false;
+void PathingSweep::recordWrite(Worker& worker, int32_t a, int32_t b) const {
+  ++worker.writes;
+  if (!worker.logComplete) return;
+  if (worker.writeRow.size() == logCapacity_) {
+    worker.logComplete = false;
     return;
   }
-  writeRow_.push_back(a);
-  writeColumn_.push_back(b);
-  writeNext_.push_back(columnHead_[b]);
-  columnHead_[b] = static_cast<int32_t>(writeRow_.size() - 1);
+  worker.writeRow.push_back(a);
+  worker.writeColumn.push_back(b);
 }
 
-// Sorts the last pass's writes by row and by column (counting sorts, which
-// keep the order written: ascending b within a row and ascending a within
-// a column, because a pass writes each row from left to right and each
-// column from top to bottom).
+// Sorts the last pass's writes by row (a counting sort, which keeps the
+// order each thread wrote them: every row is written by one thread, left
+// to right), then by column by walking the rows in order, so each column's
+// list is ascending too.
 void PathingSweep::indexLastPass() {
-  const size_t count = writeRow_.size();
   rowStart_.assign(static_cast<size_t>(n_ + 1), 0);
   columnStart_.assign(static_cast<size_t>(n_ + 1), 0);
-  for (size_t i = 0; i < count; ++i) {
-    ++rowStart_[writeRow_[i] + 1];
-    ++columnStart_[writeColumn_[i] + 1];
+  size_t count = 0;
+  for (const Worker& worker : workers_) {
+    for (size_t i = 0; i < worker.writeRow.size(); ++i) {
+      ++rowStart_[worker.writeRow[i] + 1];
+      ++columnStart_[worker.writeColumn[i] + 1];
+    }
+    count += worker.writeRow.size();
   }
   for (int64_t i = 0; i < n_; ++i) {
     rowStart_[i + 1] += rowStart_[i];
@@ -151,39 +173,92 @@ void PathingSweep::indexLastPass() {
   }
   byRow_.resize(count);
   byColumn_.resize(count);
-  std::vector<int64_t> rowFill(rowStart_.begin(), rowStart_.end() - 1);
-  std::vector<int64_t> columnFill(columnStart_.begin(), columnStart_.end() - 1);
-  for (size_t i = 0; i < count; ++i) {
-    byRow_[rowFill[writeRow_[i]]++] = writeColumn_[i];
-    byColumn_[columnFill[writeColumn_[i]]++] = writeRow_[i];
+  std::vector<int64_t> fill(rowStart_.begin(), rowStart_.end() - 1);
+  for (const Worker& worker : workers_) {
+    for (size_t i = 0; i < worker.writeRow.size(); ++i) {
+      byRow_[fill[worker.writeRow[i]]++] = worker.writeColumn[i];
+    }
+  }
+  fill.assign(columnStart_.begin(), columnStart_.end() - 1);
+  for (int64_t a = 0; a < n_; ++a) {
+    for (int64_t i = rowStart_[a]; i < rowStart_[a + 1]; ++i) {
+      byColumn_[fill[byRow_[i]]++] = static_cast<int32_t>(a);
+    }
   }
 }
 
+// A dense pass: the sweep in tiles of kTileRows rows x kTileColumns
+// columns (see the kernels for why a tile gives the plain sweep's values).
+//
+// Two-thread wavefront: a tile reads and writes only cells of its own rows
+// and columns (its row group's copy holds the rows; the columns are read
+// whole from the pathing block), so two tiles that share neither rows nor
+// columns neither read nor write each other's cells. Thread 0 takes the
+// even row groups and thread 1 the odd ones; a group starts a column tile
+// only after the group above has finished that tile. Every tile then
+// finds its rows and columns in exactly the state the plain sweep leaves
+// them in at that point: the rows above it finished for its columns, the
+// rows below it untouched, its own row group done up to its columns.
 void PathingSweep::runDensePass() {
-  for (int64_t a0 = 0; a0 < n_; a0 += kTileRows) {
+  const int64_t groups = (n_ + kTileRows - 1) / kTileRows;
+  if (threads_ < 2 || groups < 2) {
+    runDenseGroups(workers_[0], 0, 1, nullptr);
+    return;
+  }
+  std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
+  for (int64_t g = 0; g < groups; ++g) done[g].store(0, std::memory_order_relaxed);
+  std::thread helper;
+  try {
+    helper = std::thread([this, &done] { runDenseGroups(workers_[1], 1, 2, done.get()); });
+  } catch (const std::system_error&) {
+    runDenseGroups(workers_[0], 0, 1, nullptr);
+    return;
+  }
+  runDenseGroups(workers_[0], 0, 2, done.get());
+  helper.join();
+}
+
+void PathingSweep::runDenseGroups(Worker& worker, int64_t first, int64_t stride,
+                                  std::atomic<int64_t>* done) {
+  const int64_t tiles = (n_ + kTileColumns - 1) / kTileColumns;
+  for (int64_t g = first; g * kTileRows < n_; g += stride) {
+    const int64_t a0 = g * kTileRows;
     const int64_t rows = std::min(kTileRows, n_ - a0);
-    if (!markConsidered(a0, rows)) continue;
-    gatherRows(a0, rows);
+    // This group's own rows are written by no other group, so it may copy
+    // them before the group above is done.
+    const bool any = markConsidered(worker, a0, rows);
+    if (any) gatherRows(worker, a0, rows);
     PathingTile tile;
     tile.n = n_;
     tile.pathing = pathing_.data();
     tile.via = via_.data();
-    tile.rowBuffer = rowBuffer_.data();
+    tile.rowBuffer = worker.rowBuffer.data();
     tile.rowStride = rowStride_;
     tile.a0 = a0;
     tile.rows = rows;
-    tile.considered = considered_.data();
-    for (int64_t b0 = 0; b0 < n_; b0 += kTileColumns) {
+    tile.considered = worker.considered.data();
+    for (int64_t t = 0; t < tiles; ++t) {
+      const int64_t b0 = t * kTileColumns;
       const int64_t columns = std::min(kTileColumns, n_ - b0);
-      uint64_t any = 0;
-      for (int64_t j = 0; j < columns; ++j) any |= considered_[b0 + j];
-      if (!any) continue;
-      tile.b0 = b0;
-      tile.columns = columns;
-      kernels_.evaluateTile(tile);
-      for (int32_t w = 0; w < tile.writes; ++w) {
-        recordWrite(tile.writtenRow[w], tile.writtenColumn[w]);
+      uint64_t wanted = 0;
+      if (any) {
+        for (int64_t j = 0; j < columns; ++j) wanted |= worker.considered[b0 + j];
       }
+      if (wanted) {
+        if (done && g > 0) {
+          // Wait for the group above to finish this tile's columns.
+          for (int spin = 0; done[g - 1].load(std::memory_order_acquire) <= t; ++spin) {
+            if (spin > 64) std::this_thread::yield();
+          }
+        }
+        tile.b0 = b0;
+        tile.columns = columns;
+        kernels_.evaluateTile(tile);
+        for (int32_t w = 0; w < tile.writes; ++w) {
+          recordWrite(worker, tile.writtenRow[w], tile.writtenColumn[w]);
+        }
+      }
+      if (done) done[g].store(t + 1, std::memory_order_release);
     }
   }
 }
@@ -206,28 +281,29 @@ void PathingSweep::runDensePass() {
 // overflow, the remaining cells scan all intermediates, which is always
 // exact, and the next pass is dense.
 void PathingSweep::runSparsePass() {
+  Worker& worker = workers_[0];
   std::vector<int64_t> columnCursor(columnStart_.begin(), columnStart_.end() - 1);
   std::vector<int32_t> rowWrites;
   rowWrites.reserve(static_cast<size_t>(n_));
   constexpr float kInfinity = std::numeric_limits<float>::infinity();
   for (int64_t a0 = 0; a0 < n_; a0 += kTileRows) {
     const int64_t rows = std::min(kTileRows, n_ - a0);
-    if (!markConsidered(a0, rows)) continue;
-    gatherRows(a0, rows);
+    if (!markConsidered(worker, a0, rows)) continue;
+    gatherRows(worker, a0, rows);
     for (int64_t k = 0; k < rows; ++k) {
       const int64_t a = a0 + k;
-      float* row = rowBuffer_.data() + k * rowStride_;
+      float* row = worker.rowBuffer.data() + k * rowStride_;
       rowWrites.clear();
       int64_t rowNext = rowStart_[a];
       const int64_t rowEnd = rowStart_[a + 1];
       for (int64_t b = 0; b < n_; ++b) {
-        if (!((considered_[b] >> k) & 1)) continue;
+        if (!((worker.considered[b] >> k) & 1)) continue;
         while (rowNext < rowEnd && byRow_[rowNext] <= b) ++rowNext;
         const float* column = pathing_.data() + cellIndex(0, b, n_);
         const float value = row[b];
         float best = kInfinity;
         int32_t bestM = -1;
-        if (logComplete_) {
+        if (worker.logComplete) {
           auto consider = [&](int32_t m) {
             const float sum = row[m] + column[m];
             if (sum < best || (sum == best && m < bestM)) {
@@ -242,7 +318,7 @@ void PathingSweep::runSparsePass() {
           while (columnNext < columnEnd && byColumn_[columnNext] <= a) ++columnNext;
           for (int64_t i = columnNext; i < columnEnd; ++i) consider(byColumn_[i]);
           for (int32_t i = columnHead_[b]; i >= 0; i = writeNext_[i]) {
-            consider(writeRow_[i]);
+            consider(worker.writeRow[i]);
           }
         } else {
           best = kernels_.minSum(row, column, 0, n_);
@@ -255,7 +331,11 @@ void PathingSweep::runSparsePass() {
         row[b] = best;
         via_[cellIndex(a, b, n_)] = bestM;
         rowWrites.push_back(static_cast<int32_t>(b));
-        recordWrite(static_cast<int32_t>(a), static_cast<int32_t>(b));
+        recordWrite(worker, static_cast<int32_t>(a), static_cast<int32_t>(b));
+        if (worker.logComplete) {
+          writeNext_.push_back(columnHead_[b]);
+          columnHead_[b] = static_cast<int32_t>(worker.writeRow.size() - 1);
+        }
       }
     }
   }

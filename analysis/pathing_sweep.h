@@ -4,7 +4,9 @@
 #ifndef TESSIVAR_ANALYSIS_PATHING_SWEEP_H_
 #define TESSIVAR_ANALYSIS_PATHING_SWEEP_H_
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "analysis/pathing_kernels.h"
@@ -23,6 +25,9 @@ enum class PassChoice {
 struct PathingSweepOptions {
   KernelPath kernel = bestKernelPath();
   PassChoice passChoice = PassChoice::kAuto;
+  // Threads for dense passes: 1 or 2; 0 picks 2 on a machine with two or
+  // more cores and a map big enough to gain from it.
+  int threads = 0;
 };
 
 class PathingSweep {
@@ -46,14 +51,28 @@ class PathingSweep {
   const char* kernelName() const { return kernels_.name; }
 
  private:
+  // What one thread of a dense pass works with: its row group's copy and
+  // considered cells, and the cells it wrote (up to the log capacity).
+  struct Worker {
+    std::vector<float> rowBuffer;
+    std::vector<uint64_t> considered;
+    std::vector<int32_t> writeRow, writeColumn;
+    int64_t writes = 0;
+    bool logComplete = true;
+  };
+
   bool chooseSparse() const;
   void runDensePass();
+  // Row groups worker, worker + stride, ...; with `done` set, waits for the
+  // group above to finish a column tile before starting it.
+  void runDenseGroups(Worker& worker, int64_t first, int64_t stride,
+                      std::atomic<int64_t>* done);
   void runSparsePass();
-  // Fills considered_ for rows [a0, a0 + rows); false when none is.
-  bool markConsidered(int64_t a0, int64_t rows);
-  // Copies rows [a0, a0 + rows) of the pathing block into rowBuffer_.
-  void gatherRows(int64_t a0, int64_t rows);
-  void recordWrite(int32_t a, int32_t b);
+  // Fills worker.considered for rows [a0, a0 + rows); false when none is.
+  bool markConsidered(Worker& worker, int64_t a0, int64_t rows) const;
+  // Copies rows [a0, a0 + rows) of the pathing block into worker.rowBuffer.
+  void gatherRows(Worker& worker, int64_t a0, int64_t rows) const;
+  void recordWrite(Worker& worker, int32_t a, int32_t b) const;
   void indexLastPass();
 
   const WaypointGraph& graph_;
@@ -61,28 +80,25 @@ class PathingSweep {
   const PathingKernels& kernels_;
   const PassChoice passChoice_;
   const int64_t n_;
+  int threads_;
   std::vector<float> pathing_;
   std::vector<int32_t> via_;
   int64_t consideredCells_ = 0;
 
-  // Per row group: the rows' contiguous copies and which cells count.
   int64_t rowStride_;
-  std::vector<float> rowBuffer_;
-  std::vector<uint64_t> considered_;
-
-  // The cells written in the current pass, in the order written (kept up
-  // to a capacity of O(N) entries), and for each column the most recent
-  // of them as a linked list through writeNext_.
   size_t logCapacity_;
-  std::vector<int32_t> writeRow_, writeColumn_, writeNext_;
+  Worker workers_[2];
+  // Sparse passes only: for each column, this pass's writes to it as a
+  // linked list through writeNext_ (indices into workers_[0]'s log).
+  std::vector<int32_t> writeNext_;
   std::vector<int32_t> columnHead_;
-  bool logComplete_ = true;
   // The last pass's writes, by row and by column, ascending.
   std::vector<int64_t> rowStart_, columnStart_;
   std::vector<int32_t> byRow_, byColumn_;
 
   int64_t passes_ = 0;
   int64_t passWrites_ = 0;
+  bool lastLogComplete_ = true;
   bool lastSparse_ = false;
 };
 

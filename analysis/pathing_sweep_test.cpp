@@ -21,12 +21,14 @@ using testing::pathingMatchesReference;
 struct EngineCase {
   KernelPath kernel;
   PassChoice choice;
+  int threads;
 };
 
 std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
   static const char* const kChoices[] = {"Auto", "Dense", "Sparse"};
-  return std::string(kKernels[int(info.param.kernel)]) + kChoices[int(info.param.choice)];
+  return std::string(kKernels[int(info.param.kernel)]) + kChoices[int(info.param.choice)] +
+         (info.param.threads == 2 ? "TwoThreads" : "OneThread");
 }
 
 std::vector<EngineCase> allCases() {
@@ -34,7 +36,7 @@ std::vector<EngineCase> allCases() {
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
     for (PassChoice choice :
          {PassChoice::kAuto, PassChoice::kAlwaysDense, PassChoice::kSparseWhenAble}) {
-      cases.push_back({kernel, choice});
+      for (int threads : {1, 2}) cases.push_back({kernel, choice, threads});
     }
   }
   return cases;
@@ -47,7 +49,9 @@ class PathingSweepTest : public ::testing::TestWithParam<EngineCase> {
       GTEST_SKIP() << "this machine cannot run these kernels";
     }
   }
-  PathingSweepOptions options() const { return {GetParam().kernel, GetParam().choice}; }
+  PathingSweepOptions options() const {
+    return {GetParam().kernel, GetParam().choice, GetParam().threads};
+  }
 };
 
 TEST_P(PathingSweepTest, UsesTheRequestedKernels) {
