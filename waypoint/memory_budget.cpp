@@ -15,10 +15,16 @@ namespace tessivar {
 namespace {
 
 // Per cell: adjacency (1), edge length (4), reachability (1), pathing block
-// (4) and shortest path matrix (4).
+// (4) and shortest path matrix (4). This is the run's peak: the
+// reachability phase's bit rows and columns (a quarter byte per cell) are
+// gone before the pathing phase allocates its two matrices, and the pathing
+// engine keeps nothing else per cell.
 constexpr uint64_t kBytesPerCell = 14;
-// Per waypoint: the record plus the engine's per-row bookkeeping.
-constexpr uint64_t kBytesPerWaypoint = 16 + 64;
+// Per waypoint: the record, plus the pathing engine's O(N) buffers (for
+// each of its two threads a 64-row copy of the pathing block and a change
+// log of 64 entries per waypoint; the indexes of the last pass's changes),
+// under 3 KiB per waypoint in all.
+constexpr uint64_t kBytesPerWaypoint = 16 + 3072;
 // Headroom for the program itself, its stream buffers and the file bytes of
 // an ordinary map.
 constexpr uint64_t kFixedBytes = 32ull << 20;
