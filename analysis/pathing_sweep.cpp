@@ -1,6 +1,7 @@
 #include "analysis/pathing_sweep.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <system_error>
@@ -24,6 +25,20 @@ constexpr size_t kLogEntriesPerWaypoint = 64;
 
 // Below this many waypoints a second thread costs more than it saves.
 constexpr int64_t kThreadedMinimum = 256;
+
+// Whether a second thread would find a core of its own: the machine has
+// two or more, and the load average leaves one idle. On a busy machine the
+// two threads of the wavefront wait for each other whenever one of them is
+// descheduled, and one thread is faster.
+bool spareCoreAvailable() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (cores < 2) return false;
+#if defined(__GLIBC__) || defined(__APPLE__)
+  double load = 0;
+  if (getloadavg(&load, 1) == 1) return load <= cores - 1.25;
+#endif
+  return true;
+}
 
 // 1 in each byte of `bytes` that is not 0, else 0.
 inline uint64_t nonZeroBytes(uint64_t bytes) {
@@ -50,7 +65,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
       logCapacity_(kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024),
       columnHead_(static_cast<size_t>(n_), -1) {
   if (threads_ <= 0) {
-    threads_ = n_ >= kThreadedMinimum && std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+    threads_ = n_ >= kThreadedMinimum && spareCoreAvailable() ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
   for (int w = 0; w < threads_; ++w) {

@@ -25,8 +25,9 @@ enum class PassChoice {
 struct PathingSweepOptions {
   KernelPath kernel = bestKernelPath();
   PassChoice passChoice = PassChoice::kAuto;
-  // Threads for dense passes: 1 or 2; 0 picks 2 on a machine with two or
-  // more cores and a map big enough to gain from it.
+  // Threads for dense passes: 1 or 2; 0 picks 2 for a map big enough to
+  // gain from it when the machine has a core to spare. The matrices are the
+  // same either way.
   int threads = 0;
 };
 
@@ -49,6 +50,7 @@ class PathingSweep {
   int64_t lastPassWrites() const { return passWrites_; }
   bool lastPassSparse() const { return lastSparse_; }
   const char* kernelName() const { return kernels_.name; }
+  int threads() const { return threads_; }
 
  private:
   // What one thread of a dense pass works with: its row group's copy and

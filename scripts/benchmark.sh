@@ -24,12 +24,15 @@ trap 'rm -rf "$work"' EXIT
 # The value of the n-th "<what> took X second(s)" line of a report.
 took() { tr '\r' '\n' <"$1" | grep "^$2 took" | sed -n "${3}p" | awk '{print $3}'; }
 
-echo "| N | reach passes | reach s | pathing passes | pathing s | whole run s | peak RSS MiB | bytes/cell | reference s (reach + pathing) |"
-echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+echo "| N | reach passes | reach s | pathing passes | pathing s | whole run s | peak RSS MiB | bytes/cell | reference s (reach + pathing) | load |"
+echo "|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
 previous_reference=""
 for n in "${sizes[@]}"; do
   map="$work/realistic_$n.wpt"
   build/wptgen realistic "$n" "$seed" "$map" >/dev/null
+  # The 1-minute load average as the runs start: the machine may be shared,
+  # and the pathing phase uses a second thread only when a core is idle.
+  load=$(cut -d' ' -f1 /proc/loadavg 2>/dev/null || echo "?")
   best="" peak=0
   for _ in $(seq "$repeat"); do
     read -r wall rss < <("$bench" whole build/tessivar "$map" "$work/report.txt")
@@ -55,7 +58,7 @@ for n in "${sizes[@]}"; do
       previous_reference=1e9
     fi
   fi
-  printf "| %s | %s | %s | %s | %s | %s | %s | %s | %s |\n" "$n" "$reach_passes" \
+  printf "| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n" "$n" "$reach_passes" \
     "$reach_s" "$path_passes" "$path_s" "$best" \
-    "$(awk "BEGIN{printf \"%.1f\", $peak / 1024}")" "$per_cell" "$reference"
+    "$(awk "BEGIN{printf \"%.1f\", $peak / 1024}")" "$per_cell" "$reference" "$load"
 done
