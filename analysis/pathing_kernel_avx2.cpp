@@ -26,6 +26,19 @@ struct Avx2Ops {
   static uint32_t equalMask(V a, V b) {
     return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)));
   }
+  static bool anyCommonBit(const uint64_t* x, const uint64_t* y, int64_t words) {
+    int64_t w = 0;
+    for (; w + 4 <= words; w += 4) {
+      const __m256i both = _mm256_and_si256(
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(x + w)),
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y + w)));
+      if (!_mm256_testz_si256(both, both)) return true;
+    }
+    for (; w < words; ++w) {
+      if (x[w] & y[w]) return true;
+    }
+    return false;
+  }
 };
 
 }  // namespace
@@ -35,7 +48,7 @@ namespace kernel_detail {
 
 const PathingKernels kAvx2Kernels = {
     KernelPath::kAvx2, "avx2", &evaluateTileFn<Avx2Ops>, &minSumFn<Avx2Ops>,
-    &firstSumEqualFn<Avx2Ops>};
+    &firstSumEqualFn<Avx2Ops>, &closeRowFn<Avx2Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -36,6 +36,18 @@ struct Avx512Ops {
   static uint32_t equalMask(V a, V b) {
     return static_cast<uint32_t>(_mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ));
   }
+  static bool anyCommonBit(const uint64_t* x, const uint64_t* y, int64_t words) {
+    int64_t w = 0;
+    for (; w + 8 <= words; w += 8) {
+      if (_mm512_test_epi64_mask(_mm512_loadu_si512(x + w), _mm512_loadu_si512(y + w))) {
+        return true;
+      }
+    }
+    for (; w < words; ++w) {
+      if (x[w] & y[w]) return true;
+    }
+    return false;
+  }
 };
 
 }  // namespace
@@ -45,7 +57,7 @@ namespace kernel_detail {
 
 const PathingKernels kAvx512Kernels = {
     KernelPath::kAvx512, "avx512", &evaluateTileFn<Avx512Ops>,
-    &minSumFn<Avx512Ops>, &firstSumEqualFn<Avx512Ops>};
+    &minSumFn<Avx512Ops>, &firstSumEqualFn<Avx512Ops>, &closeRowFn<Avx512Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -13,6 +13,12 @@ struct PortableOps {
   static V splat(float x) { return x; }
   static float reduceMin(V v) { return v; }
   static uint32_t equalMask(V a, V b) { return a == b ? 1u : 0u; }
+  static bool anyCommonBit(const uint64_t* x, const uint64_t* y, int64_t words) {
+    for (int64_t w = 0; w < words; ++w) {
+      if (x[w] & y[w]) return true;
+    }
+    return false;
+  }
 };
 
 }  // namespace
@@ -22,7 +28,7 @@ namespace kernel_detail {
 
 const PathingKernels kPortableKernels = {
     KernelPath::kPortable, "portable", &evaluateTileFn<PortableOps>,
-    &minSumFn<PortableOps>, &firstSumEqualFn<PortableOps>};
+    &minSumFn<PortableOps>, &firstSumEqualFn<PortableOps>, &closeRowFn<PortableOps>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -1,4 +1,4 @@
-// The inner loops of the pathing engine, compiled once per instruction set
+// The inner loops of the pathing and reachability engines, compiled once per instruction set
 // (portable C++, AVX2, AVX-512) and chosen at run time, so a default build
 // runs on any x86-64 and uses the widest vectors the machine has.
 //
@@ -53,6 +53,10 @@ struct PathingKernels {
   // The lowest m in [0, n) with row[m] + column[m] == target, or -1.
   int64_t (*firstSumEqual)(const float* row, const float* column, int64_t n,
                            float target);
+  // One row of a reachability pass over bit rows and bit columns (see
+  // ReachabilitySweep); returns the cells it set.
+  int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n,
+                      int64_t words, int64_t a);
 };
 
 // Whether this machine can run the kernels of `path`.

@@ -2,8 +2,9 @@
 
 namespace tessivar {
 
-ReachabilitySweep::ReachabilitySweep(const WaypointGraph& graph)
-    : n_(graph.n), words_((graph.n + 63) / 64) {
+ReachabilitySweep::ReachabilitySweep(const WaypointGraph& graph,
+                                     KernelPath kernel)
+    : kernels_(pathingKernels(kernel)), n_(graph.n), words_((graph.n + 63) / 64) {
   bits_.assign(static_cast<size_t>(2 * n_ * words_), 0);
   // Column b is contiguous in the adjacency matrix: cells m->b at m + b*N.
   for (int64_t b = 0; b < n_; ++b) {
@@ -19,26 +20,18 @@ ReachabilitySweep::ReachabilitySweep(const WaypointGraph& graph)
   }
 }
 
+// Bit-parallel search: some m has a->m and m->b exactly when the AND of
+// row a and column b is not empty. Both vectors hold every cell set so far
+// in this pass (each set updates its row and its column at once), so the
+// search sees what the cell-by-cell scan would see; which m the scan would
+// find first does not matter, only whether there is one. The row kernels
+// (pathing_tile_kernel.inc, closeRowT) visit the unset cells of row a in
+// order of b.
 bool ReachabilitySweep::runPass() {
   const int64_t before = count_;
+  uint64_t* columns = bits_.data() + n_ * words_;
   for (int64_t a = 0; a < n_; ++a) {
-    uint64_t* rowA = row(a);
-    for (int64_t b = 0; b < n_; ++b) {
-      const uint64_t bBit = uint64_t(1) << (b & 63);
-      if (rowA[b >> 6] & bBit) continue;
-      // Bit-parallel search: some m has a->m and m->b exactly when the AND
-      // of row a and column b is not empty. Both vectors hold every cell
-      // set so far in this pass (each set updates its row and its column),
-      // so the search sees what the cell-by-cell scan would see; which m is
-      // found first does not matter, only whether one exists.
-      const uint64_t* columnB = column(b);
-      uint64_t any = 0;
-      for (int64_t w = 0; w < words_; ++w) any |= rowA[w] & columnB[w];
-      if (!any) continue;
-      rowA[b >> 6] |= bBit;
-      column(b)[a >> 6] |= uint64_t(1) << (a & 63);
-      ++count_;
-    }
+    count_ += kernels_.closeRow(row(a), columns, n_, words_, a);
   }
   return count_ != before;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/pathing_kernels.h"
 #include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
@@ -17,7 +18,10 @@ namespace tessivar {
 // vectors, 64 intermediates per machine word.
 class ReachabilitySweep {
  public:
-  explicit ReachabilitySweep(const WaypointGraph& graph);
+  // `kernel` picks the vector width of the bit search; every choice sets
+  // the same cells.
+  explicit ReachabilitySweep(const WaypointGraph& graph,
+                             KernelPath kernel = bestKernelPath());
 
   // One pass in sweep order (a outer, b inner, cells set in the pass used
   // at once by the searches that follow); true when it set a cell.
@@ -33,6 +37,7 @@ class ReachabilitySweep {
   uint64_t* row(int64_t a) { return bits_.data() + a * words_; }
   uint64_t* column(int64_t b) { return bits_.data() + (n_ + b) * words_; }
 
+  const PathingKernels& kernels_;
   int64_t n_;
   int64_t words_;               // 64-bit words per bit vector
   std::vector<uint64_t> bits_;  // N bit rows, then N bit columns

@@ -11,7 +11,16 @@ namespace {
 
 using testing::graphOf;
 using testing::mixedStructureMap;
-using testing::reachabilityMatchesReference;
+using testing::supportedKernelPaths;
+
+// The sweep with every kernel path against the reference.
+::testing::AssertionResult reachabilityMatchesReference(const WaypointGraph& graph) {
+  for (KernelPath path : supportedKernelPaths()) {
+    ::testing::AssertionResult result = testing::reachabilityMatchesReference(graph, nullptr, path);
+    if (!result) return result;
+  }
+  return ::testing::AssertionSuccess();
+}
 
 TEST(ReachabilitySweep, ChainsAndCycleFromTheDescription) {
   struct Case {
@@ -26,11 +35,13 @@ TEST(ReachabilitySweep, ChainsAndCycleFromTheDescription) {
   const Case cases[] = {{chain3, 1, 3}, {chain4, 1, 6}, {cycle, 1, 4},
                         {sixWaypointExample(), 1, 13}, {twice, 0, 1}};
   for (const Case& c : cases) {
-    ReachabilitySweep sweep(graphOf(c.map));
-    int32_t passes = 0;
-    while (passes < int32_t(c.map.positions.size()) && sweep.runPass()) ++passes;
-    EXPECT_EQ(passes, c.passes) << c.map.name;
-    EXPECT_EQ(sweep.reachableCount(), c.count) << c.map.name;
+    for (KernelPath path : supportedKernelPaths()) {
+      ReachabilitySweep sweep(graphOf(c.map), path);
+      int32_t passes = 0;
+      while (passes < int32_t(c.map.positions.size()) && sweep.runPass()) ++passes;
+      EXPECT_EQ(passes, c.passes) << c.map.name;
+      EXPECT_EQ(sweep.reachableCount(), c.count) << c.map.name;
+    }
   }
 }
 
@@ -66,7 +77,11 @@ TEST(ReachabilitySweep, GridsAndRealisticMaps) {
   EXPECT_TRUE(reachabilityMatchesReference(graphOf(generateGridMap(1, 1))));
   EXPECT_TRUE(reachabilityMatchesReference(graphOf(generateGridMap(9, 7))));
   EXPECT_TRUE(reachabilityMatchesReference(graphOf(generateGridMap(1, 65))));
-  for (int32_t size : {6, 64, 65, 130, 200}) {
+  // 520 and more waypoints: bit vectors of 9 words and more, long enough
+  // for the widest kernel's 8-word steps.
+  EXPECT_TRUE(reachabilityMatchesReference(graphOf(mixedStructureMap(5, 530))));
+  EXPECT_TRUE(reachabilityMatchesReference(graphOf(generateRandomMap(5, 600, 1))));
+  for (int32_t size : {6, 64, 65, 130, 200, 520}) {
     EXPECT_TRUE(reachabilityMatchesReference(graphOf(generateRealisticMap(3, size))))
         << size;
   }

@@ -87,11 +87,19 @@ int64_t firstDifference(const std::vector<T>& x, const std::vector<T>& y) {
 
 }  // namespace
 
+std::vector<KernelPath> supportedKernelPaths() {
+  std::vector<KernelPath> paths;
+  for (KernelPath path : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
+    if (kernelPathSupported(path)) paths.push_back(path);
+  }
+  return paths;
+}
+
 ::testing::AssertionResult reachabilityMatchesReference(
-    const WaypointGraph& graph, int32_t* passes) {
+    const WaypointGraph& graph, int32_t* passes, KernelPath kernel) {
   const int64_t n = graph.n;
   ReferenceReachabilitySweep reference(graph);
-  ReachabilitySweep fast(graph);
+  ReachabilitySweep fast(graph, kernel);
   if (fast.reachableCount() != reference.reachableCount()) {
     return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
                                          << " != " << reference.reachableCount();
@@ -102,8 +110,8 @@ int64_t firstDifference(const std::vector<T>& x, const std::vector<T>& y) {
     const bool changed = fast.runPass();
     if (changed != expected) {
       return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << ": set cells " << changed << ", reference "
-             << expected;
+             << "pass " << pass + 1 << " [" << pathingKernels(kernel).name
+             << "]: set cells " << changed << ", reference " << expected;
     }
     if (fast.reachableCount() != reference.reachableCount()) {
       return ::testing::AssertionFailure()

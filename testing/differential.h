@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/pathing_sweep.h"
 #include "tools/map_generator.h"
@@ -28,8 +29,12 @@ MapSpec mixedStructureMap(uint64_t seed, int32_t size);
 // Runs the reference and the fast reachability sweep side by side and
 // checks after every pass: whether it set a cell, the reachable count and
 // the whole matrix. `passes` gets the number of passes that set cells.
+// Each kernel path this machine can run: always the portable one.
+std::vector<KernelPath> supportedKernelPaths();
+
 ::testing::AssertionResult reachabilityMatchesReference(
-    const WaypointGraph& graph, int32_t* passes = nullptr);
+    const WaypointGraph& graph, int32_t* passes = nullptr,
+    KernelPath kernel = bestKernelPath());
 
 // The same for the pathing sweep with `options`: after every pass, whether
 // it rewrote a cell, and both matrices bit for bit.
