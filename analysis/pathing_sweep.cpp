@@ -46,6 +46,22 @@ inline uint64_t nonZeroBytes(uint64_t bytes) {
   return ((((bytes & kLow7) + kLow7) | bytes) >> 7) & 0x0101010101010101ull;
 }
 
+// The smallest sum over a set of intermediates, lowest m on ties.
+struct Candidate {
+  float sum;
+  int32_t m;
+  void consider(const float* row, const float* column, int32_t t) {
+    const float s = row[t] + column[t];
+    const bool better = s < sum || (s == sum && t < m);
+    sum = better ? s : sum;
+    m = better ? t : m;
+  }
+  void scan(const float* row, const float* column, const int32_t* first,
+            const int32_t* last) {
+    for (; first != last; ++first) consider(row, column, *first);
+  }
+};
+
 }  // namespace
 
 PathingSweep::PathingSweep(const WaypointGraph& graph,
@@ -321,22 +337,20 @@ void PathingSweep::runSparsePass() {
         float best = kInfinity;
         int32_t bestM = -1;
         if (worker.logComplete) {
-          auto consider = [&](int32_t m) {
-            const float sum = row[m] + column[m];
-            if (sum < best || (sum == best && m < bestM)) {
-              best = sum;
-              bestM = m;
-            }
-          };
-          for (int64_t i = rowNext; i < rowEnd; ++i) consider(byRow_[i]);
-          for (int32_t m : rowWrites) consider(m);
+          // Candidates from four lists that are not in one order, so ties
+          // go to the lower m explicitly.
+          Candidate found{kInfinity, -1};
+          found.scan(row, column, byRow_.data() + rowNext, byRow_.data() + rowEnd);
+          found.scan(row, column, rowWrites.data(), rowWrites.data() + rowWrites.size());
           int64_t& columnNext = columnCursor[b];
           const int64_t columnEnd = columnStart_[b + 1];
           while (columnNext < columnEnd && byColumn_[columnNext] <= a) ++columnNext;
-          for (int64_t i = columnNext; i < columnEnd; ++i) consider(byColumn_[i]);
+          found.scan(row, column, byColumn_.data() + columnNext, byColumn_.data() + columnEnd);
           for (int32_t i = columnHead_[b]; i >= 0; i = writeNext_[i]) {
-            consider(worker.writeRow[i]);
+            found.consider(row, column, worker.writeRow[i]);
           }
+          best = found.sum;
+          bestM = found.m;
         } else {
           best = kernels_.minSum(row, column, 0, n_);
           if (best < value) {
