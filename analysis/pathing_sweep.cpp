@@ -1,8 +1,8 @@
 #include "analysis/pathing_sweep.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -27,16 +27,22 @@ constexpr size_t kLogEntriesPerWaypoint = 64;
 constexpr int64_t kThreadedMinimum = 256;
 
 // Whether a second thread would find a core of its own: the machine has
-// two or more, and the load average leaves one idle. On a busy machine the
-// two threads of the wavefront wait for each other whenever one of them is
-// descheduled, and one thread is faster.
+// two or more, and no more threads are running right now than leave one
+// idle. On a busy machine the two threads of the wavefront wait for each
+// other whenever one of them is descheduled, and one thread is faster.
 bool spareCoreAvailable() {
   const unsigned cores = std::thread::hardware_concurrency();
   if (cores < 2) return false;
-#if defined(__GLIBC__) || defined(__APPLE__)
-  double load = 0;
-  if (getloadavg(&load, 1) == 1) return load <= cores - 1.25;
-#endif
+  // Linux: the fourth field of /proc/loadavg is "running/total"; this
+  // thread is one of the running ones.
+  std::ifstream loadavg("/proc/loadavg");
+  double average[3];
+  unsigned running = 0;
+  char slash = 0;
+  if (loadavg >> average[0] >> average[1] >> average[2] >> running >> slash &&
+      slash == '/') {
+    return running + 1 <= cores;
+  }
   return true;
 }
 
