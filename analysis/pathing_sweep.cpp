@@ -79,10 +79,6 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
       passChoice_(options.passChoice),
       n_(graph.n),
       threads_(options.threads),
-      // The edge length matrix holds the no-path distance wherever there is
-      // no direct path: the pathing block's starting value.
-      pathing_(graph.edgeLength),
-      via_(graph.cellCount, kNoIntermediate),
       rowStride_(std::max<int64_t>(16, (n_ + 15) & ~int64_t(15))),
       logCapacity_(kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024),
       columnHead_(static_cast<size_t>(n_), -1) {
@@ -99,8 +95,30 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
     worker.writeColumn.reserve(logCapacity_);
   }
   writeNext_.reserve(logCapacity_);
-  for (uint64_t cell = 0; cell < graph.cellCount; ++cell) {
-    consideredCells_ += !graph.adjacency[cell] & (reachability[cell] != 0);
+  // The edge length matrix holds the no-path distance wherever there is no
+  // direct path: the pathing block's starting value. Most of the time here
+  // goes to the system handing out fresh pages; with a second thread the
+  // two matrices are filled side by side.
+  auto fillIntermediates = [this, &graph] {
+    via_.assign(graph.cellCount, kNoIntermediate);
+    int64_t considered = 0;
+    for (uint64_t cell = 0; cell < graph.cellCount; ++cell) {
+      considered += !graph.adjacency[cell] & (reachability_[cell] != 0);
+    }
+    consideredCells_ = considered;
+  };
+  std::thread helper;
+  if (threads_ > 1) {
+    try {
+      helper = std::thread(fillIntermediates);
+    } catch (const std::system_error&) {
+    }
+  }
+  pathing_ = graph.edgeLength;
+  if (helper.joinable()) {
+    helper.join();
+  } else {
+    fillIntermediates();
   }
 }
 
@@ -138,7 +156,8 @@ bool PathingSweep::chooseSparse() const {
       return true;
     case PassChoice::kAuto:
     default:
-      return passWrites_ * sparseRatio(n_) <= consideredCells_;
+      // A sparse pass runs on one thread, a dense one on threads_.
+      return passWrites_ * sparseRatio(n_) * threads_ <= consideredCells_;
   }
 }
 
