@@ -48,7 +48,8 @@ namespace kernel_detail {
 
 const PathingKernels kAvx2Kernels = {
     KernelPath::kAvx2, "avx2", &evaluateTileFn<Avx2Ops>, &minSumFn<Avx2Ops>,
-    &firstSumEqualFn<Avx2Ops>, &closeRowFn<Avx2Ops>};
+    &firstSumEqualFn<Avx2Ops>, &closeRowFn<Avx2Ops>,
+    &pushSumsT<Avx2Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -28,7 +28,8 @@ namespace kernel_detail {
 
 const PathingKernels kPortableKernels = {
     KernelPath::kPortable, "portable", &evaluateTileFn<PortableOps>,
-    &minSumFn<PortableOps>, &firstSumEqualFn<PortableOps>, &closeRowFn<PortableOps>};
+    &minSumFn<PortableOps>, &firstSumEqualFn<PortableOps>, &closeRowFn<PortableOps>,
+    &pushSumsT<PortableOps>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

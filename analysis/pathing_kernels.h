@@ -57,6 +57,11 @@ struct PathingKernels {
   // ReachabilitySweep); returns the cells it set.
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n,
                       int64_t words, int64_t a);
+  // For a in [begin, end): offers column[a] + add through intermediate m
+  // to the pair (bestSum[a], bestM[a]), which keeps the smaller sum and, on
+  // equal sums, the lower m.
+  void (*pushSums)(const float* column, float add, int32_t m, float* bestSum,
+                   int32_t* bestM, int64_t begin, int64_t end);
 };
 
 // Whether this machine can run the kernels of `path`.

@@ -14,11 +14,11 @@ namespace tessivar {
 namespace {
 
 // A pass is run sparse when the last one wrote at most one cell in
-// sparseRatio(N) of the evaluated cells: then a few scalar sums per cell
-// cost less than a vectorised scan of all N intermediates. Measured: the
-// break-even is near 1 in 110 at N = 1024 and 1 in 700 at N = 4096 (the
-// scattered reads of a sparse pass miss the cache more on big maps).
-int64_t sparseRatio(int64_t n) { return std::max<int64_t>(128, n / 6); }
+// kSparseRatio x threads of the evaluated cells. A sparse pass costs about
+// N/2 sums per write of the last pass, a dense one N vector lanes per
+// evaluated cell; measured on this project's realistic maps the break-even
+// is near 1 write in 45 cells per dense thread at N = 1024 and N = 4096.
+constexpr int64_t kSparseRatio = 48;
 
 // Change-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
@@ -80,8 +80,9 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
       n_(graph.n),
       threads_(options.threads),
       rowStride_(std::max<int64_t>(16, (n_ + 15) & ~int64_t(15))),
-      logCapacity_(kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024),
-      columnHead_(static_cast<size_t>(n_), -1) {
+      logCapacity_(options.logCapacity > 0
+                       ? static_cast<size_t>(options.logCapacity)
+                       : kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024) {
   if (threads_ <= 0) {
     threads_ = n_ >= kThreadedMinimum && spareCoreAvailable() ? 2 : 1;
   }
@@ -94,7 +95,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
     worker.writeRow.reserve(logCapacity_);
     worker.writeColumn.reserve(logCapacity_);
   }
-  writeNext_.reserve(logCapacity_);
+  writeValue_.reserve(logCapacity_);
   // The edge length matrix holds the no-path distance wherever there is no
   // direct path: the pathing block's starting value. Most of the time here
   // goes to the system handing out fresh pages; with a second thread the
@@ -132,8 +133,6 @@ bool PathingSweep::runPass() {
     worker.logComplete = true;
   }
   if (sparse) {
-    writeNext_.clear();
-    std::fill(columnHead_.begin(), columnHead_.end(), -1);
     runSparsePass();
   } else {
     runDensePass();
@@ -157,7 +156,7 @@ bool PathingSweep::chooseSparse() const {
     case PassChoice::kAuto:
     default:
       // A sparse pass runs on one thread, a dense one on threads_.
-      return passWrites_ * sparseRatio(n_) * threads_ <= consideredCells_;
+      return passWrites_ * kSparseRatio * threads_ <= consideredCells_;
   }
 }
 
@@ -243,6 +242,12 @@ void PathingSweep::indexLastPass() {
       byColumn_[fill[byRow_[i]]++] = static_cast<int32_t>(a);
     }
   }
+  columnOf_.resize(count);
+  for (int64_t b = 0; b < n_; ++b) {
+    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
+      columnOf_[i] = static_cast<int32_t>(b);
+    }
+  }
 }
 
 // A dense pass: the sweep in tiles of kTileRows rows x kTileColumns
@@ -324,75 +329,86 @@ void PathingSweep::runDenseGroups(Worker& worker, int64_t first, int64_t stride,
 // A sparse pass: skipping work that provably cannot change anything.
 //
 // When a cell is evaluated, its value afterwards is no larger than every
-// sum it saw (it takes the smallest sum when that is below its value).
-// Only the cell's own evaluation writes it. So at its next evaluation, one
+// sum it saw (it takes the smallest sum when that is below its value), and
+// only the cell's own evaluation writes it. So at its next evaluation, one
 // pass later, a sum whose two operands have not been written since cannot
-// be below the cell's value; and a sum that is below it cannot tie with
-// such a sum either, so the lowest m among the new sums is the lowest m
-// overall. The operands written since the cell's last evaluation at
-// (a, b) of the last pass are exactly: row a at columns m > b and column
-// b at rows m > a, written in the last pass; row a at columns m < b and
-// column b at rows m < a, written in this pass. (The sums through m = a
-// and m = b use the cell itself and can never be below it.) A sparse pass
-// evaluates every cell over those intermediates only, which are known from
-// the change log of the last pass and of this one. Should this pass's log
-// overflow, the remaining cells scan all intermediates, which is always
-// exact, and the next pass is dense.
+// be below the cell's value; and a sum below it cannot tie with such a sum
+// either, so the lowest m among the new sums is the lowest m overall. The
+// operands written since the cell's evaluation at (a, b) one pass ago are:
+//   (1) column b at rows m > a and (2) row a at columns m > b, written in
+//       the last pass;
+//   (3) row a at columns m < b and (4) column b at rows m < a, written in
+//       this pass.
+// A sparse pass offers each cell only the sums through those m (a few
+// more do no harm: they cannot win or tie a winner), so its cost follows
+// the number of writes, not N^3.
+//
+// It walks the cells column by column (b outer, a inner). That order gives
+// the plain sweep's values: a cell reads only its row and its column, and
+// both orders evaluate the cells of one row in ascending b and the cells
+// of one column in ascending a. Column by column, the sums of (1) are
+// whole columns of the pathing block (m's column plus one number) and
+// those of (4) too, so they are added for all rows at once; (2) and (3)
+// are one sum per logged write, read from the column at hand.
+//
+// Should this pass's log overflow, every later column takes the sums
+// through every m, which is always exact, and the next pass is dense.
 void PathingSweep::runSparsePass() {
   Worker& worker = workers_[0];
-  std::vector<int64_t> columnCursor(columnStart_.begin(), columnStart_.end() - 1);
-  std::vector<int32_t> rowWrites;
-  rowWrites.reserve(static_cast<size_t>(n_));
+  const size_t lastCount = byColumn_.size();
+  // Values of the last pass's writes. A write a->m with m > b is only
+  // needed before column m is reached, so it still holds this value then.
+  lastValue_.resize(lastCount);
+  for (size_t i = 0; i < lastCount; ++i) {
+    lastValue_[i] = pathing_[cellIndex(byColumn_[i], columnOf_[i], n_)];
+  }
+  writeValue_.clear();
+  std::vector<float> bestSum(static_cast<size_t>(n_));
+  std::vector<int32_t> bestM(static_cast<size_t>(n_));
   constexpr float kInfinity = std::numeric_limits<float>::infinity();
-  for (int64_t a0 = 0; a0 < n_; a0 += kTileRows) {
-    const int64_t rows = std::min(kTileRows, n_ - a0);
-    if (!markConsidered(worker, a0, rows)) continue;
-    gatherRows(worker, a0, rows);
-    for (int64_t k = 0; k < rows; ++k) {
-      const int64_t a = a0 + k;
-      float* row = worker.rowBuffer.data() + k * rowStride_;
-      rowWrites.clear();
-      int64_t rowNext = rowStart_[a];
-      const int64_t rowEnd = rowStart_[a + 1];
-      for (int64_t b = 0; b < n_; ++b) {
-        if (!((worker.considered[b] >> k) & 1)) continue;
-        while (rowNext < rowEnd && byRow_[rowNext] <= b) ++rowNext;
-        const float* column = pathing_.data() + cellIndex(0, b, n_);
-        const float value = row[b];
-        float best = kInfinity;
-        int32_t bestM = -1;
-        if (worker.logComplete) {
-          // Candidates from four lists that are not in one order, so ties
-          // go to the lower m explicitly.
-          Candidate found{kInfinity, -1};
-          found.scan(row, column, byRow_.data() + rowNext, byRow_.data() + rowEnd);
-          found.scan(row, column, rowWrites.data(), rowWrites.data() + rowWrites.size());
-          int64_t& columnNext = columnCursor[b];
-          const int64_t columnEnd = columnStart_[b + 1];
-          while (columnNext < columnEnd && byColumn_[columnNext] <= a) ++columnNext;
-          found.scan(row, column, byColumn_.data() + columnNext, byColumn_.data() + columnEnd);
-          for (int32_t i = columnHead_[b]; i >= 0; i = writeNext_[i]) {
-            found.consider(row, column, worker.writeRow[i]);
-          }
-          best = found.sum;
-          bestM = found.m;
-        } else {
-          best = kernels_.minSum(row, column, 0, n_);
-          if (best < value) {
-            bestM = static_cast<int32_t>(kernels_.firstSumEqual(row, column, n_, best));
-          }
-        }
-        if (!(best < value)) continue;
-        pathing_[cellIndex(a, b, n_)] = best;
-        row[b] = best;
-        via_[cellIndex(a, b, n_)] = bestM;
-        rowWrites.push_back(static_cast<int32_t>(b));
-        recordWrite(worker, static_cast<int32_t>(a), static_cast<int32_t>(b));
-        if (worker.logComplete) {
-          writeNext_.push_back(columnHead_[b]);
-          columnHead_[b] = static_cast<int32_t>(worker.writeRow.size() - 1);
-        }
+  for (int64_t b = 0; b < n_; ++b) {
+    const uint8_t* direct = graph_.adjacency.data() + cellIndex(0, b, n_);
+    const uint8_t* route = reachability_.data() + cellIndex(0, b, n_);
+    float* column = pathing_.data() + cellIndex(0, b, n_);
+    std::fill(bestSum.begin(), bestSum.end(), kInfinity);
+    std::fill(bestM.begin(), bestM.end(), -1);
+    auto offer = [&](int32_t a, float sum, int32_t m) {
+      const bool better = sum < bestSum[a] || (sum == bestSum[a] && m < bestM[a]);
+      if (better) bestSum[a] = sum, bestM[a] = m;
+    };
+    if (worker.logComplete) {
+      // (1): rows m of column b written in the last pass, for every row a.
+      for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
+        const int32_t m = byColumn_[i];
+        kernels_.pushSums(pathing_.data() + cellIndex(0, m, n_), column[m], m,
+                          bestSum.data(), bestM.data(), 0, n_);
       }
+      // (2): the last pass's writes a->m in columns m > b.
+      for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
+        const int32_t m = columnOf_[i];
+        offer(byColumn_[i], lastValue_[i] + column[m], m);
+      }
+      // (3): this pass's writes a->m, all in columns m < b.
+      for (size_t i = 0; i < writeValue_.size(); ++i) {
+        const int32_t m = worker.writeColumn[i];
+        offer(worker.writeRow[i], writeValue_[i] + column[m], m);
+      }
+    } else {
+      for (int64_t m = 0; m < n_; ++m) {
+        kernels_.pushSums(pathing_.data() + cellIndex(0, m, n_), column[m],
+                          static_cast<int32_t>(m), bestSum.data(), bestM.data(), 0, n_);
+      }
+    }
+    for (int64_t a = 0; a < n_; ++a) {
+      if (!(bestSum[a] < column[a]) || direct[a] || !route[a]) continue;
+      const float value = bestSum[a];
+      column[a] = value;
+      via_[cellIndex(a, b, n_)] = bestM[a];
+      recordWrite(worker, static_cast<int32_t>(a), static_cast<int32_t>(b));
+      if (worker.logComplete) writeValue_.push_back(value);
+      // (4): the new value is an operand of the cells below it.
+      kernels_.pushSums(pathing_.data() + cellIndex(0, a, n_), value,
+                        static_cast<int32_t>(a), bestSum.data(), bestM.data(), a + 1, n_);
     }
   }
 }

@@ -29,6 +29,9 @@ struct PathingSweepOptions {
   // gain from it when the machine has a core to spare. The matrices are the
   // same either way.
   int threads = 0;
+  // Change-log entries kept per thread and pass; 0 for the default, 64 per
+  // waypoint. (Tests make it small to exercise a full log.)
+  int64_t logCapacity = 0;
 };
 
 class PathingSweep {
@@ -90,13 +93,14 @@ class PathingSweep {
   int64_t rowStride_;
   size_t logCapacity_;
   Worker workers_[2];
-  // Sparse passes only: for each column, this pass's writes to it as a
-  // linked list through writeNext_ (indices into workers_[0]'s log).
-  std::vector<int32_t> writeNext_;
-  std::vector<int32_t> columnHead_;
-  // The last pass's writes, by row and by column, ascending.
+  // Sparse passes only: the values this pass wrote, in step with
+  // workers_[0]'s log.
+  std::vector<float> writeValue_;
+  // The last pass's writes, by row and by column (rows ascending within a
+  // column), the column of each entry of byColumn_, and its value.
   std::vector<int64_t> rowStart_, columnStart_;
-  std::vector<int32_t> byRow_, byColumn_;
+  std::vector<int32_t> byRow_, byColumn_, columnOf_;
+  std::vector<float> lastValue_;
 
   int64_t passes_ = 0;
   int64_t passWrites_ = 0;

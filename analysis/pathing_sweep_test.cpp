@@ -9,6 +9,7 @@
 #include <string>
 
 #include "analysis/pathing.h"
+#include "analysis/reachability_sweep.h"
 #include "testing/differential.h"
 
 namespace tessivar {
@@ -102,6 +103,51 @@ TEST_P(PathingSweepTest, RealisticMaps) {
     ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(7, size)), options()))
         << size;
   }
+}
+
+TEST_P(PathingSweepTest, FullChangeLogFallsBackToScanningEverything) {
+  // A log of a few entries fills up in most passes: a sparse pass then
+  // offers every intermediate to the rest of its cells, and the pass after
+  // a full log is dense.
+  for (int64_t capacity : {1, 2, 5, 40}) {
+    PathingSweepOptions tiny = options();
+    tiny.logCapacity = capacity;
+    for (uint64_t seed = 1; seed <= 25; ++seed) {
+      ASSERT_TRUE(pathingMatchesReference(
+          graphOf(generateRandomMap(seed, 5 + int32_t(seed * 3 % 60), 2)), tiny))
+          << "capacity " << capacity << " seed " << seed;
+    }
+    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(2, 150)), tiny))
+        << "capacity " << capacity;
+  }
+}
+
+TEST_P(PathingSweepTest, SparsePassWhoseLogFillsUp) {
+  // Pass 2 of these maps writes more cells than pass 1: with a log just
+  // big enough for pass 1, pass 2 runs sparse and its log fills up midway,
+  // so its later cells take every intermediate.
+  int fillUps = 0;
+  for (int32_t size : {40, 90, 150}) {
+    const WaypointGraph graph = graphOf(generateRealisticMap(4, size));
+    std::vector<uint8_t> reach;
+    {
+      ReachabilitySweep closure(graph);
+      while (closure.runPass()) {
+      }
+      reach = closure.matrix();
+    }
+    PathingSweep probe(graph, reach, options());
+    probe.runPass();
+    const int64_t firstPassWrites = probe.lastPassWrites();
+    probe.runPass();
+    if (probe.lastPassWrites() <= firstPassWrites || firstPassWrites == 0) continue;
+    ++fillUps;
+    PathingSweepOptions sparse = options();
+    sparse.passChoice = PassChoice::kSparseWhenAble;
+    sparse.logCapacity = firstPassWrites;
+    ASSERT_TRUE(pathingMatchesReference(graph, sparse)) << size;
+  }
+  EXPECT_GT(fillUps, 0) << "no map wrote more cells in pass 2 than in pass 1";
 }
 
 TEST_P(PathingSweepTest, DirectAndUnconnectedCellsAreNeverWritten) {
