@@ -1,6 +1,7 @@
 #include "analysis/pathing_sweep.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -34,16 +35,23 @@ bool spareCoreAvailable() {
   const unsigned cores = std::thread::hardware_concurrency();
   if (cores < 2) return false;
   // Linux: the fourth field of /proc/loadavg is "running/total"; this
-  // thread is one of the running ones.
-  std::ifstream loadavg("/proc/loadavg");
-  double average[3];
-  unsigned running = 0;
-  char slash = 0;
-  if (loadavg >> average[0] >> average[1] >> average[2] >> running >> slash &&
-      slash == '/') {
-    return running + 1 <= cores;
+  // thread is one of the running ones. A few samples a millisecond apart,
+  // so a process that runs for an instant (the shell that started this
+  // one, a kernel worker) does not count.
+  unsigned fewest = ~0u;
+  for (int sample = 0; sample < 4; ++sample) {
+    if (sample > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::ifstream loadavg("/proc/loadavg");
+    double average[3];
+    unsigned running = 0;
+    char slash = 0;
+    if (!(loadavg >> average[0] >> average[1] >> average[2] >> running >> slash) ||
+        slash != '/') {
+      return true;
+    }
+    fewest = std::min(fewest, running);
   }
-  return true;
+  return fewest + 1 <= cores;
 }
 
 // 1 in each byte of `bytes` that is not 0, else 0.
