@@ -20,11 +20,12 @@ namespace {
 // gone before the pathing phase allocates its two matrices, and the pathing
 // engine keeps nothing else per cell.
 constexpr uint64_t kBytesPerCell = 14;
-// Per waypoint: the record, plus the pathing engine's O(N) buffers (for
-// each of its two threads a 64-row copy of the pathing block and a change
-// log of 64 entries per waypoint; the indexes of the last pass's changes),
-// under 3 KiB per waypoint in all.
-constexpr uint64_t kBytesPerWaypoint = 16 + 3072;
+// Per waypoint: the record, plus the pathing engine's O(N) buffers: for
+// each of its two threads a 64-row copy of the pathing block (256 bytes)
+// and a change log of 64 entries (512 bytes); the values of a sparse
+// pass's writes (256 bytes); the last pass's changes indexed by row and by
+// column with their values (up to 2048 bytes); under 4 KiB in all.
+constexpr uint64_t kBytesPerWaypoint = 16 + 4096;
 // Headroom for the program itself, its stream buffers and the file bytes of
 // an ordinary map.
 constexpr uint64_t kFixedBytes = 32ull << 20;
