@@ -12,9 +12,9 @@
 namespace tessivar {
 namespace testing {
 
-WaypointGraph graphOf(const MapSpec& spec) {
+WaypointGraph graphOf(const MapSpec& map) {
   WaypointGraph graph;
-  const LoadResult result = parse(encodeWaypointFile(spec), graph);
+  const LoadResult result = parse(encodeWaypointFile(map), graph);
   EXPECT_EQ(result.status, LoadStatus::kLoaded) << result.message;
   return graph;
 }

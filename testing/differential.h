@@ -16,8 +16,8 @@
 namespace tessivar {
 namespace testing {
 
-// The graph the loader builds from the file of `spec`.
-WaypointGraph graphOf(const MapSpec& spec);
+// The graph the loader builds from the file of `map`.
+WaypointGraph graphOf(const MapSpec& map);
 
 // A map of several parts that never meet: a directed cycle, a chain whose
 // labels run against the sweep order, a clump of random one-way paths with
