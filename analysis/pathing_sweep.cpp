@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -117,15 +118,30 @@ PathingSweep::PathingSweep(const WaypointGraph& graph,
     consideredCells_ = considered;
   };
   std::thread helper;
+  bool helperOutOfMemory = false;
   if (threads_ > 1) {
     try {
-      helper = std::thread(fillIntermediates);
+      // An allocation failure on the helper thread is handed to this one,
+      // where the run reports it like any other.
+      helper = std::thread([&fillIntermediates, &helperOutOfMemory] {
+        try {
+          fillIntermediates();
+        } catch (const std::bad_alloc&) {
+          helperOutOfMemory = true;
+        }
+      });
     } catch (const std::system_error&) {
     }
   }
-  pathing_ = graph.edgeLength;
+  try {
+    pathing_ = graph.edgeLength;
+  } catch (...) {
+    if (helper.joinable()) helper.join();
+    throw;
+  }
   if (helper.joinable()) {
     helper.join();
+    if (helperOutOfMemory) throw std::bad_alloc();
   } else {
     fillIntermediates();
   }
