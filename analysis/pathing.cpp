@@ -1,5 +1,7 @@
 #include "analysis/pathing.h"
 
+#include "analysis/pathing_sweep.h"
+
 namespace tessivar {
 
 PathingResult buildPathingBlock(const WaypointGraph& graph,
@@ -9,40 +11,17 @@ PathingResult buildPathingBlock(const WaypointGraph& graph,
   marks.start();
   PathingResult result;
   const int64_t n = graph.n;
-  // The edge length matrix already holds the no-path distance wherever
-  // there is no direct path, which is the pathing block's starting value.
-  std::vector<float>& pathing = result.pathing;
-  std::vector<int32_t>& via = result.shortestPath;
-  pathing = graph.edgeLength;
-  via.assign(graph.cellCount, kNoIntermediate);
-
   int32_t pass = 0;
-  while (pass < n) {
-    bool stable = true;
-    for (int64_t a = 0; a < n; ++a) {
-      for (int64_t b = 0; b < n; ++b) {
-        const size_t cell = cellIndex(a, b, n);
-        if (graph.adjacency[cell] || !reachability[cell]) continue;
-        float best = pathing[cell];
-        int32_t bestM = via[cell];
-        for (int64_t m = 0; m < n; ++m) {
-          const float sum =
-              pathing[cellIndex(a, m, n)] + pathing[cellIndex(m, b, n)];
-          if (sum < best) {
-            best = sum;
-            bestM = static_cast<int32_t>(m);
-          }
-        }
-        if (best < pathing[cell]) {
-          pathing[cell] = best;
-          via[cell] = bestM;
-          stable = false;
-        }
-      }
+  {
+    PathingSweep sweep(graph, reachability);
+    while (pass < n) {
+      const bool changed = sweep.runPass();
+      out << "." << std::flush;
+      if (!changed) break;
+      ++pass;
     }
-    out << "." << std::flush;
-    if (stable) break;
-    ++pass;
+    result.pathing = sweep.takePathing();
+    result.shortestPath = sweep.takeShortestPath();
   }
   out << std::endl;
   marks.end();

@@ -15,10 +15,17 @@ namespace tessivar {
 namespace {
 
 // Per cell: adjacency (1), edge length (4), reachability (1), pathing block
-// (4) and shortest path matrix (4).
+// (4) and shortest path matrix (4). This is the run's peak: the
+// reachability phase's bit rows and columns (a quarter byte per cell) are
+// gone before the pathing phase allocates its two matrices, and the pathing
+// engine keeps nothing else per cell.
 constexpr uint64_t kBytesPerCell = 14;
-// Per waypoint: the record plus the engine's per-row bookkeeping.
-constexpr uint64_t kBytesPerWaypoint = 16 + 64;
+// Per waypoint: the record, plus the pathing engine's O(N) buffers: for
+// each of its two threads a 64-row copy of the pathing block (256 bytes)
+// and a change log of 64 entries (512 bytes); the values of a sparse
+// pass's writes (256 bytes); the last pass's changes indexed by row and by
+// column with their values (up to 2048 bytes); under 4 KiB in all.
+constexpr uint64_t kBytesPerWaypoint = 16 + 4096;
 // Headroom for the program itself, its stream buffers and the file bytes of
 // an ordinary map.
 constexpr uint64_t kFixedBytes = 32ull << 20;

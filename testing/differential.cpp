@@ -1,0 +1,209 @@
+#include "testing/differential.h"
+
+#include <cstring>
+#include <sstream>
+
+#include "analysis/pathing.h"
+#include "analysis/reachability.h"
+#include "analysis/reachability_sweep.h"
+#include "testing/reference_engine.h"
+#include "testing/test_support.h"
+
+namespace tessivar {
+namespace testing {
+
+WaypointGraph graphOf(const MapSpec& map) {
+  WaypointGraph graph;
+  const LoadResult result = parse(encodeWaypointFile(map), graph);
+  EXPECT_EQ(result.status, LoadStatus::kLoaded) << result.message;
+  return graph;
+}
+
+MapSpec mixedStructureMap(uint64_t seed, int32_t size) {
+  MapRandom random(seed);
+  MapSpec map;
+  map.name = "mixed_" + std::to_string(seed);
+  map.positions.resize(size);
+  map.paths.resize(size);
+  for (auto& position : map.positions) {
+    position = {float(random.below(5)), float(random.below(5)),
+                float(random.below(2))};
+  }
+  // Shuffled labels, so every part is spread over the index range.
+  std::vector<int32_t> label(size);
+  for (int32_t i = 0; i < size; ++i) label[i] = i;
+  for (int32_t i = size - 1; i > 0; --i) {
+    std::swap(label[i], label[random.below(uint32_t(i + 1))]);
+  }
+  auto add = [&](int32_t from, int32_t to) {
+    map.paths[from].push_back(static_cast<int16_t>(to));
+  };
+  int32_t next = 0;
+  while (next < size) {
+    const int32_t part = std::min<int32_t>(size - next, 1 + random.below(12));
+    const int32_t* v = label.data() + next;
+    switch (random.below(5)) {
+      case 0:  // a directed cycle
+        for (int32_t i = 0; i < part; ++i) add(v[i], v[(i + 1) % part]);
+        break;
+      case 1:  // a chain from the highest label down to the lowest
+        for (int32_t i = 0; i + 1 < part; ++i) {
+          add(std::max(v[i], v[i + 1]), std::min(v[i], v[i + 1]));
+        }
+        break;
+      case 2:  // random one-way paths, self paths and repeats included
+        for (int32_t i = 0; i < part * 2; ++i) {
+          add(v[random.below(part)], v[random.below(part)]);
+        }
+        if (part > 0) add(v[0], v[0]), add(v[0], v[part - 1]), add(v[0], v[part - 1]);
+        break;
+      case 3:  // two-way pairs along a line
+        for (int32_t i = 0; i + 1 < part; ++i) add(v[i], v[i + 1]), add(v[i + 1], v[i]);
+        break;
+      default:  // lone waypoints
+        break;
+    }
+    next += part;
+  }
+  return map;
+}
+
+namespace {
+
+std::string cellName(int64_t cell, int64_t n) {
+  return std::to_string(cell % n) + "->" + std::to_string(cell / n);
+}
+
+template <class T>
+int64_t firstDifference(const std::vector<T>& x, const std::vector<T>& y) {
+  if (x.size() != y.size()) return -2;
+  // Compared as bytes, so a float must match bit for bit.
+  if (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(T)) == 0) return -1;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (std::memcmp(&x[i], &y[i], sizeof(T)) != 0) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::vector<KernelPath> supportedKernelPaths() {
+  std::vector<KernelPath> paths;
+  for (KernelPath path : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
+    if (kernelPathSupported(path)) paths.push_back(path);
+  }
+  return paths;
+}
+
+::testing::AssertionResult reachabilityMatchesReference(
+    const WaypointGraph& graph, int32_t* passes, KernelPath kernel) {
+  const int64_t n = graph.n;
+  ReferenceReachabilitySweep reference(graph);
+  ReachabilitySweep fast(graph, kernel);
+  if (fast.reachableCount() != reference.reachableCount()) {
+    return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
+                                         << " != " << reference.reachableCount();
+  }
+  int32_t pass = 0;
+  while (pass < n) {
+    const bool expected = reference.runPass();
+    const bool changed = fast.runPass();
+    if (changed != expected) {
+      return ::testing::AssertionFailure()
+             << "pass " << pass + 1 << " [" << pathingKernels(kernel).name
+             << "]: set cells " << changed << ", reference " << expected;
+    }
+    if (fast.reachableCount() != reference.reachableCount()) {
+      return ::testing::AssertionFailure()
+             << "pass " << pass + 1 << ": count " << fast.reachableCount()
+             << ", reference " << reference.reachableCount();
+    }
+    const int64_t cell = firstDifference(fast.matrix(), reference.matrix());
+    if (cell != -1) {
+      return ::testing::AssertionFailure()
+             << "pass " << pass + 1 << ": matrices differ at cell "
+             << (cell >= 0 ? cellName(cell, n) : "(size)");
+    }
+    if (!expected) break;
+    ++pass;
+  }
+  if (passes) *passes = pass;
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult pathingMatchesReference(
+    const WaypointGraph& graph, const PathingSweepOptions& options,
+    int32_t* passes) {
+  const int64_t n = graph.n;
+  ReferenceReachabilitySweep reach(graph);
+  for (int32_t pass = 0; pass < n && reach.runPass(); ++pass) {
+  }
+  ReferencePathingSweep reference(graph, reach.matrix());
+  PathingSweep fast(graph, reach.matrix(), options);
+  int32_t pass = 0;
+  while (pass < n) {
+    const bool expected = reference.runPass();
+    const bool changed = fast.runPass();
+    const char* kind = fast.lastPassSparse() ? " (sparse)" : " (dense)";
+    if (changed != expected) {
+      return ::testing::AssertionFailure()
+             << "pass " << pass + 1 << kind << ": rewrote cells " << changed
+             << ", reference " << expected;
+    }
+    int64_t cell = firstDifference(fast.pathing(), reference.pathing());
+    if (cell != -1) {
+      auto failure = ::testing::AssertionFailure()
+                     << "pass " << pass + 1 << kind << " [" << fast.kernelName()
+                     << "]: pathing differs";
+      if (cell >= 0) {
+        failure << " at " << cellName(cell, n) << ": " << fast.pathing()[cell]
+                << " (via " << fast.shortestPath()[cell] << "), reference "
+                << reference.pathing()[cell] << " (via "
+                << reference.shortestPath()[cell] << ")";
+      }
+      return failure;
+    }
+    cell = firstDifference(fast.shortestPath(), reference.shortestPath());
+    if (cell != -1) {
+      auto failure = ::testing::AssertionFailure()
+                     << "pass " << pass + 1 << kind << " [" << fast.kernelName()
+                     << "]: shortest path matrix differs";
+      if (cell >= 0) {
+        failure << " at " << cellName(cell, n) << ": " << fast.shortestPath()[cell]
+                << ", reference " << reference.shortestPath()[cell];
+      }
+      return failure;
+    }
+    if (!expected) break;
+    ++pass;
+  }
+  if (passes) *passes = pass;
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult phaseLinesMatchReference(const WaypointGraph& graph) {
+  std::ostringstream expectedLines;
+  const ReferenceReport expected = runReferencePhases(graph, expectedLines);
+  std::ostringstream lines;
+  const ReachabilityResult reach = buildReachabilityMatrix(graph, lines);
+  const PathingResult pathing = buildPathingBlock(graph, reach.matrix, lines);
+  if (lines.str() != expectedLines.str()) {
+    return ::testing::AssertionFailure() << "lines differ:\n"
+                                         << lines.str() << "\nreference:\n"
+                                         << expectedLines.str();
+  }
+  if (reach.passes != expected.reachabilityPasses ||
+      reach.reachableCount != expected.reachableCount ||
+      reach.matrix != expected.reachability) {
+    return ::testing::AssertionFailure() << "reachability result differs";
+  }
+  if (pathing.passes != expected.pathingPasses ||
+      firstDifference(pathing.pathing, expected.pathing) != -1 ||
+      pathing.shortestPath != expected.shortestPath) {
+    return ::testing::AssertionFailure() << "pathing result differs";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace testing
+}  // namespace tessivar

@@ -1,0 +1,106 @@
+#include "testing/reference_engine.h"
+
+namespace tessivar {
+namespace testing {
+
+ReferenceReachabilitySweep::ReferenceReachabilitySweep(
+    const WaypointGraph& graph)
+    : n_(graph.n), matrix_(graph.adjacency) {
+  // The count starts at the distinct direct pairs.
+  for (uint8_t cell : matrix_) count_ += cell;
+}
+
+bool ReferenceReachabilitySweep::runPass() {
+  const int64_t before = count_;
+  for (int64_t a = 0; a < n_; ++a) {
+    for (int64_t b = 0; b < n_; ++b) {
+      uint8_t& cell = matrix_[cellIndex(a, b, n_)];
+      if (cell) continue;
+      for (int64_t m = 0; m < n_; ++m) {
+        if (matrix_[cellIndex(a, m, n_)] && matrix_[cellIndex(m, b, n_)]) {
+          cell = 1;
+          ++count_;
+          break;
+        }
+      }
+    }
+  }
+  return count_ != before;
+}
+
+ReferencePathingSweep::ReferencePathingSweep(
+    const WaypointGraph& graph, const std::vector<uint8_t>& reachability)
+    : graph_(graph),
+      reachability_(reachability),
+      n_(graph.n),
+      pathing_(graph.edgeLength),
+      via_(graph.cellCount, -1) {}
+
+bool ReferencePathingSweep::runPass() {
+  bool stable = true;
+  for (int64_t a = 0; a < n_; ++a) {
+    for (int64_t b = 0; b < n_; ++b) {
+      const size_t cell = cellIndex(a, b, n_);
+      if (graph_.adjacency[cell] || !reachability_[cell]) continue;
+      float best = pathing_[cell];
+      int32_t bestM = via_[cell];
+      for (int64_t m = 0; m < n_; ++m) {
+        const float sum =
+            pathing_[cellIndex(a, m, n_)] + pathing_[cellIndex(m, b, n_)];
+        if (sum < best) {
+          best = sum;
+          bestM = static_cast<int32_t>(m);
+        }
+      }
+      // A cell is rewritten whenever a strictly shorter sum was found.
+      if (best < pathing_[cell]) {
+        pathing_[cell] = best;
+        via_[cell] = bestM;
+        stable = false;
+      }
+    }
+  }
+  return !stable;
+}
+
+ReferenceReport runReferencePhases(const WaypointGraph& graph,
+                                   std::ostream& out) {
+  ReferenceReport report;
+  const int64_t n = graph.n;
+  out << "Building reachability matrix" << std::endl;
+  ReferenceReachabilitySweep reach(graph);
+  int32_t pass = 0;
+  while (pass < n && reach.runPass()) {
+    ++pass;
+    out << "\rStep " << pass << " of " << n << "(" << reach.reachableCount()
+        << " paths found)" << std::endl;
+  }
+  out << "\rBuilt reachability matrix in " << pass << " iterations"
+      << std::endl;
+  out << reach.reachableCount() << " out of " << n * n
+      << " node pairs are reachable" << std::endl
+      << std::endl;
+  report.reachability = reach.matrix();
+  report.reachabilityPasses = pass;
+  report.reachableCount = reach.reachableCount();
+
+  out << "Building pathing block and shortest path matrix" << std::flush;
+  ReferencePathingSweep pathing(graph, report.reachability);
+  pass = 0;
+  while (pass < n) {
+    const bool changed = pathing.runPass();
+    out << "." << std::flush;
+    if (!changed) break;
+    ++pass;
+  }
+  out << std::endl;
+  out << std::endl
+      << "\rBuilt pathing block in " << pass << " iterations" << std::endl;
+  report.pathing = pathing.pathing();
+  report.shortestPath = pathing.shortestPath();
+  report.pathingPasses = pass;
+  return report;
+}
+
+}  // namespace testing
+}  // namespace tessivar

@@ -1,0 +1,71 @@
+// The reference model of the reachability and pathing phases: the plain
+// triple loops, one pass at a time, exactly as the report defines them. It
+// is slow (every pass is O(N^3)) and kept only so the tests can compare the
+// library's fast engine with it after every single pass.
+#ifndef TESSIVAR_TESTING_REFERENCE_ENGINE_H_
+#define TESSIVAR_TESTING_REFERENCE_ENGINE_H_
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "waypoint/waypoint_graph.h"
+
+namespace tessivar {
+namespace testing {
+
+// Reachability closure, pass by pass: a outer, b inner, every unset cell
+// set at once when some m has a->m and m->b set, cells set earlier in the
+// pass taking part in the searches that follow.
+class ReferenceReachabilitySweep {
+ public:
+  explicit ReferenceReachabilitySweep(const WaypointGraph& graph);
+  // Runs one pass; true when it set at least one cell.
+  bool runPass();
+  int64_t reachableCount() const { return count_; }
+  // N x N, cell a->b at a + b * N.
+  const std::vector<uint8_t>& matrix() const { return matrix_; }
+
+ private:
+  int64_t n_;
+  std::vector<uint8_t> matrix_;
+  int64_t count_ = 0;
+};
+
+// Pathing relaxation, pass by pass: a outer, b inner; a cell with no direct
+// path but a route takes the smallest float sum pathing a->m + m->b over m
+// (lowest m on ties) when that sum is strictly below its value.
+class ReferencePathingSweep {
+ public:
+  ReferencePathingSweep(const WaypointGraph& graph,
+                        const std::vector<uint8_t>& reachability);
+  // Runs one pass; true when it rewrote at least one cell.
+  bool runPass();
+  const std::vector<float>& pathing() const { return pathing_; }
+  const std::vector<int32_t>& shortestPath() const { return via_; }
+
+ private:
+  const WaypointGraph& graph_;
+  const std::vector<uint8_t>& reachability_;
+  int64_t n_;
+  std::vector<float> pathing_;
+  std::vector<int32_t> via_;
+};
+
+struct ReferenceReport {
+  std::vector<uint8_t> reachability;
+  int32_t reachabilityPasses = 0;
+  int64_t reachableCount = 0;
+  std::vector<float> pathing;
+  std::vector<int32_t> shortestPath;
+  int32_t pathingPasses = 0;
+};
+
+// Both phases with the report's lines, as the library writes them.
+ReferenceReport runReferencePhases(const WaypointGraph& graph,
+                                   std::ostream& out);
+
+}  // namespace testing
+}  // namespace tessivar
+
+#endif  // TESSIVAR_TESTING_REFERENCE_ENGINE_H_
