@@ -22,25 +22,6 @@ namespace {
 using tessivar::MapSpec;
 using Bytes = std::vector<uint8_t>;
 
-void putInt16At(Bytes& bytes, size_t offset, int16_t value) {
-  const uint16_t bits = static_cast<uint16_t>(value);
-  bytes.at(offset) = uint8_t(bits);
-  bytes.at(offset + 1) = uint8_t(bits >> 8);
-}
-
-void putInt32At(Bytes& bytes, size_t offset, uint32_t bits) {
-  for (int k = 0; k < 4; ++k) bytes.at(offset + k) = uint8_t(bits >> (8 * k));
-}
-
-void putFloatAt(Bytes& bytes, size_t offset, float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  putInt32At(bytes, offset, bits);
-}
-
-// Coordinate `axis` of waypoint i.
-size_t coordinate(int i, int axis) { return 52 + 16 * size_t(i) + 4 + 4 * size_t(axis); }
-
 // Three waypoints: 0->1, 0->2, 1->0; path section from byte 100 (count of
 // 0 at 100, its targets at 102 and 104, count of 1 at 106, target at 108,
 // count of 2 at 110).
@@ -110,7 +91,7 @@ int main(int argc, char** argv) {
     edit(bytes);
     add(name, bytes);
   };
-  edited("corrupt_negative_n", [](Bytes& b) { putInt32At(b, 16, 0xffffffffu); });
+  edited("corrupt_negative_n", [](Bytes& b) { putInt32At(b, 16, -1); });
   edited("corrupt_n_beyond_file", [](Bytes& b) { putInt32At(b, 16, 7); });
   edited("corrupt_huge_n", [](Bytes& b) { putInt32At(b, 16, 70000); });
   edited("corrupt_negative_count", [](Bytes& b) { putInt16At(b, 106, -1); });
@@ -118,17 +99,17 @@ int main(int argc, char** argv) {
   edited("corrupt_target_too_big", [](Bytes& b) { putInt16At(b, 102, 3); });
   edited("corrupt_negative_target", [](Bytes& b) { putInt16At(b, 108, -1); });
   edited("corrupt_nan_position", [](Bytes& b) {
-    putFloatAt(b, coordinate(1, 1), std::numeric_limits<float>::quiet_NaN());
+    putFloatAt(b, coordinateOffset(1, 1), std::numeric_limits<float>::quiet_NaN());
   });
   edited("corrupt_infinite_position", [](Bytes& b) {
-    putFloatAt(b, coordinate(2, 2), -std::numeric_limits<float>::infinity());
+    putFloatAt(b, coordinateOffset(2, 2), -std::numeric_limits<float>::infinity());
   });
   edited("corrupt_difference_overflows", [](Bytes& b) {
-    putFloatAt(b, coordinate(0, 0), 3e38f);
-    putFloatAt(b, coordinate(1, 0), -3e38f);
+    putFloatAt(b, coordinateOffset(0, 0), 3e38f);
+    putFloatAt(b, coordinateOffset(1, 0), -3e38f);
   });
   edited("corrupt_length_overflows", [](Bytes& b) {
-    for (int axis = 0; axis < 3; ++axis) putFloatAt(b, coordinate(2, axis), FLT_MAX * 0.9f);
+    for (int axis = 0; axis < 3; ++axis) putFloatAt(b, coordinateOffset(2, axis), FLT_MAX * 0.9f);
   });
   edited("corrupt_inside_path_list", [](Bytes& b) { b.resize(108); });
   edited("corrupt_before_count", [](Bytes& b) { b.resize(110); });

@@ -74,6 +74,29 @@ std::vector<uint8_t> encodeWaypointFile(const MapSpec& map,
   return bytes;
 }
 
+void putInt16At(std::vector<uint8_t>& bytes, size_t offset, int16_t value) {
+  const uint16_t bits = static_cast<uint16_t>(value);
+  bytes.at(offset) = uint8_t(bits);
+  bytes.at(offset + 1) = uint8_t(bits >> 8);
+}
+
+void putInt32At(std::vector<uint8_t>& bytes, size_t offset, int32_t value) {
+  const uint32_t bits = static_cast<uint32_t>(value);
+  for (int k = 0; k < 4; ++k) bytes.at(offset + k) = uint8_t(bits >> (8 * k));
+}
+
+void putFloatAt(std::vector<uint8_t>& bytes, size_t offset, float value) {
+  int32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  putInt32At(bytes, offset, bits);
+}
+
+size_t coordinateOffset(int32_t waypoint, int axis) {
+  // 52-byte header, 16-byte records whose first four bytes are not the
+  // position.
+  return 52 + 16 * size_t(waypoint) + 4 + 4 * size_t(axis);
+}
+
 MapSpec generateRealisticMap(uint64_t seed, int32_t size) {
   MapSpec map;
   map.name = "gen_" + std::to_string(seed) + "_" + std::to_string(size);

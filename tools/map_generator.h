@@ -5,6 +5,7 @@
 #define TESSIVAR_TOOLS_MAP_GENERATOR_H_
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +24,16 @@ struct MapSpec {
 std::vector<uint8_t> encodeWaypointFile(const MapSpec& map,
                                         const std::string& typeText =
                                             std::string("HPB_bot\0", 8));
+
+// Overwrite one little-endian value inside encoded file bytes, for
+// building broken files in tests and the fuzz corpus. Throws
+// std::out_of_range when the value doesn't fit inside `bytes`.
+void putInt16At(std::vector<uint8_t>& bytes, size_t offset, int16_t value);
+void putInt32At(std::vector<uint8_t>& bytes, size_t offset, int32_t value);
+void putFloatAt(std::vector<uint8_t>& bytes, size_t offset, float value);
+
+// Byte offset of coordinate `axis` (0 = x, 1 = y, 2 = z) of waypoint i.
+size_t coordinateOffset(int32_t waypoint, int axis);
 
 // A game-like map of `size` waypoints: rooms of waypoints on a few floor
 // heights, mostly two-way paths between neighbours, some one-way drops

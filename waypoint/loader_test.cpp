@@ -24,28 +24,6 @@ using testing::parse;
 
 using Bytes = std::vector<uint8_t>;
 
-void putInt16At(Bytes& bytes, size_t offset, int16_t value) {
-  const uint16_t bits = static_cast<uint16_t>(value);
-  bytes.at(offset) = uint8_t(bits);
-  bytes.at(offset + 1) = uint8_t(bits >> 8);
-}
-
-void putInt32At(Bytes& bytes, size_t offset, int32_t value) {
-  const uint32_t bits = static_cast<uint32_t>(value);
-  for (int k = 0; k < 4; ++k) bytes.at(offset + k) = uint8_t(bits >> (8 * k));
-}
-
-void putFloatAt(Bytes& bytes, size_t offset, float value) {
-  int32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  putInt32At(bytes, offset, bits);
-}
-
-// Offset of coordinate `axis` (0 = x) of waypoint i.
-size_t coordinateOffset(int i, int axis) {
-  return kHeaderSize + size_t(i) * kRecordSize + 4 + 4 * size_t(axis);
-}
-
 // Three waypoints on a line: 0->1, 0->2, 1->0, 2 has no paths. Its path
 // section starts at byte 100: count 0 at 100, targets at 102 and 104,
 // count 1 at 106, target at 108, count 2 at 110; 112 bytes in all.
