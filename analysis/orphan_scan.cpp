@@ -7,18 +7,26 @@ OrphanScanResult scanOrphansAndTraps(const WaypointGraph& graph,
   OrphanScanResult result;
   const int64_t n = graph.n;
   out << "Analyzing node graph..." << std::endl;
-  for (int64_t v = 0; v < n; ++v) {
-    // Paths out of v are the cells v->t; paths in are t->v, which lie
-    // next to each other in memory. The scan stops at the first path out,
-    // so only orphans and traps cost a full row.
-    bool pathOut = false;
-    bool pathIn = false;
-    for (int64_t t = 0; t < n && !pathOut; ++t) {
-      pathOut = graph.hasPath(v, t);
-      if (!pathIn) pathIn = graph.hasPath(t, v);
+  // One pass over the adjacency matrix in memory order: column b holds
+  // the cells m->b side by side, so it tells whether any path leads into b
+  // and, OR-ed into one flag per waypoint, which waypoints have a path out.
+  // A self path counts as both. This reads every cell once, contiguously,
+  // where a per-waypoint scan of the paths out would stride through memory
+  // N cells at a time for every orphan and trap.
+  std::vector<uint8_t> pathOut(static_cast<size_t>(n), 0);
+  std::vector<uint8_t> pathIn(static_cast<size_t>(n), 0);
+  for (int64_t b = 0; b < n; ++b) {
+    const uint8_t* column = graph.adjacency.data() + cellIndex(0, b, n);
+    uint8_t any = 0;
+    for (int64_t m = 0; m < n; ++m) {
+      pathOut[m] |= column[m];
+      any |= column[m];
     }
-    if (pathOut) continue;
-    if (pathIn) {
+    pathIn[b] = any;
+  }
+  for (int64_t v = 0; v < n; ++v) {
+    if (pathOut[v]) continue;
+    if (pathIn[v]) {
       out << "Waypoint #" << v << " is a trap waypoint!" << std::endl;
       result.traps.push_back(static_cast<int32_t>(v));
     } else {

@@ -93,5 +93,32 @@ INSTANTIATE_TEST_SUITE_P(
                  "WARNING! 1 trap node(s) found\n"}),
     [](const ::testing::TestParamInfo<ScanCase>& info) { return info.param.name; });
 
+// The scan against the path lists themselves on generated maps: a waypoint
+// with an empty list is a trap when some list names it, else an orphan.
+TEST(OrphanScan, MatchesThePathListsOfGeneratedMaps) {
+  std::vector<MapSpec> maps = {generateRealisticMap(3, 700), generateGridMap(9, 7)};
+  for (uint64_t seed = 1; seed <= 20; ++seed) {
+    maps.push_back(generateRandomMap(seed, 5 + int32_t(seed * 7), 1));
+  }
+  for (const MapSpec& map : maps) {
+    std::vector<int32_t> orphans, traps;
+    const int32_t n = int32_t(map.positions.size());
+    for (int32_t v = 0; v < n; ++v) {
+      if (!map.paths[v].empty()) continue;
+      bool named = false;
+      for (const auto& list : map.paths) {
+        for (int16_t target : list) named = named || target == v;
+      }
+      (named ? traps : orphans).push_back(v);
+    }
+    WaypointGraph graph;
+    ASSERT_EQ(testing::parse(encodeWaypointFile(map), graph).status, LoadStatus::kLoaded);
+    std::ostringstream out;
+    const OrphanScanResult result = scanOrphansAndTraps(graph, out);
+    EXPECT_EQ(result.orphans, orphans) << map.name;
+    EXPECT_EQ(result.traps, traps) << map.name;
+  }
+}
+
 }  // namespace
 }  // namespace tessivar
