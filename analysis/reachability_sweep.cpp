@@ -31,6 +31,13 @@ bool ReachabilitySweep::runPass() {
   const int64_t before = count_;
   uint64_t* columns = bits_.data() + n_ * words_;
   for (int64_t a = 0; a < n_; ++a) {
+    // A row with no cell set can't gain one: every cell it could set
+    // needs some a->m already known. Orphans, traps and maps with few
+    // paths skip the whole row's searches.
+    const uint64_t* rowA = row(a);
+    bool empty = true;
+    for (int64_t w = 0; w < words_ && empty; ++w) empty = rowA[w] == 0;
+    if (empty) continue;
     count_ += kernels_.closeRow(row(a), columns, n_, words_, a);
   }
   return count_ != before;
