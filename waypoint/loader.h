@@ -22,13 +22,12 @@
 // Bytes after the last path list are never read. A list may name its own
 // waypoint and may name a target more than once.
 //
-// The loader reads the whole file into memory and parses from the bytes. It
-// checks every invariant the analysis relies on (N and counts non-negative,
-// every section inside the file, targets in 0..N-1, finite positions and
-// path lengths) and reports the first broken one with the waypoint and
-// value it concerns. Nothing of size N x N is allocated before the file size
-// has been checked against N and the run's memory need against what the
-// process can have.
+// The loader reads the file into memory (waypoint/file_bytes.h), parses the
+// sections from the bytes (waypoint/map_reader.h), and builds the report's
+// adjacency and edge length matrices from the path lists. Nothing of size
+// N x N is allocated before the file size has been checked against N and
+// the run's memory need against what the process can have. Tools that need
+// no matrix load a WaypointMap with loadWaypointMap instead.
 #ifndef TESSIVAR_WAYPOINT_LOADER_H_
 #define TESSIVAR_WAYPOINT_LOADER_H_
 
@@ -37,28 +36,12 @@
 #include <ostream>
 #include <string>
 
+#include "waypoint/load_result.h"
+#include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
 #include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
-
-constexpr size_t kHeaderSize = 52;
-constexpr size_t kRecordSize = 16;
-
-enum class LoadStatus {
-  kLoaded,           // the graph is complete
-  kCannotOpen,       // the file could not be opened or read
-  kNotWaypointFile,  // wrong type text, or shorter than the header
-  kCorrupt,          // an invariant of the format is broken
-  kOutOfMemory,      // the run would need more memory than the process has
-};
-
-struct LoadResult {
-  LoadStatus status = LoadStatus::kLoaded;
-  // For every status but kLoaded and kOutOfMemory: the one line that tells
-  // the user what went wrong (without its line end).
-  std::string message;
-};
 
 // Parses a waypoint file held in memory into `graph`, writing the loading
 // lines to `out` as each step completes. On a failure the lines already
@@ -70,6 +53,11 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 // Reads the file at `path` and parses it with the budget of this process.
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
                             std::ostream& out);
+
+// Reads the file at `path` into a WaypointMap: the same checks and messages
+// as loadWaypointFile, the header's lines on `out`, and no matrix.
+LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
+                           std::ostream& out);
 
 }  // namespace tessivar
 

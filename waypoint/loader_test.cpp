@@ -495,6 +495,25 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
     const LoadResult result =
         parseWaypointBytes(bytes.data(), bytes.size(), budget, graph, lines);
     const std::optional<Reference> ref = decode(bytes);
+    // Reading without matrices gives the same verdict, message and lists.
+    WaypointMap map;
+    std::ostringstream mapLines;
+    const LoadResult mapResult =
+        parseWaypointMap(bytes.data(), bytes.size(), map, mapLines);
+    ASSERT_EQ(mapResult.status, result.status) << mutant;
+    ASSERT_EQ(mapResult.message, result.message) << mutant;
+    if (result.status == LoadStatus::kLoaded) {
+      ASSERT_EQ(map.pathTargets, graph.pathTargets);
+      ASSERT_EQ(map.pathBegin, graph.pathBegin);
+      ASSERT_EQ(map.pathBegin.size(), size_t(map.n) + 1);
+      std::set<std::pair<int, int>> listed;
+      for (int32_t i = 0; i < map.n; ++i) {
+        for (uint64_t k = 0; k < map.pathCount(i); ++k)
+          listed.insert({i, map.pathsFrom(i)[k]});
+      }
+      EXPECT_EQ(listed, ref->pairs);
+      EXPECT_EQ(int64_t(map.pathTargets.size()), ref->total);
+    }
     if (result.status == LoadStatus::kLoaded) {
       ++loaded;
       ASSERT_TRUE(ref.has_value()) << "mutant " << mutant << " passed as valid";
@@ -604,6 +623,23 @@ TEST(LoaderFile, FileLoadsLikeItsBytes) {
   EXPECT_EQ(lines.str(), fromBytes.lines);
   EXPECT_EQ(graph.adjacency, fromBytes.graph.adjacency);
   EXPECT_EQ(graph.edgeLength, fromBytes.graph.edgeLength);
+}
+
+TEST(LoaderFile, MapLoadsWithoutMatrices) {
+  const Bytes bytes = encodeWaypointFile(threeWaypoints());
+  WaypointMap map;
+  std::ostringstream lines;
+  const LoadResult result =
+      loadWaypointMap(testing::writeTempFile("three.wpt", bytes), map, lines);
+  ASSERT_EQ(result.status, LoadStatus::kLoaded);
+  EXPECT_EQ(map.mapName, "three");
+  EXPECT_EQ(map.pathBegin, (std::vector<uint64_t>{0, 2, 3, 3}));
+  EXPECT_EQ(map.pathTargets, (std::vector<int32_t>{1, 2, 0}));
+  EXPECT_EQ(lines.str(),
+            "Loading waypoints for map three...\n3 waypoints(nodes) in file\n");
+  const std::string missing = ::testing::TempDir() + "tessivar_no_such_map.wpt";
+  EXPECT_EQ(loadWaypointMap(missing, map, lines).message,
+            "Couldn't open file " + missing);
 }
 
 TEST(LoaderFile, EndlessDeviceIsReadOnlyAsFarAsTheHeader) {

@@ -33,18 +33,37 @@ inline size_t cellIndex(int64_t a, int64_t b, int64_t n) {
   return static_cast<size_t>(a + b * n);
 }
 
-struct WaypointGraph {
+// A map as its file gives it: the waypoints and each one's path list, and
+// nothing of size N x N, so its memory grows with waypoints plus paths.
+// Tools that never need the report's matrices (and maps far too big for
+// them) work from this alone.
+struct WaypointMap {
   int32_t n = 0;            // number of waypoints
-  uint64_t cellCount = 0;   // n * n
   std::string mapName;      // up to 32 characters, as stored
+  std::vector<WaypointRecord> records;
+  // The path list of waypoint i, in file order, is pathTargets[pathBegin[i]]
+  // up to pathTargets[pathBegin[i + 1]]; pathBegin has n + 1 entries once
+  // the lists are read. A list may name its own waypoint and may name a
+  // target more than once.
+  std::vector<uint64_t> pathBegin;
+  std::vector<int32_t> pathTargets;
+  // Sum of the path counts of all waypoints, as read: a target listed twice
+  // counts twice.
+  int64_t pathEntryTotal = 0;
+
+  uint64_t pathCount(int32_t i) const { return pathBegin[i + 1] - pathBegin[i]; }
+  const int32_t* pathsFrom(int32_t i) const {
+    return pathTargets.data() + pathBegin[i];
+  }
+};
+
+// The map with the report's two input matrices built from its path lists.
+struct WaypointGraph : WaypointMap {
+  uint64_t cellCount = 0;   // n * n
   // 1 where waypoint a's path list names b (cell a->b), else 0.
   std::vector<uint8_t> adjacency;
   // Straight-line length of each direct path; kNoPathDistance elsewhere.
   std::vector<float> edgeLength;
-  std::vector<WaypointRecord> records;
-  // Sum of the path counts of all waypoints, as read: a target listed twice
-  // counts twice.
-  int64_t pathEntryTotal = 0;
 
   bool hasPath(int64_t a, int64_t b) const {
     return adjacency[cellIndex(a, b, n)] != 0;

@@ -1,0 +1,91 @@
+#include "waypoint/file_bytes.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "waypoint/map_reader.h"
+
+namespace tessivar {
+
+namespace {
+
+LoadResult cannotOpen(const std::string& path) {
+  return {LoadStatus::kCannotOpen, "Couldn't open file " + path};
+}
+
+// The most bytes a file can hold that the parser reads: the header, then
+// for a waypoint file its N records and N path lists of at most 32767
+// entries each. Later bytes are never read, so neither are they loaded; a
+// header alone decides whether the file is a waypoint file at all.
+uint64_t largestReadSize(const uint8_t* header) {
+  if (std::memcmp(header, "HPB_bot", 7) != 0) return kHeaderSize;
+  const int32_t n = headerWaypointCount(header);
+  if (n <= 0) return kHeaderSize;
+  return kHeaderSize + uint64_t(n) * (kRecordSize + 2 + 2 * 32767);
+}
+
+// Size of a regular file from its stream, or -1 for pipes, devices and
+// anything else that cannot seek. Leaves the stream at the start.
+int64_t seekableSize(std::ifstream& file) {
+  file.seekg(0, std::ios::end);
+  const std::streamoff end = file.tellg();
+  file.clear();
+  file.seekg(0, std::ios::beg);
+  if (!file || end < 0) {
+    file.clear();
+    return -1;
+  }
+  return static_cast<int64_t>(end);
+}
+
+}  // namespace
+
+LoadResult readWaypointFileBytes(const std::string& path,
+                                 const MemoryBudget& budget,
+                                 std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  std::ifstream file(path, std::ios::binary);
+  if (!file.is_open()) return cannotOpen(path);
+  const int64_t fileSize = seekableSize(file);
+
+  // The buffer is checked against the memory budget before it grows, so a
+  // failed allocation is never what stops the read.
+  constexpr uint64_t kBlock = 1 << 20;
+  uint64_t wanted = kHeaderSize;
+  bool headerSeen = false;
+  while (bytes.size() < wanted) {
+    const uint64_t used = bytes.size();
+    const uint64_t chunk = std::min(kBlock, wanted - used);
+    if (used + chunk > bytes.capacity()) {
+      // Growth copies the old buffer into one twice its size.
+      const uint64_t grown =
+          std::max(used + chunk, 2 * uint64_t(bytes.capacity()));
+      if (grown + used > budget.availableBytes) {
+        return {LoadStatus::kOutOfMemory, ""};
+      }
+      bytes.reserve(grown);
+    }
+    bytes.resize(used + chunk);
+    file.read(reinterpret_cast<char*>(bytes.data() + used),
+              static_cast<std::streamsize>(chunk));
+    bytes.resize(used + static_cast<uint64_t>(file.gcount()));
+    // A read error (a directory, an unreadable device) is a file that could
+    // not be read; the end of the file just ends the loop.
+    if (file.bad()) return cannotOpen(path);
+    if (!file) break;
+    if (!headerSeen && bytes.size() >= kHeaderSize) {
+      headerSeen = true;
+      wanted = largestReadSize(bytes.data());
+      // A regular file's size is known: read exactly what it can give.
+      if (fileSize >= 0) wanted = std::min(wanted, uint64_t(fileSize));
+      if (wanted > budget.availableBytes) {
+        return {LoadStatus::kOutOfMemory, ""};
+      }
+      bytes.reserve(wanted);
+    }
+  }
+  return {};
+}
+
+}  // namespace tessivar

@@ -1,0 +1,27 @@
+// Reads the bytes of a waypoint file that a parser can use, and no more.
+#ifndef TESSIVAR_WAYPOINT_FILE_BYTES_H_
+#define TESSIVAR_WAYPOINT_FILE_BYTES_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "waypoint/load_result.h"
+#include "waypoint/memory_budget.h"
+
+namespace tessivar {
+
+// Reads the file at `path` into `bytes`: first the header, then, once the
+// header gives N, at most what N waypoints can occupy, so an endless or huge
+// input (a device, a pipe, a file with trailing junk) neither hangs the run
+// nor exhausts its memory. kCannotOpen (with its message) when the file
+// can't be opened or read; kOutOfMemory when the bytes would not fit in
+// `budget`. A file that is not a waypoint file still loads its header; the
+// parser refuses it.
+LoadResult readWaypointFileBytes(const std::string& path,
+                                 const MemoryBudget& budget,
+                                 std::vector<uint8_t>& bytes);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_WAYPOINT_FILE_BYTES_H_
