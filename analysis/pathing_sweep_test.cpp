@@ -1,6 +1,7 @@
 // The fast pathing sweep against the reference model, after every pass,
 // bit for bit, for every kernel path this machine can run (the portable
-// one always) and every way of choosing dense and sparse passes.
+// one always), every grouping of the intermediates into blocks, each skip
+// on and off, and one and two threads.
 #include "analysis/pathing_sweep.h"
 
 #include <gtest/gtest.h>
@@ -19,28 +20,61 @@ using testing::graphOf;
 using testing::mixedStructureMap;
 using testing::pathingMatchesReference;
 
+// Which skips are on.
+enum class Skips {
+  kAll,            // the engine as it runs, superblocks even on small maps
+  kNone,           // every block of every cell: a plain dense pass
+  kBoundsOnly,     // block bounds against the value, no bar, every cell
+  kChangedOnly,    // operands written since, no bounds
+  kNoBar,          // bounds and changed operands, no bar from the intermediate
+};
+
 struct EngineCase {
   KernelPath kernel;
-  PassChoice choice;
+  BlockOrder order;
+  Skips skips;
   int threads;
 };
 
 std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
-  static const char* const kChoices[] = {"Auto", "Dense", "Sparse"};
-  return std::string(kKernels[int(info.param.kernel)]) + kChoices[int(info.param.choice)] +
-         (info.param.threads == 2 ? "TwoThreads" : "OneThread");
+  static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
+  static const char* const kSkips[] = {"AllSkips", "NoSkips", "BoundsOnly", "ChangedOnly",
+                                       "NoBar"};
+  return std::string(kKernels[int(info.param.kernel)]) + kOrders[int(info.param.order)] +
+         kSkips[int(info.param.skips)] + (info.param.threads == 2 ? "TwoThreads" : "OneThread");
 }
 
 std::vector<EngineCase> allCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
-    for (PassChoice choice :
-         {PassChoice::kAuto, PassChoice::kAlwaysDense, PassChoice::kSparseWhenAble}) {
-      for (int threads : {1, 2}) cases.push_back({kernel, choice, threads});
+    for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kNumbering, BlockOrder::kSpatial,
+                             BlockOrder::kShuffled}) {
+      for (Skips skips :
+           {Skips::kAll, Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar}) {
+        // Every skip setting on every kernel, with the shuffled grouping
+        // (the loosest bounds); the other groupings with all skips on.
+        if (skips != Skips::kAll && order != BlockOrder::kShuffled) continue;
+        for (int threads : {1, 2}) cases.push_back({kernel, order, skips, threads});
+      }
     }
   }
   return cases;
+}
+
+PathingSweepOptions optionsOf(const EngineCase& c) {
+  PathingSweepOptions options;
+  options.kernel = c.kernel;
+  options.order = c.order;
+  options.shuffleSeed = 17;
+  options.threads = c.threads;
+  options.blockBounds = c.skips == Skips::kAll || c.skips == Skips::kBoundsOnly ||
+                        c.skips == Skips::kNoBar;
+  options.changedOnly = c.skips == Skips::kAll || c.skips == Skips::kChangedOnly ||
+                        c.skips == Skips::kNoBar;
+  options.viaThreshold = c.skips == Skips::kAll;
+  options.superblocksAbove = c.skips == Skips::kAll ? 0 : -1;
+  return options;
 }
 
 class PathingSweepTest : public ::testing::TestWithParam<EngineCase> {
@@ -50,17 +84,18 @@ class PathingSweepTest : public ::testing::TestWithParam<EngineCase> {
       GTEST_SKIP() << "this machine cannot run these kernels";
     }
   }
-  PathingSweepOptions options() const {
-    return {GetParam().kernel, GetParam().choice, GetParam().threads};
-  }
+  PathingSweepOptions options() const { return optionsOf(GetParam()); }
 };
 
-TEST_P(PathingSweepTest, UsesTheRequestedKernels) {
+TEST_P(PathingSweepTest, UsesTheRequestedKernelsAndThreads) {
   const WaypointGraph graph = graphOf(sixWaypointExample());
-  const std::vector<uint8_t> reach(graph.cellCount, 1);
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  for (uint64_t cell = 0; cell < graph.cellCount; ++cell) reach.set(cell);
   PathingSweep sweep(graph, reach, options());
   EXPECT_EQ(pathingKernels(GetParam().kernel).path, GetParam().kernel);
   EXPECT_STREQ(sweep.kernelName(), pathingKernels(GetParam().kernel).name);
+  EXPECT_EQ(sweep.threads(), GetParam().threads);
 }
 
 TEST_P(PathingSweepTest, SixWaypointExample) {
@@ -69,7 +104,7 @@ TEST_P(PathingSweepTest, SixWaypointExample) {
   EXPECT_EQ(passes, 2);
 }
 
-TEST_P(PathingSweepTest, ThousandsOfSmallRandomGraphs) {
+TEST_P(PathingSweepTest, HundredsOfSmallRandomGraphs) {
   // Integer positions in a tiny cube: many equal sums, zero lengths, self
   // paths and repeated targets.
   for (uint64_t seed = 1; seed <= 400; ++seed) {
@@ -81,12 +116,17 @@ TEST_P(PathingSweepTest, ThousandsOfSmallRandomGraphs) {
   }
 }
 
-TEST_P(PathingSweepTest, MixedStructuresAcrossTileEdges) {
-  // Sizes around the 64-row groups and 4-column tiles and vector widths.
+TEST_P(PathingSweepTest, MixedStructuresAcrossGroupAndBlockEdges) {
+  // Sizes around the 16-waypoint blocks, the 16-block bound vectors and
+  // the 64-row groups.
   for (uint64_t seed = 1; seed <= 40; ++seed) {
     const int32_t size = 1 + int32_t((seed * 53) % 140);
     ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(seed, size)), options()))
         << "seed " << seed << " size " << size;
+  }
+  for (int32_t size : {15, 16, 17, 63, 64, 65, 255, 257}) {
+    ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(size, size)), options()))
+        << "size " << size;
   }
 }
 
@@ -98,71 +138,30 @@ TEST_P(PathingSweepTest, Grids) {
   }
 }
 
-TEST_P(PathingSweepTest, RealisticMaps) {
+TEST_P(PathingSweepTest, RealisticMapsInBothNumberings) {
   for (int32_t size : {6, 63, 64, 65, 129, 180}) {
     ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(7, size)), options()))
-        << size;
+        << "realistic " << size;
+    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(7, size)), options()))
+        << "walked " << size;
   }
-}
-
-TEST_P(PathingSweepTest, FullChangeLogFallsBackToScanningEverything) {
-  // A log of a few entries fills up in most passes: a sparse pass then
-  // offers every intermediate to the rest of its cells, and the pass after
-  // a full log is dense.
-  for (int64_t capacity : {1, 2, 5, 40}) {
-    PathingSweepOptions tiny = options();
-    tiny.logCapacity = capacity;
-    for (uint64_t seed = 1; seed <= 25; ++seed) {
-      ASSERT_TRUE(pathingMatchesReference(
-          graphOf(generateRandomMap(seed, 5 + int32_t(seed * 3 % 60), 2)), tiny))
-          << "capacity " << capacity << " seed " << seed;
-    }
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(2, 150)), tiny))
-        << "capacity " << capacity;
-  }
-}
-
-TEST_P(PathingSweepTest, SparsePassWhoseLogFillsUp) {
-  // Pass 2 of these maps writes more cells than pass 1: with a log just
-  // big enough for pass 1, pass 2 runs sparse and its log fills up midway,
-  // so its later cells take every intermediate.
-  int fillUps = 0;
-  for (int32_t size : {40, 90, 150}) {
-    const WaypointGraph graph = graphOf(generateRealisticMap(4, size));
-    std::vector<uint8_t> reach;
-    {
-      ReachabilitySweep closure(graph);
-      while (closure.runPass()) {
-      }
-      reach = closure.matrix();
-    }
-    PathingSweep probe(graph, reach, options());
-    probe.runPass();
-    const int64_t firstPassWrites = probe.lastPassWrites();
-    probe.runPass();
-    if (probe.lastPassWrites() <= firstPassWrites || firstPassWrites == 0) continue;
-    ++fillUps;
-    PathingSweepOptions sparse = options();
-    sparse.passChoice = PassChoice::kSparseWhenAble;
-    sparse.logCapacity = firstPassWrites;
-    ASSERT_TRUE(pathingMatchesReference(graph, sparse)) << size;
-  }
-  EXPECT_GT(fillUps, 0) << "no map wrote more cells in pass 2 than in pass 1";
 }
 
 TEST_P(PathingSweepTest, DirectAndUnconnectedCellsAreNeverWritten) {
   const WaypointGraph graph = graphOf(generateRandomMap(99, 30, 2));
-  std::vector<uint8_t> reach(graph.cellCount, 0);
+  CellBits reach;
+  reach.assign(graph.cellCount);
   // Only the cells 0->b count as connected: everything else stays put.
-  for (int64_t b = 0; b < graph.n; ++b) reach[cellIndex(0, b, graph.n)] = 1;
+  for (int64_t b = 0; b < graph.n; ++b) reach.set(cellIndex(0, b, graph.n));
   PathingSweep sweep(graph, reach, options());
   while (sweep.runPass()) {
   }
-  for (int64_t a = 0; a < graph.n; ++a) {
-    for (int64_t b = 0; b < graph.n; ++b) {
+  const std::vector<float> values = sweep.pathing();
+  for (int32_t a = 0; a < graph.n; ++a) {
+    for (int32_t b = 0; b < graph.n; ++b) {
       const size_t cell = cellIndex(a, b, graph.n);
-      if (a == 0 && !graph.adjacency[cell]) continue;
-      EXPECT_EQ(sweep.pathing()[cell], graph.edgeLength[cell]);
+      if (a == 0 && !graph.hasPath(a, b)) continue;
+      EXPECT_EQ(values[cell], graph.edgeLength(a, b));
       EXPECT_EQ(sweep.shortestPath()[cell], kNoIntermediate);
     }
   }
@@ -173,10 +172,12 @@ INSTANTIATE_TEST_SUITE_P(AllEngines, PathingSweepTest, ::testing::ValuesIn(allCa
 
 class SlowPathingSweepTest : public PathingSweepTest {};
 
-TEST_P(SlowPathingSweepTest, LargerRealisticMapsAndGrids) {
+TEST_P(SlowPathingSweepTest, LargerMapsInBothNumberingsAndGrids) {
   for (int32_t size : {300, 450}) {
     ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(5, size)), options()))
-        << size;
+        << "realistic " << size;
+    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(5, size)), options()))
+        << "walked " << size;
   }
   ASSERT_TRUE(pathingMatchesReference(graphOf(generateGridMap(18, 17)), options()));
 }
@@ -193,6 +194,30 @@ TEST_P(SlowPathingSweepTest, ManyMoreRandomGraphs) {
 INSTANTIATE_TEST_SUITE_P(AllEngines, SlowPathingSweepTest, ::testing::ValuesIn(allCases()),
                          caseName);
 
+// The skips do their work: on a realistic map the engine scans a small
+// share of the blocks a plain pass would, and in the last passes
+// evaluates few cells.
+TEST(PathingSweepSkips, SkipMostBlocksOfARealisticMap) {
+  const WaypointGraph graph = graphOf(generateRealisticMap(3, 400));
+  ReachabilitySweep closure(graph);
+  while (closure.runPass()) {
+  }
+  PathingSweepOptions options;
+  options.threads = 1;
+  PathingSweep sweep(graph, closure.matrix(), options);
+  const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
+  int64_t scanned = 0, dense = 0;
+  PassCounts last;
+  while (sweep.runPass()) {
+    scanned += sweep.lastPass().scanned;
+    dense += sweep.lastPass().considered * blocks;
+    last = sweep.lastPass();
+  }
+  EXPECT_GT(scanned, 0);
+  EXPECT_LT(scanned * 5, dense) << "bounds and changed operands skip four blocks in five";
+  EXPECT_LT(last.evaluated * 2, last.considered) << "the last pass that wrote evaluates few";
+}
+
 // The phases as the run calls them: every line written, every result.
 TEST(FastEnginePhases, LinesMatchTheReference) {
   ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(sixWaypointExample())));
@@ -203,12 +228,15 @@ TEST(FastEnginePhases, LinesMatchTheReference) {
         << seed;
   }
   ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(generateRealisticMap(1, 150))));
+  ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(generateWalkedMap(1, 150))));
 }
 
 TEST(FastEnginePhases, SixWaypointTranscriptLines) {
   std::ostringstream out;
   const WaypointGraph graph = graphOf(sixWaypointExample());
-  std::vector<uint8_t> reach(graph.cellCount, 1);
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  for (uint64_t cell = 0; cell < graph.cellCount; ++cell) reach.set(cell);
   const PathingResult result = buildPathingBlock(graph, reach, out);
   EXPECT_EQ(out.str(),
             "Building pathing block and shortest path matrix...\n\n"

@@ -8,17 +8,15 @@ namespace tessivar {
 
 namespace {
 
-// Fills the adjacency and edge length matrices from the path lists, which
-// the reader has checked (targets in range, finite lengths).
-void buildMatrices(WaypointGraph& graph) {
+// Fills the adjacency matrix from the path lists, which the reader has
+// checked (targets in range, finite lengths). The lengths stay with the
+// path lists.
+void buildAdjacency(WaypointGraph& graph) {
   const int32_t n = graph.n;
   for (int32_t i = 0; i < n; ++i) {
     const int32_t* targets = graph.pathsFrom(i);
     for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
-      const int32_t j = targets[k];
-      const size_t cell = cellIndex(i, j, n);
-      graph.adjacency[cell] = 1;
-      pathLength(graph.records[i], graph.records[j], &graph.edgeLength[cell]);
+      graph.adjacency.set(cellIndex(i, targets[k], n));
     }
   }
 }
@@ -39,8 +37,7 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 
   out << "Initializing adjacency and edge length matrices...";
   graph.cellCount = uint64_t(n) * uint64_t(n);
-  graph.adjacency.assign(graph.cellCount, 0);
-  graph.edgeLength.assign(graph.cellCount, kNoPathDistance);
+  graph.adjacency.assign(graph.cellCount);
   out << "done." << std::endl;
 
   result = reader.readRecords(graph);
@@ -49,7 +46,7 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 
   result = reader.readPathLists(graph);
   if (!result.ok()) return result;
-  buildMatrices(graph);
+  buildAdjacency(graph);
   out << "Read " << graph.pathEntryTotal << " edges..." << std::endl;
   return {};
 }

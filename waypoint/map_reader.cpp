@@ -132,6 +132,8 @@ LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
   }
   map.pathTargets.clear();
   map.pathTargets.reserve(total);
+  map.pathLengths.clear();
+  map.pathLengths.reserve(total);
   map.pathBegin.assign(1, 0);
   map.pathBegin.reserve(uint64_t(n) + 1);
   map.pathEntryTotal = 0;
@@ -173,6 +175,7 @@ LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
                        " has a length that is not a finite number");
       }
       map.pathTargets.push_back(j);
+      map.pathLengths.push_back(length);
     }
     map.pathBegin.push_back(map.pathTargets.size());
   }
