@@ -82,7 +82,7 @@ namespace tessivar {
 namespace kernel_detail {
 
 const PathingKernels kAvx2Kernels = {KernelPath::kAvx2, "avx2", &evaluateTileFn<Avx2Ops>,
-                                     &closeRowFn<Avx2Ops>};
+                                     &closeRowFn<Avx2Ops>, &pushSumsT<Avx2Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -86,7 +86,7 @@ namespace kernel_detail {
 
 const PathingKernels kAvx512Kernels = {KernelPath::kAvx512, "avx512",
                                        &evaluateTileFn<Avx512Ops>,
-                                       &closeRowFn<Avx512Ops>};
+                                       &closeRowFn<Avx512Ops>, &pushSumsT<Avx512Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -44,7 +44,7 @@ namespace kernel_detail {
 
 const PathingKernels kPortableKernels = {KernelPath::kPortable, "portable",
                                          &evaluateTileFn<PortableOps>,
-                                         &closeRowFn<PortableOps>};
+                                         &closeRowFn<PortableOps>, &pushSumsT<PortableOps>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

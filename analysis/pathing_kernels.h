@@ -108,6 +108,13 @@ struct BoundedTile {
   // Room for boundStride + kBoundGroup entries and kGroupRows *
   // kTileColumns * boundStride / kBoundGroup 16-bit masks.
   int32_t* scratch = nullptr;
+  // The log of the cells rewritten, while it has room: the kernel appends
+  // (row, column) pairs and sets logFull when one doesn't fit.
+  int32_t* logRow = nullptr;
+  int32_t* logColumn = nullptr;
+  int64_t logCount = 0;
+  int64_t logCapacity = 0;
+  bool logFull = false;
   // Counts, added to by the kernel.
   int64_t evaluated = 0;    // cells whose candidate blocks were formed
   int64_t skipped = 0;      // due cells no written value could change
@@ -127,6 +134,11 @@ struct PathingKernels {
   // ReachabilitySweep); returns the cells it set.
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n,
                       int64_t words, int64_t a);
+  // For p in [0, count): offers column[p] + add through waypoint m to the
+  // pair (bestSum[p], bestM[p]), which keeps the smaller sum and, on equal
+  // sums, the lower m.
+  void (*pushSums)(const float* column, float add, int32_t m, float* bestSum,
+                   int32_t* bestM, int64_t count);
 };
 
 // Whether this machine can run the kernels of `path`.

@@ -16,6 +16,15 @@ namespace tessivar {
 
 namespace {
 
+// A pass is run sparse when the last one wrote at most one cell in
+// kSparseRatio x threads of the considered cells. A sparse pass costs about
+// N sums per write of the last pass, a bounded one a few blocks per cell
+// whose operands changed.
+constexpr int64_t kSparseRatio = 48;
+
+// Write-log entries kept per waypoint and thread (O(N) memory in all).
+constexpr size_t kLogEntriesPerWaypoint = 64;
+
 // Below this many waypoints a second thread costs more than it saves.
 constexpr int64_t kThreadedMinimum = 256;
 
@@ -46,7 +55,10 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
       // different rows never falls into the same cache set (a row of
       // 1024 floats is 4 KiB, the span of one way of the first-level cache).
       rowStride_(paddedN_ + kBlockWidth),
-      threads_(options.threads) {
+      threads_(options.threads),
+      logCapacity_(options.logCapacity > 0
+                       ? static_cast<size_t>(options.logCapacity)
+                       : kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 1024) {
   if (threads_ <= 0) {
     threads_ = n_ >= kThreadedMinimum && secondCoreAvailable() ? 2 : 1;
   }
@@ -146,6 +158,9 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   }
 
   for (int w = 0; w < threads_; ++w) {
+    // Reserved once: a write never allocates, so a thread never throws.
+    workers_[w].logRow.resize(logCapacity_);
+    workers_[w].logColumn.resize(logCapacity_);
     workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
                                  kInfinity);
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
@@ -201,8 +216,16 @@ bool PathingSweep::runPass() {
   pass_.rowWritten = rowWritten_[now].data();
   pass_.columnWritten = columnWritten_[now].data();
 
+  const bool sparse = chooseSparse();
+  if (sparse) indexLastPass();
+  for (Worker& worker : workers_) {
+    worker.logCount = 0;
+    worker.logFull = false;
+  }
   const int64_t groups = (n_ + kGroupRows - 1) / kGroupRows;
-  if (threads_ < 2 || groups < 2) {
+  if (sparse) {
+    runSparsePass();
+  } else if (threads_ < 2 || groups < 2) {
     runGroups(workers_[0], 0, 1, nullptr);
   } else {
     std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
@@ -221,6 +244,7 @@ bool PathingSweep::runPass() {
   }
 
   counts_ = PassCounts();
+  counts_.sparse = sparse;
   counts_.considered = considered_;
   for (const Worker& worker : workers_) {
     counts_.evaluated += worker.counts.evaluated;
@@ -228,6 +252,7 @@ bool PathingSweep::runPass() {
     counts_.scanned += worker.counts.scanned;
     counts_.writes += worker.counts.writes;
   }
+  lastLogComplete_ = !workers_[0].logFull && !workers_[1].logFull;
   return counts_.writes > 0;
 }
 
@@ -261,6 +286,10 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
       return position_[a0 + x] < position_[a0 + y];
     });
     tile.order = worker.rowOrder;
+    tile.logRow = worker.logRow.data();
+    tile.logColumn = worker.logColumn.data();
+    tile.logCapacity = static_cast<int64_t>(worker.logRow.size());
+    tile.logCount = worker.logCount;
     for (int64_t b0 = 0; b0 < n_; b0 += kTileColumns) {
       tile.b0 = b0;
       tile.columns = std::min(kTileColumns, n_ - b0);
@@ -321,7 +350,217 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
     worker.counts.skipped += tile.skipped;
     worker.counts.scanned += tile.scanned;
     worker.counts.writes += tile.writes;
+    worker.logFull = worker.logFull || tile.logFull;
+    worker.logCount = tile.logCount;
   }
+}
+
+bool PathingSweep::chooseSparse() const {
+  // A sparse pass needs every write of the last pass to be known.
+  if (passes_ <= 1 || !lastLogComplete_) return false;
+  switch (options_.passChoice) {
+    case PassChoice::kBounded:
+      return false;
+    case PassChoice::kSparseWhenAble:
+      return true;
+    case PassChoice::kAuto:
+    default:
+      // A sparse pass runs on one thread, a bounded one on threads_.
+      return counts_.writes * kSparseRatio * threads_ <= considered_;
+  }
+}
+
+// Sorts the last pass's writes by row (a counting sort, which keeps the
+// order each thread wrote them: every row is written by one thread, in
+// column order), then by column by walking the rows in order, so each
+// column's list is ascending too.
+void PathingSweep::indexLastPass() {
+  rowStart_.assign(static_cast<size_t>(n_ + 1), 0);
+  columnStart_.assign(static_cast<size_t>(n_ + 1), 0);
+  size_t count = 0;
+  for (const Worker& worker : workers_) {
+    for (int64_t i = 0; i < worker.logCount; ++i) {
+      ++rowStart_[worker.logRow[i] + 1];
+      ++columnStart_[worker.logColumn[i] + 1];
+    }
+    count += static_cast<size_t>(worker.logCount);
+  }
+  for (int64_t i = 0; i < n_; ++i) {
+    rowStart_[i + 1] += rowStart_[i];
+    columnStart_[i + 1] += columnStart_[i];
+  }
+  byRow_.resize(count);
+  byColumn_.resize(count);
+  std::vector<int64_t> fill(rowStart_.begin(), rowStart_.end() - 1);
+  for (const Worker& worker : workers_) {
+    for (int64_t i = 0; i < worker.logCount; ++i) {
+      byRow_[fill[worker.logRow[i]]++] = worker.logColumn[i];
+    }
+  }
+  fill.assign(columnStart_.begin(), columnStart_.end() - 1);
+  for (int64_t a = 0; a < n_; ++a) {
+    for (int64_t i = rowStart_[a]; i < rowStart_[a + 1]; ++i) {
+      byColumn_[fill[byRow_[i]]++] = static_cast<int32_t>(a);
+    }
+  }
+  columnOf_.resize(count);
+  for (int64_t b = 0; b < n_; ++b) {
+    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
+      columnOf_[i] = static_cast<int32_t>(b);
+    }
+  }
+}
+
+// A sparse pass: only the sums whose operands changed.
+//
+// When a cell is evaluated, its value afterwards is no larger than every
+// sum it saw, and only the cell's own evaluation writes it. So at its next
+// evaluation, one pass later, a sum whose two operands have not been
+// written since cannot be below the cell's value, nor tie with a sum that
+// is. The operands written since the cell's evaluation at (a, b) one pass
+// ago are:
+//   (1) column b at rows m > a and (2) row a at columns m > b, written in
+//       the last pass;
+//   (3) row a at columns m < b and (4) column b at rows m < a, written in
+//       this pass.
+// A sparse pass offers each cell only the sums through those m (a few
+// more do no harm: they cannot win or tie a winner), so its cost follows
+// the number of writes, not N^3.
+//
+// It walks the cells column by column (b outer, a inner), an order that
+// gives the plain sweep's values: a cell reads only its row and its
+// column, and both orders evaluate the cells of one row in ascending b and
+// the cells of one column in ascending a. Column by column, the sums of
+// (1) are whole columns of the pathing block (m's column plus one number)
+// and those of (4) too, so they are offered to every row at once (rows
+// above the one written are done with the column and ignore them); (2) and
+// (3) are one sum per logged write, read from the column at hand. The
+// best sums are kept by position, like the column itself.
+//
+// Should this pass's log fill up, the next pass is bounded.
+void PathingSweep::runSparsePass() {
+  Worker& worker = workers_[0];
+  const size_t lastCount = byColumn_.size();
+  // Values of the last pass's writes. A write a->m with m > b is only
+  // needed before column m is reached, so it still holds this value then.
+  lastValue_.resize(lastCount);
+  for (size_t i = 0; i < lastCount; ++i) {
+    lastValue_[i] = value(byColumn_[i], columnOf_[i]);
+  }
+  std::vector<float> writeValue;
+  writeValue.reserve(logCapacity_);
+  int64_t count = 0;
+  std::vector<float> bestSum(static_cast<size_t>(paddedN_));
+  std::vector<int32_t> bestM(static_cast<size_t>(paddedN_));
+  for (int64_t b = 0; b < n_; ++b) {
+    float* column = pathing_.data() + b * paddedN_;
+    std::fill(bestSum.begin(), bestSum.end(), kInfinity);
+    std::fill(bestM.begin(), bestM.end(), -1);
+    auto offer = [&](int32_t a, float sum, int32_t m) {
+      const int32_t p = position_[a];
+      const bool better = sum < bestSum[p] || (sum == bestSum[p] && m < bestM[p]);
+      if (better) bestSum[p] = sum, bestM[p] = m;
+    };
+    // (1): rows m of column b written in the last pass, for every row.
+    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
+      const int32_t m = byColumn_[i];
+      kernels_.pushSums(pathing_.data() + m * paddedN_, column[position_[m]], m,
+                        bestSum.data(), bestM.data(), paddedN_);
+    }
+    // (2): the last pass's writes a->m in columns m > b.
+    for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
+      const int32_t m = columnOf_[i];
+      offer(byColumn_[i], lastValue_[i] + column[position_[m]], m);
+    }
+    // (3): this pass's writes a->m, all in columns m < b.
+    for (int64_t i = 0; i < count; ++i) {
+      const int32_t m = worker.logColumn[i];
+      offer(worker.logRow[i], writeValue[i] + column[position_[m]], m);
+    }
+    for (int64_t a0 = 0; a0 < n_; a0 += 64) {
+      const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+      uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
+                            lowBits(n_ - a0);
+      for (; considered; considered &= considered - 1) {
+        const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+        const int32_t p = position_[a];
+        if (!(bestSum[p] < column[p])) continue;
+        const float written = bestSum[p];
+        column[p] = written;
+        via_[a + b * n_] = static_cast<int16_t>(bestM[p]);
+        noteWrite(a, static_cast<int32_t>(b), written);
+        if (count < static_cast<int64_t>(logCapacity_)) {
+          worker.logRow[count] = a;
+          worker.logColumn[count] = static_cast<int32_t>(b);
+          writeValue.push_back(written);
+          ++count;
+        } else {
+          worker.logFull = true;
+        }
+        // (4): the new value is an operand of the cells below it.
+        kernels_.pushSums(pathing_.data() + int64_t(a) * paddedN_, written, a, bestSum.data(),
+                          bestM.data(), paddedN_);
+        ++worker.counts.writes;
+      }
+    }
+    if (worker.logFull) {
+      // The log is full: the rest of the pass offers every intermediate.
+      // (Rare: a sparse pass follows a pass of few writes.)
+      for (++b; b < n_; ++b) {
+        column = pathing_.data() + b * paddedN_;
+        std::fill(bestSum.begin(), bestSum.end(), kInfinity);
+        std::fill(bestM.begin(), bestM.end(), -1);
+        for (int64_t a0 = 0; a0 < n_; a0 += 64) {
+          const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+          uint64_t considered = reachability_.bitsFrom(cell) &
+                                ~graph_.adjacency.bitsFrom(cell) & lowBits(n_ - a0);
+          for (; considered; considered &= considered - 1) {
+            const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+            const int32_t p = position_[a];
+            float best = column[p];
+            int32_t bestVia = -1;
+            for (int32_t m = 0; m < n_; ++m) {
+              const float sum = value(a, m) + column[position_[m]];
+              if (sum < best) best = sum, bestVia = m;
+            }
+            if (bestVia < 0) continue;
+            column[p] = best;
+            via_[a + b * n_] = static_cast<int16_t>(bestVia);
+            noteWrite(a, static_cast<int32_t>(b), best);
+            ++worker.counts.writes;
+          }
+        }
+      }
+    }
+  }
+  worker.logCount = count;
+}
+
+void PathingSweep::noteWrite(int32_t a, int32_t b, float written) {
+  const int64_t blockA = position_[a] / kBlockWidth;
+  const int64_t blockB = position_[b] / kBlockWidth;
+  float& rowMin = rowMin_[a * boundStride_ + blockB];
+  rowMin = std::min(rowMin, written);
+  float& columnMin = columnMin_[b * boundStride_ + blockA];
+  columnMin = std::min(columnMin, written);
+  const int32_t rowStamp = pass_.current + b;
+  const int32_t columnStamp = pass_.current + a;
+  rowTime_[a * boundStride_ + blockB] = rowStamp;
+  columnTime_[b * boundStride_ + blockA] = columnStamp;
+  rowLatest_[a] = rowStamp;
+  columnLatest_[b] = columnStamp;
+  if (superStride_ > 0) {
+    const int64_t rowSuper = a * superStride_ + blockB / kBoundGroup;
+    const int64_t columnSuper = b * superStride_ + blockA / kBoundGroup;
+    rowSuperMin_[rowSuper] = std::min(rowSuperMin_[rowSuper], written);
+    columnSuperMin_[columnSuper] = std::min(columnSuperMin_[columnSuper], written);
+    rowSuperTime_[rowSuper] = rowStamp;
+    columnSuperTime_[columnSuper] = columnStamp;
+  }
+  rowSmallest_[a] = std::min(rowSmallest_[a], written);
+  columnSmallest_[b] = std::min(columnSmallest_[b], written);
+  pass_.rowWritten[a] = std::min(pass_.rowWritten[a], written);
+  pass_.columnWritten[b] = std::min(pass_.columnWritten[b], written);
 }
 
 // The pathing block is read column after column, in memory order, and each

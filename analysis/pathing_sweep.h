@@ -55,6 +55,14 @@
 
 namespace tessivar {
 
+// How a pass is run. Both kinds give the same matrices; the choice only
+// changes the time a pass takes.
+enum class PassChoice {
+  kAuto,            // sparse when the last pass wrote few cells
+  kBounded,         // every pass bounded by blocks (see above)
+  kSparseWhenAble,  // sparse whenever the last pass's writes are all known
+};
+
 struct PathingSweepOptions {
   KernelPath kernel = bestKernelPath();
   // Threads: 1 or 2; 0 takes 2 for a map big enough to gain from it when
@@ -69,6 +77,10 @@ struct PathingSweepOptions {
   bool blockBounds = true;
   bool changedOnly = true;
   bool viaThreshold = true;
+  PassChoice passChoice = PassChoice::kAuto;
+  // Write-log entries kept per thread and pass; 0 for the default, 64 per
+  // waypoint. (Tests make it small to exercise a full log.)
+  int64_t logCapacity = 0;
   // Superblocks (groups of 16 blocks) are bounded first when a row has
   // more than this many groups of blocks; -1 for never.
   int64_t superblocksAbove = 4;
@@ -76,6 +88,7 @@ struct PathingSweepOptions {
 
 // Counts of the last pass, for benchmarks and tests.
 struct PassCounts {
+  bool sparse = false;     // a sparse pass (the counts below are for bounded ones)
   int64_t considered = 0;  // cells with no direct path but a route
   int64_t skipped = 0;     // cells with a written operand, but none small enough
   int64_t evaluated = 0;   // cells whose blocks of intermediates were bounded
@@ -109,6 +122,9 @@ class PathingSweep {
 
  private:
   struct Worker {
+    std::vector<int32_t> logRow, logColumn;  // cells written, while room
+    int64_t logCount = 0;
+    bool logFull = false;
     std::vector<float> rowBuffer;
     std::vector<float> inner;  // kGroupRows x kGroupRows
     uint8_t rowOrder[kGroupRows];
@@ -124,6 +140,11 @@ class PathingSweep {
   // Copies rows [a0, a0 + rows) of the pathing block, in block order,
   // into the worker's row buffer.
   void gatherRows(Worker& worker, int64_t a0, int64_t rows) const;
+  bool chooseSparse() const;
+  void indexLastPass();
+  void runSparsePass();
+  // Records a write of the sparse pass in the engine's per-line state.
+  void noteWrite(int32_t a, int32_t b, float value);
 
   const WaypointGraph& graph_;
   const CellBits& reachability_;
@@ -151,6 +172,13 @@ class PathingSweep {
 
   BoundedPass pass_;
   Worker workers_[2];
+  size_t logCapacity_;
+  bool lastLogComplete_ = true;
+  // The last pass's writes by row and by column (rows ascending within a
+  // column), the column of each entry of byColumn_, and its value.
+  std::vector<int64_t> rowStart_, columnStart_;
+  std::vector<int32_t> byRow_, byColumn_, columnOf_;
+  std::vector<float> lastValue_;
   int64_t passes_ = 0;
   PassCounts counts_;
 };

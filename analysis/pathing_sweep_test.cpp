@@ -27,6 +27,8 @@ enum class Skips {
   kBoundsOnly,     // block bounds against the value, no bar, every cell
   kChangedOnly,    // operands written since, no bounds
   kNoBar,          // bounds and changed operands, no bar from the intermediate
+  kSparse,         // sparse passes whenever the last pass's writes are known
+  kSparseTinyLog,  // the same with a log of a few entries: it fills up
 };
 
 struct EngineCase {
@@ -39,8 +41,9 @@ struct EngineCase {
 std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
   static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
-  static const char* const kSkips[] = {"AllSkips", "NoSkips", "BoundsOnly", "ChangedOnly",
-                                       "NoBar"};
+  static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
+                                       "ChangedOnly", "NoBar",     "Sparse",
+                                       "SparseTinyLog"};
   return std::string(kKernels[int(info.param.kernel)]) + kOrders[int(info.param.order)] +
          kSkips[int(info.param.skips)] + (info.param.threads == 2 ? "TwoThreads" : "OneThread");
 }
@@ -50,8 +53,8 @@ std::vector<EngineCase> allCases() {
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
     for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kNumbering, BlockOrder::kSpatial,
                              BlockOrder::kShuffled}) {
-      for (Skips skips :
-           {Skips::kAll, Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar}) {
+      for (Skips skips : {Skips::kAll, Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly,
+                          Skips::kNoBar, Skips::kSparse, Skips::kSparseTinyLog}) {
         // Every skip setting on every kernel, with the shuffled grouping
         // (the loosest bounds); the other groupings with all skips on.
         if (skips != Skips::kAll && order != BlockOrder::kShuffled) continue;
@@ -68,12 +71,15 @@ PathingSweepOptions optionsOf(const EngineCase& c) {
   options.order = c.order;
   options.shuffleSeed = 17;
   options.threads = c.threads;
+  const bool sparse = c.skips == Skips::kSparse || c.skips == Skips::kSparseTinyLog;
   options.blockBounds = c.skips == Skips::kAll || c.skips == Skips::kBoundsOnly ||
-                        c.skips == Skips::kNoBar;
+                        c.skips == Skips::kNoBar || sparse;
   options.changedOnly = c.skips == Skips::kAll || c.skips == Skips::kChangedOnly ||
-                        c.skips == Skips::kNoBar;
-  options.viaThreshold = c.skips == Skips::kAll;
-  options.superblocksAbove = c.skips == Skips::kAll ? 0 : -1;
+                        c.skips == Skips::kNoBar || sparse;
+  options.viaThreshold = c.skips == Skips::kAll || sparse;
+  options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
+  options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
+  if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
   return options;
 }
 

@@ -142,7 +142,8 @@ int passRun(const char* map, int threads, const char* kernel) {
     total += seconds;
     totalCpu += cpu;
     const tessivar::PassCounts& counts = sweep.lastPass();
-    std::printf("%d %.4f %.4f %lld %lld %lld %.2f %lld\n", pass, seconds, cpu,
+    std::printf("%d%s %.4f %.4f %lld %lld %lld %.2f %lld\n", pass, counts.sparse ? "s" : "",
+                seconds, cpu,
                 static_cast<long long>(counts.considered),
                 static_cast<long long>(counts.skipped),
                 static_cast<long long>(counts.evaluated),
