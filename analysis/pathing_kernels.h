@@ -119,6 +119,7 @@ struct BoundedTile {
   int64_t evaluated = 0;    // cells whose candidate blocks were formed
   int64_t skipped = 0;      // due cells no written value could change
   int64_t scanned = 0;      // blocks of intermediates summed, per register block
+  int64_t registerBlocks = 0;  // register blocks with a cell to sum for
   int64_t writes = 0;       // cells rewritten
 };
 

@@ -250,6 +250,7 @@ bool PathingSweep::runPass() {
     counts_.evaluated += worker.counts.evaluated;
     counts_.skipped += worker.counts.skipped;
     counts_.scanned += worker.counts.scanned;
+    counts_.registerBlocks += worker.counts.registerBlocks;
     counts_.writes += worker.counts.writes;
   }
   lastLogComplete_ = !workers_[0].logFull && !workers_[1].logFull;
@@ -349,6 +350,7 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
     worker.counts.evaluated += tile.evaluated;
     worker.counts.skipped += tile.skipped;
     worker.counts.scanned += tile.scanned;
+    worker.counts.registerBlocks += tile.registerBlocks;
     worker.counts.writes += tile.writes;
     worker.logFull = worker.logFull || tile.logFull;
     worker.logCount = tile.logCount;

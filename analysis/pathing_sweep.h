@@ -92,12 +92,14 @@ struct PassCounts {
   int64_t considered = 0;  // cells with no direct path but a route
   int64_t skipped = 0;     // cells with a written operand, but none small enough
   int64_t evaluated = 0;   // cells whose blocks of intermediates were bounded
-  int64_t scanned = 0;     // blocks of 16 intermediates summed
+  int64_t scanned = 0;     // blocks of 16 intermediates summed, per register block
+  int64_t registerBlocks = 0;  // register blocks (4 or 2 rows x 4 columns) summed for
   int64_t writes = 0;      // cells rewritten
 };
 
 class PathingSweep {
  public:
+  // The graph and the reachability matrix must outlive the sweep.
   PathingSweep(const WaypointGraph& graph, const CellBits& reachability,
                const PathingSweepOptions& options = PathingSweepOptions());
 

@@ -14,18 +14,22 @@ namespace tessivar {
 
 namespace {
 
-// Per cell: adjacency (1), edge length (4), reachability (1), pathing block
-// (4) and shortest path matrix (4). This is the run's peak: the
-// reachability phase's bit rows and columns (a quarter byte per cell) are
-// gone before the pathing phase allocates its two matrices, and the pathing
-// engine keeps nothing else per cell.
-constexpr uint64_t kBytesPerCell = 14;
-// Per waypoint: the record, plus the pathing engine's O(N) buffers: for
-// each of its two threads a 64-row copy of the pathing block (256 bytes)
-// and a change log of 64 entries (512 bytes); the values of a sparse
-// pass's writes (256 bytes); the last pass's changes indexed by row and by
-// column with their values (up to 2048 bytes); under 4 KiB in all.
-constexpr uint64_t kBytesPerWaypoint = 16 + 4096;
+// Per cell, in sixteenths of a byte: the adjacency and reachability bit
+// matrices (2 each), the pathing block (64) and the 16-bit intermediates
+// (32), and the pathing engine's minima and last-write times per row and
+// per column for each block of 16 intermediates (16) and each group of 16
+// blocks (1). This is the run's peak: the reachability phase's bit rows and
+// columns (4) are gone before the pathing phase allocates its arrays, and
+// there is no edge length matrix (the lengths stay with the path lists).
+constexpr uint64_t kSixteenthsPerCell = 117;
+// Per waypoint: the record and its path-list start, plus the pathing
+// engine's O(N) arrays: padding of the pathing block's columns (60 bytes),
+// of the block and group arrays (512), per-row and per-column values (44);
+// for each of its two threads a 64-row copy of the pathing block (256) and
+// a write log of 64 entries (512); a sparse pass's index of the last
+// pass's writes (1536), their values (512) and its own (256) and best sums
+// (24); under 4.5 KiB in all.
+constexpr uint64_t kBytesPerWaypoint = 24 + 4608;
 // Headroom for the program itself, its stream buffers and the file bytes of
 // an ordinary map.
 constexpr uint64_t kFixedBytes = 32ull << 20;
@@ -84,7 +88,7 @@ uint64_t runMemoryNeed(int64_t n) {
   if (n <= 0) return kFixedBytes;
   uint64_t un = static_cast<uint64_t>(n);
   uint64_t cells = saturatingMul(un, un);
-  uint64_t need = saturatingMul(cells, kBytesPerCell);
+  uint64_t need = saturatingMul(cells, kSixteenthsPerCell) / 16;
   need = saturatingAdd(need, saturatingMul(un, kBytesPerWaypoint));
   return saturatingAdd(need, kFixedBytes);
 }
