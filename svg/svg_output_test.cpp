@@ -259,14 +259,15 @@ TEST_P(SvgOutput, WritesWhereItShouldAndNowhereElse) {
   EXPECT_EQ(r.out, expand(c.out, s, picture.str()));
   EXPECT_EQ(r.err, expand(c.err, s, picture.str()));
   EXPECT_EQ(readAll(s.dir + "/map.wpt"), kMap);
+  // The picture is long: a mismatch is reported by its sizes.
   if (!s.picture.empty()) {
-    EXPECT_EQ(readAll(s.picture), picture.str());
+    EXPECT_TRUE(readAll(s.picture) == picture.str()) << readAll(s.picture).size();
   }
   if (!s.old.empty()) {
     EXPECT_EQ(readAll(s.old), "old");
   }
   if (s.fifo) {
-    EXPECT_EQ(s.received, picture.str());
+    EXPECT_TRUE(s.received == picture.str()) << s.received.size();
   }
   if (existed) {
     ASSERT_EQ(lstat(s.output.c_str(), &after), 0);
