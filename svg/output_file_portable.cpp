@@ -3,11 +3,11 @@
 // path names, compares files and renames; std::ofstream writes. Unlike the
 // POSIX version it can't sync the file to disk, tell beforehand whether a
 // folder may be written, see what standard output is, or hold back signals.
-#include "svg/output_file.h"
-
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+
+#include "svg/output_file.h"
 
 namespace tessivar {
 namespace portable {
@@ -100,8 +100,8 @@ bool writeTo(std::ofstream& file, const OutputWriter& write) {
 fs::path temporaryBeside(const fs::path& path) {
   std::error_code ec;
   for (int n = 0; n < 1000; ++n) {
-    fs::path name = path.parent_path() /
-                    ("." + path.filename().string() + ".tmp-" + std::to_string(n));
+    fs::path name = path.parent_path() / ("." + path.filename().string() +
+                                          ".tmp-" + std::to_string(n));
     if (!fs::exists(fs::symlink_status(name, ec))) return name;
   }
   return fs::path();

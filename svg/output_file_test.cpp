@@ -5,7 +5,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -25,7 +24,8 @@ std::string freshDir() {
   const ::testing::TestInfo* test =
       ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = std::string("tessivar_out_") + test->name();
-  for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  for (char& c : name)
+    c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   const fs::path dir = fs::path(::testing::TempDir()) / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -68,60 +68,56 @@ void PrintTo(const Impl& impl, std::ostream* out) { *out << impl.name; }
 
 class OutputFile : public ::testing::TestWithParam<Impl> {};
 
+// Makes what `spec` lists in `dir`, separated by spaces: "a" a folder,
+// "a>b" a symbolic link a to b, "a=b" a hard link a to b, "a:t" a file a
+// holding t.
+void make(const std::string& dir, const std::string& spec) {
+  std::istringstream items(spec);
+  for (std::string item; items >> item;) {
+    const size_t at = item.find_first_of(">=:");
+    const std::string name = dir + "/" + item.substr(0, at);
+    const std::string what = at == std::string::npos ? "" : item.substr(at + 1);
+    if (at == std::string::npos) {
+      fs::create_directory(name);
+    } else if (item[at] == '>') {
+      fs::create_symlink(what, name);
+    } else if (item[at] == '=') {
+      fs::create_hard_link(dir + "/" + what, name);
+    } else {
+      put(name, what);
+    }
+  }
+}
+
 // Both versions over real files: what check and write say, the input left
 // alone, where the bytes went, the type of the output name kept (a link
 // stays a link), and no temporary file left.
 TEST_P(OutputFile, CasesOverRealFiles) {
   const Impl impl = GetParam();
-  using Setup = std::function<void(const std::string&)>;
-  auto link = [](const char* target, const char* name) -> Setup {
-    return [=](const std::string& d) { fs::create_symlink(target, d + "/" + name); };
-  };
   const struct {
-    const char* label;
-    Setup setup;
+    const char* spec;
     const char* output;
+    const char* input;
     S status;
     const char* written;  // the file that then holds "new", if any
-    const char* input;
   } cases[] = {
-      {"new file", nullptr, "out.svg", S::kOk, "out.svg", "map.wpt"},
-      {"old file", [](const std::string& d) { put(d + "/out.svg", "old"); },
-       "out.svg", S::kOk, "out.svg", "map.wpt"},
-      {"the input", nullptr, "map.wpt", S::kSameAsInput, "", "map.wpt"},
-      {"hard link to the input",
-       [](const std::string& d) { fs::create_hard_link(d + "/map.wpt", d + "/h"); },
-       "h", S::kSameAsInput, "", "map.wpt"},
-      {"link to the input", link("map.wpt", "l.svg"), "l.svg", S::kSameAsInput,
-       "", "map.wpt"},
-      {"input given by a link", link("map.wpt", "in.wpt"), "map.wpt",
-       S::kSameAsInput, "", "in.wpt"},
-      {"link to the input's name, the input gone", link("gone.wpt", "l.svg"),
-       "l.svg", S::kSameAsInput, "", "gone.wpt"},
-      {"relative chain of links",
-       [](const std::string& d) {
-         fs::create_directory(d + "/sub");
-         fs::create_symlink("sub/b", d + "/a.svg");
-         fs::create_symlink("../c.svg", d + "/sub/b");
-         put(d + "/c.svg", "old");
-       },
-       "a.svg", S::kOk, "c.svg", "map.wpt"},
-      {"dangling link", link("made.svg", "d.svg"), "d.svg", S::kOk, "made.svg",
-       "map.wpt"},
-      {"link loop",
-       [](const std::string& d) {
-         fs::create_symlink("l2", d + "/l1");
-         fs::create_symlink("l1", d + "/l2");
-       },
-       "l1", S::kFailed, "", "map.wpt"},
-      {"directory", [](const std::string& d) { fs::create_directory(d + "/t"); },
-       "t", S::kFailed, "", "map.wpt"},
-      {"missing folder", nullptr, "no/such.svg", S::kFailed, "", "map.wpt"},
+      {"", "out.svg", "map.wpt", S::kOk, "out.svg"},
+      {"out.svg:old", "out.svg", "map.wpt", S::kOk, "out.svg"},
+      {"", "map.wpt", "map.wpt", S::kSameAsInput, ""},
+      {"h=map.wpt", "h", "map.wpt", S::kSameAsInput, ""},
+      {"l>map.wpt", "l", "map.wpt", S::kSameAsInput, ""},
+      {"in>map.wpt", "map.wpt", "in", S::kSameAsInput, ""},
+      {"l>gone.wpt", "l", "gone.wpt", S::kSameAsInput, ""},  // input removed
+      {"sub a>sub/b sub/b>../c c:old", "a", "map.wpt", S::kOk, "c"},
+      {"d>made.svg", "d", "map.wpt", S::kOk, "made.svg"},
+      {"l1>l2 l2>l1", "l1", "map.wpt", S::kFailed, ""},
+      {"t", "t", "map.wpt", S::kFailed, ""},
+      {"", "no/such.svg", "map.wpt", S::kFailed, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(impl.name) + ": " + c.label);
+    SCOPED_TRACE(std::string(impl.name) + ": \"" + c.spec + "\" " + c.output);
     const std::string dir = freshDir();
-    if (c.setup) c.setup(dir);
+    make(dir, c.spec);
     const std::string output = dir + "/" + c.output;
     const std::string input = dir + "/" + c.input;
     const fs::file_type before = fs::symlink_status(output).type();
@@ -144,17 +140,20 @@ TEST_P(OutputFile, AbandonedOrFailedWritesKeepTheOldFile) {
   const std::string path = dir + "/target.svg";
   const std::string input = dir + "/map.wpt";
   put(path, "old");
-  EXPECT_EQ(impl.write(path, input, [](std::ostream& out) {
-              out << "half a docu";
-              return false;
-            }),
+  EXPECT_EQ(impl.write(path, input,
+                       [](std::ostream& out) {
+                         out << "half a docu";
+                         return false;
+                       }),
             S::kFailed);
-  EXPECT_EQ(impl.write(path, input, [](std::ostream& out) {
-              out << "half a docu";
-              out.setstate(std::ios::badbit);  // as a full disk would
-              return true;
-            }),
-            S::kFailed);
+  EXPECT_EQ(
+      impl.write(path, input,
+                 [](std::ostream& out) {
+                   out << "half a docu";
+                   out.setstate(std::ios::badbit);  // as a full disk would
+                   return true;
+                 }),
+      S::kFailed);
   EXPECT_THROW(impl.write(path, input,
                           [](std::ostream& out) -> bool {
                             out << "half";
@@ -175,7 +174,8 @@ TEST_P(OutputFile, CheckRejectsPathsThatCannotBeCreated) {
   fs::create_directory(dir + "/sub");
   put(dir + "/plain", "x");
   EXPECT_EQ(impl.check(dir + "/new.svg", input), S::kOk);
-  EXPECT_EQ(impl.check(dir + "/plain", input), S::kOk);  // replaced when written
+  EXPECT_EQ(impl.check(dir + "/plain", input),
+            S::kOk);  // replaced when written
   EXPECT_EQ(impl.check(dir + "/sub/new.svg", input), S::kOk);
   EXPECT_EQ(impl.check("relative_name.svg", input), S::kOk);
   EXPECT_EQ(impl.check("", input), S::kFailed);
@@ -186,16 +186,16 @@ TEST_P(OutputFile, CheckRejectsPathsThatCannotBeCreated) {
   EXPECT_FALSE(fs::exists("relative_name.svg"));  // checking creates nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Versions, OutputFile,
-    ::testing::Values(
+INSTANTIATE_TEST_SUITE_P(Versions, OutputFile,
+                         ::testing::Values(
 #ifdef TESSIVAR_POSIX_OUTPUT
-        Impl{"posix", checkOutputPath, writeOutputFile},
+                             Impl{"posix", checkOutputPath, writeOutputFile},
 #endif
-        Impl{"portable", portable::checkOutputPath, portable::writeOutputFile}),
-    [](const ::testing::TestParamInfo<Impl>& info) {
-      return std::string(info.param.name);
-    });
+                             Impl{"portable", portable::checkOutputPath,
+                                  portable::writeOutputFile}),
+                         [](const ::testing::TestParamInfo<Impl>& info) {
+                           return std::string(info.param.name);
+                         });
 
 #ifdef TESSIVAR_POSIX_OUTPUT
 mode_t modeOf(const std::string& path) {

@@ -18,7 +18,8 @@ namespace {
 int cannotWrite(std::ostream& messages, const std::string& output,
                 OutputStatus status) {
   messages << "Couldn't write file " << output;
-  if (status == OutputStatus::kSameAsInput) messages << ": it is the waypoint file";
+  if (status == OutputStatus::kSameAsInput)
+    messages << ": it is the waypoint file";
   messages << std::endl;
   return kExitFailure;
 }

@@ -196,17 +196,6 @@ TEST(SvgRun, DashSendsThePictureToOutAndMessagesToErr) {
   EXPECT_EQ(missing.err, "Couldn't open file " + dir + "/missing.wpt\n");
 }
 
-TEST(SvgRun, RefusesToWriteOverTheWaypointFile) {
-  const std::string dir = testDir();
-  const std::vector<uint8_t> bytes = encodeWaypointFile(sixWaypointExample());
-  const std::string map = writeBytes(dir + "/six.wpt", bytes);
-  const RunResult r = run({map, dir + "/./six.wpt"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "Couldn't write file " + dir + "/./six.wpt: it is the waypoint file\n");
-  EXPECT_EQ(readFile(map), std::string(bytes.begin(), bytes.end()));
-  EXPECT_EQ(listing(dir), (std::set<std::string>{"six.wpt"}));
-}
-
 #ifdef TESSIVAR_SVG_BINARY
 // The built executable: statuses and the one line it prints.
 TEST(SvgBinary, RunsAndReportsStatuses) {
