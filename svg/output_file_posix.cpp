@@ -27,8 +27,7 @@ constexpr int kMaxLinks = 40;
 // The folder part of `path` with its final slash; empty for a bare name.
 std::string directoryOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? std::string()
-                                    : path.substr(0, slash + 1);
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string baseOf(const std::string& path) {
@@ -259,7 +258,8 @@ struct Temporary {
 Temporary createTemporaryBeside(const std::string& path, mode_t mode) {
   // The target's name shortened, so the temporary name stays within the
   // 255 bytes a name may have.
-  const std::string stem = directoryOf(path) + "." + baseOf(path).substr(0, 200) + ".tmp-";
+  const std::string stem =
+      directoryOf(path) + "." + baseOf(path).substr(0, 200) + ".tmp-";
   static uint64_t counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
     struct timespec now;
@@ -272,8 +272,8 @@ Temporary createTemporaryBeside(const std::string& path, mode_t mode) {
     for (int k = 0; k < 6; ++k, x /= 36) {
       name += "abcdefghijklmnopqrstuvwxyz0123456789"[x % 36];
     }
-    const int fd =
-        open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+    const int fd = open(
+        name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
     if (fd >= 0) return {fd, name};
     if (errno != EEXIST && errno != EINTR) break;
   }
