@@ -3,6 +3,7 @@
 #ifndef TESSIVAR_TESTING_CHILD_PROCESS_H_
 #define TESSIVAR_TESTING_CHILD_PROCESS_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,36 @@ struct ChildResult {
   double seconds = 0;     // wall-clock time from start to end
   std::string out;        // everything written to standard output
   std::string err;        // everything written to standard error
+  long maxResidentKib = 0;  // its peak resident memory
+};
+
+// How the child is set up.
+struct ChildOptions {
+  double timeoutSeconds = 60;
+  // Standard output: captured (the default), a file opened for writing
+  // (for example /dev/full), or closed.
+  enum class Output { kCaptured, kFile, kClosed };
+  Output output = Output::kCaptured;
+  std::string outputFile;
+  // With a captured output: stop reading and close the pipe once the text
+  // read so far contains this (at once when empty), as a reader that
+  // leaves early does; ChildResult::out has what was read until then.
+  bool readerLeaves = false;
+  std::string readerLeavesAfter;
+  // The pipe's capacity in bytes where the system lets it be set (0 keeps
+  // the default), so a child cannot run far ahead of its reader.
+  int pipeCapacity = 0;
+  bool ignoreSigpipe = false;
+  // RLIMIT_AS of the child in bytes; 0 leaves it alone.
+  uint64_t addressSpaceLimit = 0;
 };
 
 // Runs argv[0] (searched on PATH when it has no slash) with the arguments
 // argv, killing it after `timeoutSeconds`.
 ChildResult runChild(const std::vector<std::string>& argv,
                      double timeoutSeconds = 60);
+ChildResult runChild(const std::vector<std::string>& argv,
+                     const ChildOptions& options);
 
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);
