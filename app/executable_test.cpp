@@ -3,6 +3,7 @@
 // sample, and maps too large for the memory the process may have.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include "testing/child_process.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
+#include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -116,7 +118,7 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
   const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
-  if (runMemoryNeed(70000) <= processMemoryBudget().availableBytes) {
+  if (runFits({70000}, processMemoryBudget())) {
     GTEST_SKIP() << "this machine could run a 70000-waypoint map";
   }
   const ChildResult run = runChild({kBinary, path}, 60);
@@ -144,7 +146,7 @@ TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
   const std::string prlimit = testing::findOnPath("prlimit");
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   // 6000 waypoints need about 500 MB; the file itself is about 100 kB.
-  ASSERT_GT(runMemoryNeed(6000), uint64_t(256) << 20);
+  ASSERT_GT(runMemoryNeed({6000}), uint64_t(256) << 20);
   const std::string path = writeTempFile("n6000.wpt", zeroMap(6000));
   const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
   expectExited(run, 3);
@@ -164,6 +166,62 @@ TEST(ExecutableMemory, AddressSpaceLimitAboveTheNeedRunsNormally) {
   EXPECT_EQ(run.err, "");
   ASSERT_FALSE(run.out.empty());
   EXPECT_EQ(run.out.back(), '5');
+}
+
+// The same map by name and through a FIFO, under an address-space limit
+// the file passes: input of unknown size is read in steps, never by the
+// largest size its header allows, and the check counts what the run
+// allocates rather than what the reading stage reserved.
+TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::vector<uint8_t> bytes =
+      encodeWaypointFile(generateRealisticMap(3, 1000));
+  const std::string path = writeTempFile("r1000.wpt", bytes);
+  // 100 MiB, or more where this machine's threads take more room.
+  const RunSize size{1000, countPathEntries(bytes.data(), bytes.size(), 1000),
+                     bytes.size()};
+  testing::ChildOptions limited;
+  limited.addressSpaceLimit =
+      std::max(uint64_t(100) << 20, runAddressSpaceNeed(size) + (16 << 20));
+  const ChildResult byName = runChild({kBinary, path}, limited);
+  expectExited(byName, 0);
+  testing::FifoFeeder feeder(::testing::TempDir() + "r1000.fifo", bytes);
+  if (!feeder.ok()) GTEST_SKIP() << "no FIFO can be made here";
+  const ChildResult byFifo =
+      runChild({kBinary, ::testing::TempDir() + "r1000.fifo"}, limited);
+  expectExited(byFifo, 0);
+  EXPECT_EQ(byFifo.err, "");
+  EXPECT_EQ(testing::maskTimings(byFifo.out), testing::maskTimings(byName.out));
+}
+
+TEST(ExecutableMemory, MapFromAFifoBeyondTheLimitGivesStatus3) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::vector<uint8_t> bytes =
+      encodeWaypointFile(generateRealisticMap(3, 1000));
+  testing::FifoFeeder feeder(::testing::TempDir() + "r1000_small.fifo", bytes);
+  if (!feeder.ok()) GTEST_SKIP() << "no FIFO can be made here";
+  testing::ChildOptions limited;
+  limited.addressSpaceLimit = uint64_t(24) << 20;
+  ASSERT_GT(runMemoryNeed({1000}), uint64_t(14) << 20);
+  const ChildResult run =
+      runChild({kBinary, ::testing::TempDir() + "r1000_small.fifo"}, limited);
+  expectExited(run, 3);
+  EXPECT_EQ(run.err, kAbnormalEnd);
+  EXPECT_NE(run.out.find("1000 waypoints(nodes) in file\n"), std::string::npos);
+  EXPECT_EQ(run.out.find("Initializing"), std::string::npos) << run.out;
+}
+
+TEST(ExecutableMemory, SixWaypointsRunUnderSixteenMiB) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  testing::ChildOptions limited;
+  limited.addressSpaceLimit = uint64_t(16) << 20;
+  const ChildResult run = runChild(
+      {kBinary, std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt"},
+      limited);
+  expectExited(run, 0);
+  EXPECT_EQ(run.err, "");
+  ASSERT_FALSE(run.out.empty());
+  EXPECT_NE(run.out.find("0->2->3->1->5"), std::string::npos);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,37 @@ std::string findOnPath(const std::string& program) {
     start = end + 1;
   }
   return "";
+}
+
+FifoFeeder::FifoFeeder(const std::string& path,
+                       const std::vector<uint8_t>& bytes)
+    : path_(path) {
+  unlink(path.c_str());
+  if (mkfifo(path.c_str(), 0600) != 0) return;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    // Blocks until a reader opens the FIFO; a reader that leaves early
+    // ends this process by SIGPIPE, which is all there is to do then.
+    const int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0) _exit(1);
+    for (size_t done = 0; done < bytes.size();) {
+      const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) _exit(1);
+      done += size_t(wrote);
+    }
+    _exit(0);
+  }
+  writer_ = pid;
+}
+
+FifoFeeder::~FifoFeeder() {
+  if (writer_ > 0) {
+    kill(writer_, SIGKILL);
+    while (waitpid(writer_, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  unlink(path_.c_str());
 }
 
 ChildResult runChild(const std::vector<std::string>& argv,

@@ -50,6 +50,23 @@ ChildResult runChild(const std::vector<std::string>& argv,
 ChildResult runChild(const std::vector<std::string>& argv,
                      const ChildOptions& options);
 
+// A FIFO at `path` (made here, under a fresh name) and a process that
+// writes `bytes` into it once a reader opens it, then exits. The writer is
+// ended when this goes out of scope, so a reader that never came leaves
+// nothing behind. `ok()` is false where no FIFO can be made.
+class FifoFeeder {
+ public:
+  FifoFeeder(const std::string& path, const std::vector<uint8_t>& bytes);
+  ~FifoFeeder();
+  FifoFeeder(const FifoFeeder&) = delete;
+  FifoFeeder& operator=(const FifoFeeder&) = delete;
+  bool ok() const { return writer_ > 0; }
+
+ private:
+  std::string path_;
+  int writer_ = -1;
+};
+
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);
 
