@@ -617,16 +617,6 @@ TEST(LoaderMemory, SecondThreadCountsOnlyAgainstAddressSpace) {
   EXPECT_FALSE(runFits({from}, MemoryBudget{UINT64_MAX, runMemoryNeed({from})}));
 }
 
-TEST(LoaderMemory, BufferRoomKeepsTheHeadroomAside) {
-  EXPECT_EQ(bufferRoom(MemoryBudget{}), UINT64_MAX);
-  EXPECT_EQ(bufferRoom(MemoryBudget{run_memory::kHeadroomBytes + 10}), 10u);
-  EXPECT_EQ(bufferRoom(MemoryBudget{UINT64_MAX, 5}), 0u);
-  const MemoryBudget less = budgetLess(MemoryBudget{100, UINT64_MAX}, 30);
-  EXPECT_EQ(less.availableBytes, 70u);
-  EXPECT_EQ(less.addressSpaceBytes, UINT64_MAX);
-  EXPECT_EQ(budgetLess(MemoryBudget{10, 10}, 30).availableBytes, 0u);
-}
-
 TEST(LoaderMemory, ProcessBudgetIsKnownHere) {
   const MemoryBudget budget = processMemoryBudget();
   EXPECT_GT(budget.availableBytes, uint64_t(1) << 20);
