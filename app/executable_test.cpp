@@ -1,9 +1,16 @@
-// The built executable as a user runs it: its standard output, standard
+// The built executables as a user runs them: standard output, standard
 // error and exit status for usage errors, unreadable and bad files, a good
-// sample, and maps too large for the memory the process may have.
+// sample, maps too large for the memory the process may have, and a
+// standard output that can't be written.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +19,7 @@
 #include "testing/child_process.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
+#include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -116,7 +124,7 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
   const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
-  if (runMemoryNeed(70000) <= processMemoryBudget().availableBytes) {
+  if (runFits({70000}, processMemoryBudget())) {
     GTEST_SKIP() << "this machine could run a 70000-waypoint map";
   }
   const ChildResult run = runChild({kBinary, path}, 60);
@@ -144,7 +152,7 @@ TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
   const std::string prlimit = testing::findOnPath("prlimit");
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   // 6000 waypoints need about 500 MB; the file itself is about 100 kB.
-  ASSERT_GT(runMemoryNeed(6000), uint64_t(256) << 20);
+  ASSERT_GT(runMemoryNeed({6000}), uint64_t(256) << 20);
   const std::string path = writeTempFile("n6000.wpt", zeroMap(6000));
   const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
   expectExited(run, 3);
@@ -159,11 +167,152 @@ TEST(ExecutableMemory, AddressSpaceLimitAboveTheNeedRunsNormally) {
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   const std::string path =
       std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
-  const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
+  // Its arrays take a few kilobytes; the whole process under 8 MiB.
+  const ChildResult run =
+      runChild({prlimit, "--as=16777216", kBinary, path}, 60);
   expectExited(run, 0);
   EXPECT_EQ(run.err, "");
   ASSERT_FALSE(run.out.empty());
   EXPECT_EQ(run.out.back(), '5');
+}
+
+// The same map by name and through a FIFO, under an address-space limit
+// the file passes: input of unknown size is read in steps, never by the
+// largest size its header allows, and the check counts what the run
+// allocates rather than what the reading stage reserved. Under a limit
+// below its need, the FIFO's map still ends with status 3 before any
+// matrix is allocated.
+TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::vector<uint8_t> bytes =
+      encodeWaypointFile(generateRealisticMap(3, 1000));
+  const std::string path = writeTempFile("r1000.wpt", bytes);
+  const std::string fifo = ::testing::TempDir() + "r1000.fifo";
+  // 100 MiB, or more where this machine's threads take more room.
+  const RunSize size{1000, countPathEntries(bytes.data(), bytes.size(), 1000),
+                     bytes.size()};
+  testing::ChildOptions limited;
+  limited.addressSpaceLimit =
+      std::max(uint64_t(100) << 20, runAddressSpaceNeed(size) + (16 << 20));
+  const ChildResult byName = runChild({kBinary, path}, limited);
+  expectExited(byName, 0);
+  ChildResult byFifo;
+  {
+    testing::FifoFeeder feeder(fifo, bytes);
+    if (!feeder.ok()) GTEST_SKIP() << "no FIFO can be made here";
+    byFifo = runChild({kBinary, fifo}, limited);
+  }
+  expectExited(byFifo, 0);
+  EXPECT_EQ(byFifo.err, "");
+  EXPECT_EQ(testing::maskTimings(byFifo.out), testing::maskTimings(byName.out));
+
+  testing::FifoFeeder feeder(fifo, bytes);
+  limited.addressSpaceLimit = uint64_t(24) << 20;
+  ASSERT_GT(runMemoryNeed(size), uint64_t(18) << 20);
+  const ChildResult tooSmall = runChild({kBinary, fifo}, limited);
+  expectExited(tooSmall, 3);
+  EXPECT_EQ(tooSmall.err, kAbnormalEnd);
+  EXPECT_NE(tooSmall.out.find("1000 waypoints(nodes) in file\n"), std::string::npos);
+  EXPECT_EQ(tooSmall.out.find("Initializing"), std::string::npos) << tooSmall.out;
+}
+
+// ------------------------------------------------------ failing output
+//
+// Every tool that writes a report, with a standard output that fails: a
+// full device, a closed descriptor, a reader that leaves early. Each must
+// stop, say why on standard error and exit with 1; under the default
+// SIGPIPE a reader that has gone ends it by the signal.
+
+using testing::ChildOptions;
+
+const std::string kSixWaypoints =
+    std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
+
+// Each tool's command line over the six-waypoint example.
+std::vector<std::vector<std::string>> tools() {
+  return {{kBinary, kSixWaypoints},
+#ifdef TESSIVAR_SVG_BINARY
+          {TESSIVAR_SVG_BINARY, kSixWaypoints,
+           ::testing::TempDir() + "tessivar_output_failure.svg"},
+#endif
+  };
+}
+
+TEST(OutputFailure, EveryToolStopsWithStatus1AndTheReason) {
+  struct Case {
+    ChildOptions options;
+    int error;  // the errno whose text the message gives
+  };
+  std::vector<Case> cases(2);
+  cases[0].options.output = ChildOptions::Output::kClosed;
+  cases[0].error = EBADF;
+  cases[1].options.readerLeaves = true;
+  cases[1].options.ignoreSigpipe = true;
+  cases[1].error = EPIPE;
+  if (access("/dev/full", W_OK) == 0) {
+    cases.push_back({ChildOptions(), ENOSPC});
+    cases.back().options.output = ChildOptions::Output::kFile;
+    cases.back().options.outputFile = "/dev/full";
+  }
+  for (const std::vector<std::string>& argv : tools()) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(argv[0] + ": " + std::strerror(c.error));
+      const ChildResult run = runChild(argv, c.options);
+      ASSERT_TRUE(run.started);
+      EXPECT_TRUE(run.exited) << "signal " << run.signal;
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.err, std::string("Couldn't write the report: ") +
+                             std::strerror(c.error) + "\n");
+    }
+  }
+}
+
+TEST(OutputFailure, ReaderGoneUnderDefaultSigpipeEndsByTheSignal) {
+  for (const std::vector<std::string>& argv : tools()) {
+    SCOPED_TRACE(argv[0]);
+    ChildOptions options;
+    options.readerLeaves = true;
+    const ChildResult run = runChild(argv, options);
+    ASSERT_TRUE(run.started);
+    EXPECT_FALSE(run.exited) << "exited with " << run.status;
+    EXPECT_EQ(run.signal, SIGPIPE);
+    EXPECT_EQ(run.err, "");
+  }
+}
+
+// A reader that leaves in the middle of a long report: the run stops within
+// a line and runs no further phase. A map of N waypoints and no paths lists
+// N orphans in its analysis, far more text than the (shrunk) pipe holds, so
+// the reader's leaving always comes while the analysis is still writing.
+// The phases after it would allocate 9 more bytes a cell (reachability and
+// pathing matrices, every page written); the peak resident memory shows
+// whether they ran, with no clock involved.
+TEST(OutputFailure, ReaderLeavingMidReportStopsBeforeTheNextPhases) {
+  constexpr int32_t kWaypoints = 2000;
+  const std::string map = writeTempFile("orphans.wpt", zeroMap(kWaypoints));
+
+  const ChildResult whole = runChild({kBinary, map});
+  ASSERT_TRUE(whole.exited);
+  ASSERT_EQ(whole.status, 0);
+  ASSERT_NE(whole.out.find("Built pathing block"), std::string::npos);
+
+  ChildOptions options;
+  options.readerLeaves = true;
+  options.readerLeavesAfter = "Analyzing node graph...\n";
+  options.ignoreSigpipe = true;
+  options.pipeCapacity = 4096;
+  const ChildResult early = runChild({kBinary, map}, options);
+  ASSERT_TRUE(early.started);
+  EXPECT_TRUE(early.exited) << "signal " << early.signal;
+  EXPECT_EQ(early.status, 1);
+  EXPECT_EQ(early.err, "Couldn't write the report: Broken pipe\n");
+  EXPECT_EQ(early.out.find("Building reachability"), std::string::npos);
+  // 9 bytes a cell is 34 MiB here; the whole run's peak must show most of
+  // it, the early run's none.
+  const long cellsKib = long(kWaypoints) * kWaypoints / 1024;
+  EXPECT_GT(whole.maxResidentKib - early.maxResidentKib, 7 * cellsKib)
+      << "whole run " << whole.maxResidentKib << " KiB, early "
+      << early.maxResidentKib << " KiB";
 }
 
 }  // namespace

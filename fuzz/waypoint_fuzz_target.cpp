@@ -52,7 +52,7 @@ std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
                                  uint32_t(data[18]) << 16 |
                                  uint32_t(data[19]) << 24);
       }
-      if (runMemoryNeed(n) <= budget.availableBytes) {
+      if (runFits(RunSize{n, countPathEntries(data, size, n), size}, budget)) {
         return "memory refused for a map within the budget";
       }
       if (graph.adjacency.capacity() != 0 || graph.edgeLength.capacity() != 0) {
@@ -156,7 +156,7 @@ std::string checkPhases(const WaypointGraph& g) {
 }  // namespace
 
 std::string checkWaypointBytes(const uint8_t* data, size_t size) {
-  const MemoryBudget budget{runMemoryNeed(kFuzzBudgetWaypoints)};
+  const MemoryBudget budget{runMemoryNeed({kFuzzBudgetWaypoints})};
   WaypointGraph graph;
   std::ostringstream lines;
   const LoadResult result = parseWaypointBytes(data, size, budget, graph, lines);

@@ -33,9 +33,10 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
   LoadResult result = reader.readHeader(graph, out);
   if (!result.ok()) return result;
   const int32_t n = graph.n;
-  if (runMemoryNeed(n) > budget.availableBytes) {
-    return {LoadStatus::kOutOfMemory, ""};
-  }
+  // Everything the run will allocate is known now: the matrices by N, the
+  // path lists by their counts, and the bytes held here by their size.
+  const RunSize run{n, countPathEntries(data, size, n), size};
+  if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
 
   out << "Initializing adjacency and edge length matrices...";
   graph.cellCount = uint64_t(n) * uint64_t(n);
@@ -57,11 +58,16 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
                             std::ostream& out) {
   graph = WaypointGraph();
+  // Taken once, before anything is read: the run's own allocations are
+  // counted as its need, never mistaken for memory that is gone.
+  const MemoryBudget budget = processMemoryBudget();
   std::vector<uint8_t> bytes;
-  const LoadResult read =
-      readWaypointFileBytes(path, processMemoryBudget(), bytes);
+  const LoadResult read = readWaypointFileBytes(path, budget, bytes);
   if (!read.ok()) return read;
-  return parseWaypointBytes(bytes.data(), bytes.size(), processMemoryBudget(),
+  // The parser counts the bytes it is given; spare room in the buffer is
+  // held as well.
+  return parseWaypointBytes(bytes.data(), bytes.size(),
+                            budgetLess(budget, bytes.capacity() - bytes.size()),
                             graph, out);
 }
 

@@ -450,7 +450,7 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
   MapRandom random(20261208);
   // Big enough for every map a mutant can describe, so no mutant is
   // refused for memory and every one is checked against the decoder.
-  const MemoryBudget budget{runMemoryNeed(4096)};
+  const MemoryBudget budget{runMemoryNeed({4096})};
   int loaded = 0, refused = 0;
   for (int mutant = 0; mutant < 4000; ++mutant) {
     Bytes bytes = bases[mutant % bases.size()];
@@ -556,13 +556,21 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
-  for (uint64_t available : {uint64_t(0), uint64_t(1) << 20,
-                             runMemoryNeed(60) - 1}) {
+  // The need of this file exactly: 60 waypoints, its path entries, and its
+  // bytes, which the caller holds while the matrices are built.
+  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60),
+                     bytes.size()};
+  ASSERT_GT(size.pathEntries, 60u);
+  for (const MemoryBudget& budget :
+       {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
+        MemoryBudget{runMemoryNeed(size) - 1},
+        MemoryBudget{UINT64_MAX, runAddressSpaceNeed(size) - 1}}) {
     WaypointGraph graph;
     std::ostringstream lines;
-    const LoadResult result = parseWaypointBytes(
-        bytes.data(), bytes.size(), MemoryBudget{available}, graph, lines);
-    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << available;
+    const LoadResult result =
+        parseWaypointBytes(bytes.data(), bytes.size(), budget, graph, lines);
+    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory)
+        << budget.availableBytes << " " << budget.addressSpaceBytes;
     EXPECT_EQ(graph.adjacency.capacity(), 0u);
     EXPECT_EQ(graph.edgeLength.capacity(), 0u);
     EXPECT_EQ(graph.records.capacity(), 0u);
@@ -571,18 +579,42 @@ TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   WaypointGraph graph;
   std::ostringstream lines;
   EXPECT_EQ(parseWaypointBytes(bytes.data(), bytes.size(),
-                               MemoryBudget{runMemoryNeed(60)}, graph, lines)
+                               MemoryBudget{runMemoryNeed(size),
+                                            runAddressSpaceNeed(size)},
+                               graph, lines)
                 .status,
             LoadStatus::kLoaded);
 }
 
 TEST(LoaderMemory, RunNeedCountsEveryMatrixAndSaturates) {
   // Five matrices of 1, 4, 1, 4 and 4 bytes a cell at the least.
-  EXPECT_GE(runMemoryNeed(1000), 14ull * 1000 * 1000);
-  EXPECT_GT(runMemoryNeed(70000), 24ull << 30) << "more than this machine";
-  EXPECT_LT(runMemoryNeed(1000), runMemoryNeed(1001));
-  EXPECT_EQ(runMemoryNeed(std::numeric_limits<int64_t>::max()), UINT64_MAX);
-  EXPECT_EQ(runMemoryNeed(-5), runMemoryNeed(0));
+  EXPECT_GE(runMemoryNeed({1000}), 14ull * 1000 * 1000);
+  EXPECT_GT(runMemoryNeed({70000}), 24ull << 30) << "more than this machine";
+  EXPECT_LT(runMemoryNeed({1000}), runMemoryNeed({1001}));
+  EXPECT_EQ(runMemoryNeed({std::numeric_limits<int64_t>::max()}), UINT64_MAX);
+  EXPECT_EQ(runMemoryNeed({-5}), runMemoryNeed({0}));
+  // Path lists count for the whole run: 4 bytes an entry.
+  EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 20000);
+  // The file's bytes count only while they exceed what the pathing phase
+  // adds to the loader's matrices.
+  EXPECT_EQ(runMemoryNeed({1000, 0, 1000}), runMemoryNeed({1000}));
+  const uint64_t beyond = 9 * 1000 * 1000 + 4096 * 1000;
+  EXPECT_EQ(runMemoryNeed({1000, 0, beyond + 777}), runMemoryNeed({1000}) + 777);
+  // A tiny map needs its arrays and the headroom, nothing more.
+  EXPECT_EQ(runMemoryNeed({6, 6, 200}),
+            6 * 24 + 6 * 4 + 36 * 14 + 6 * 4096 + run_memory::kHeadroomBytes);
+}
+
+TEST(LoaderMemory, SecondThreadCountsOnlyAgainstAddressSpace) {
+  const int64_t below = run_memory::kSecondThreadMinimumWaypoints - 1;
+  const int64_t from = run_memory::kSecondThreadMinimumWaypoints;
+  EXPECT_EQ(runAddressSpaceNeed({below}), runMemoryNeed({below}));
+  EXPECT_EQ(runAddressSpaceNeed({from}),
+            runMemoryNeed({from}) + secondThreadAddressSpace());
+  EXPECT_GE(secondThreadAddressSpace(), uint64_t(64) << 10);
+  // A budget of memory alone (no address-space limit) does not pay for it.
+  EXPECT_TRUE(runFits({from}, MemoryBudget{runMemoryNeed({from})}));
+  EXPECT_FALSE(runFits({from}, MemoryBudget{UINT64_MAX, runMemoryNeed({from})}));
 }
 
 TEST(LoaderMemory, ProcessBudgetIsKnownHere) {
