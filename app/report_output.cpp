@@ -83,15 +83,22 @@ int runWithReportOutput(std::ostream& err,
   // writing. An exception thrown while formatting (bad_alloc) is rethrown
   // as itself, so the run still reports exhausted memory as it should.
   out.exceptions(std::ios::badbit);
-  try {
-    const int status = run(out);
-    out.flush();
-    return status;
-  } catch (const std::ios_base::failure&) {
-    if (buffer.error() == 0) throw;
+  const auto reportFailure = [&] {
     err << "Couldn't write the report: " << std::strerror(buffer.error())
         << std::endl;
     return 1;
+  };
+  try {
+    const int status = run(out);
+    // A run may have caught a failed write itself and reported it in its
+    // own words (tessivar-svg writing its picture to standard output): its
+    // failure status stands. A run that claims success never hides one.
+    if (out.good()) out.flush();
+    if (buffer.error() != 0 && status == 0) return reportFailure();
+    return status;
+  } catch (const std::ios_base::failure&) {
+    if (buffer.error() == 0) throw;
+    return reportFailure();
   }
 }
 

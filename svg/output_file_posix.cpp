@@ -4,6 +4,8 @@
 // syncing, renaming, and writing straight into FIFOs and devices.
 #include "svg/output_file.h"
 
+#include "app/report_output.h"
+
 #ifdef TESSIVAR_POSIX_OUTPUT
 
 #include <fcntl.h>
@@ -183,55 +185,6 @@ class SignalGuard {
   struct sigaction savedFileSize_;
 };
 
-// A stream buffer on a file descriptor that remembers whether any write
-// failed; short writes are continued and interrupted ones retried.
-class DescriptorBuffer : public std::streambuf {
- public:
-  explicit DescriptorBuffer(int fd) : fd_(fd) { setp(block_, block_ + kSize); }
-  bool failed() const { return failed_; }
-
- protected:
-  int_type overflow(int_type c) override {
-    if (!drain()) return traits_type::eof();
-    if (!traits_type::eq_int_type(c, traits_type::eof())) {
-      *pptr() = traits_type::to_char_type(c);
-      pbump(1);
-    }
-    return traits_type::not_eof(c);
-  }
-  std::streamsize xsputn(const char* s, std::streamsize n) override {
-    if (n < kSize) return std::streambuf::xsputn(s, n);
-    return drain() && writeAll(s, size_t(n)) ? n : 0;
-  }
-  int sync() override { return drain() ? 0 : -1; }
-
- private:
-  static constexpr std::streamsize kSize = 1 << 16;
-
-  bool drain() {
-    const bool ok = writeAll(pbase(), size_t(pptr() - pbase()));
-    setp(block_, block_ + kSize);
-    return ok;
-  }
-  bool writeAll(const char* bytes, size_t n) {
-    while (n > 0 && !failed_) {
-      const ssize_t put = write(fd_, bytes, n);
-      if (put < 0 && errno == EINTR) continue;
-      if (put <= 0) {
-        failed_ = true;
-        break;
-      }
-      bytes += put;
-      n -= size_t(put);
-    }
-    return !failed_;
-  }
-
-  int fd_;
-  bool failed_ = false;
-  char block_[kSize];
-};
-
 // Runs `write` on a stream over `fd`. True when it succeeded and every byte
 // reached the file. On an exception `fd` is closed and it propagates.
 bool writeToDescriptor(int fd, const OutputWriter& write) {
@@ -240,7 +193,7 @@ bool writeToDescriptor(int fd, const OutputWriter& write) {
   try {
     bool ok = write(stream);
     stream.flush();
-    return ok && stream.good() && !buffer.failed();
+    return ok && stream.good() && buffer.error() == 0;
   } catch (...) {
     close(fd);
     throw;

@@ -1,5 +1,6 @@
 #include "svg/svg_run.h"
 
+#include <ios>
 #include <new>
 #include <string>
 
@@ -64,7 +65,15 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
     };
     OutputStatus written;
     if (toOut) {
-      const bool ok = picture(out) && out.flush();
+      // The picture is this run's only output on standard output, so a
+      // write that fails there is a failed picture, reported as one, even
+      // where the stream throws on failure.
+      bool ok = false;
+      try {
+        ok = picture(out) && out.flush();
+      } catch (const std::ios_base::failure&) {
+        ok = false;
+      }
       written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
     } else {
       written = writeOutputFile(output, input, picture);
