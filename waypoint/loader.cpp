@@ -72,6 +72,14 @@ LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
   const LoadResult read =
       readWaypointFileBytes(path, processMemoryBudget(), bytes);
   if (!read.ok()) return read;
+  // The map is built while the bytes are still held. Its records take as
+  // many bytes as theirs in the file, each path list's start 8 bytes for a
+  // 2-byte count and each target 4 bytes for 2, so it never needs more than
+  // twice the bytes read: checked against what the process can still have,
+  // a huge map ends cleanly instead of being killed halfway.
+  if (mapMemoryNeed(bytes.size()) > processMemoryBudget().availableBytes) {
+    return {LoadStatus::kOutOfMemory, ""};
+  }
   return parseWaypointMap(bytes.data(), bytes.size(), map, out);
 }
 

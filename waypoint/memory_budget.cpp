@@ -89,6 +89,10 @@ uint64_t runMemoryNeed(int64_t n) {
   return saturatingAdd(need, kFixedBytes);
 }
 
+uint64_t mapMemoryNeed(uint64_t fileBytes) {
+  return saturatingAdd(saturatingMul(fileBytes, 2), 1 << 16);
+}
+
 MemoryBudget processMemoryBudget() {
   MemoryBudget budget;
 #ifdef TESSIVAR_HAVE_POSIX

@@ -19,6 +19,10 @@ struct MemoryBudget {
 // overflowing.
 uint64_t runMemoryNeed(int64_t n);
 
+// Bytes a WaypointMap parsed from `fileBytes` bytes of a waypoint file may
+// need: at most twice the bytes, plus a little. Saturates.
+uint64_t mapMemoryNeed(uint64_t fileBytes);
+
 // The smaller of the machine's physical memory and the process's
 // address-space limit, less what the process has mapped already.
 MemoryBudget processMemoryBudget();
