@@ -136,11 +136,14 @@ MapSpec generateIslandMap(uint64_t seed, int32_t size) {
     double reach = 260 + random.unit() * 100;
     float z = at[2];
     switch (island.kind) {
-      case RoomKind::kPit:  // a third shallow enough to climb out of
-        z -= random.below(3) == 0 ? 30.0f : 200.0f;
+      case RoomKind::kPit:
+        // A third shallow enough to climb out of; the rest below every
+        // floor, where no walk leads out.
+        z = random.below(3) == 0 ? z - 30.0f : kFloors[0] - 240.0f;
         break;
-      case RoomKind::kSpawn:  // half on the floor, half above it
-        z += random.below(2) == 0 ? 0.0f : 120.0f;
+      case RoomKind::kSpawn:
+        // Half on the floor; half above every floor, where no walk leads in.
+        z = random.below(2) == 0 ? z : kFloors[2] + 120.0f;
         break;
       case RoomKind::kOrphan:
         reach = 150 + random.unit() * 100;

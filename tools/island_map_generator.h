@@ -14,9 +14,10 @@ namespace tessivar {
 // network holding waypoints 0 to 5. Among them, in the numbering and on the
 // map, lie:
 //   - pits: rooms below a floor, entered by a one-way drop from the room
-//     above; some shallow enough to climb out of, most not (trap regions);
+//     above; some shallow enough to climb out of, most below every floor
+//     (trap regions);
 //   - spawn rooms: left through a one-way exit into a nearby room, some on
-//     its floor and some above it (unreachable regions);
+//     its floor and some above every floor (unreachable regions);
 //   - detached rooms: no path in or out;
 //   - orphans: single waypoints with no path in or out.
 // Every room is joined inside both ways. About a fifth of the waypoints lie
