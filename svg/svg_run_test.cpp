@@ -13,7 +13,7 @@
 
 #include "svg/atomic_file.h"
 #include "svg/discard_stream.h"
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
 
