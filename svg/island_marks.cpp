@@ -44,7 +44,8 @@ void writeIslandStyles(SvgBuffer& svg, const MarkSizes& s) {
       << ".sug.nw{stroke:" << kNotWalkableColor
       << ";marker-end:url(#sug-arrow-nw)}\n"
       << ".sug.both{marker-start:url(#sug-arrow-back)}\n"
-      << ".sugl{font-size:11px;font-weight:bold;paint-order:stroke;"
+      << ".sugl{font-size:11px;font-weight:bold;text-anchor:middle;"
+         "paint-order:stroke;"
          "stroke:#fff;stroke-width:3px;stroke-linejoin:round;fill:"
       << kWalkableColor << "}\n"
       << ".sugl.nw{fill:" << kNotWalkableColor << "}\n";
@@ -116,10 +117,17 @@ void writeSuggestion(SvgBuffer& svg, const SuggestedPath& p, bool both,
       << (both ? "\xE2\x86\x94" : kArrow) << ' ' << p.to << ": "
       << General{p.length} << " units, rise " << General{p.rise}
       << (p.walkable ? ", walkable" : ", not walkable") << "</title></line>\n";
-  // The label sits beside the middle of the line.
+  // The label sits below the middle of the line, clear of the number tags
+  // that rings carry above and to the right of their waypoints.
+  double nx = 0, ny = 1;
+  if (len > 0) {
+    nx = -dy / len;
+    ny = dx / len;
+    if (ny < 0) nx = -nx, ny = -ny;
+  }
   svg << "<text class=\"sugl" << (p.walkable ? "" : " nw") << "\" x=\""
-      << (x1 + x2) / 2 + 4 << "\" y=\"" << (y1 + y2) / 2 - 4 << "\">"
-      << General{p.length};
+      << (x1 + x2) / 2 + nx * 10 << "\" y=\"" << (y1 + y2) / 2 + ny * 10 + 4
+      << "\">" << General{p.length};
   if (!p.walkable) svg << " (rise " << General{p.rise} << ')';
   svg << "</text>\n";
 }
