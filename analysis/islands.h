@@ -30,8 +30,6 @@ namespace tessivar {
 
 enum class IslandKind { kTrapRegion, kUnreachableRegion, kDetached };
 
-constexpr int kIslandKindCount = 3;
-
 // "trap region", "unreachable region" or "detached".
 const char* islandKindName(IslandKind kind);
 
