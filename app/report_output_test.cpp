@@ -1,5 +1,6 @@
 // The report stream in this process, for what the built tools' tests
-// (executable_test.cpp) cannot set up: an output left non-blocking.
+// (executable_test.cpp) cannot set up: an output left non-blocking, and a
+// closed one whose number a file opened later would take.
 #include "app/report_output.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,21 @@ TEST(ReportOutput, NonBlockingOutputWaitsInsteadOfFailing) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(err.str(), "");
   EXPECT_EQ(received, 1000u * 1000u);
+}
+
+TEST(ReportOutput, ClosedDescriptorIsNotHandedToFilesOpenedLater) {
+  const int closed = open("/dev/null", O_RDONLY);  // the lowest free number
+  close(closed);
+  int opened = -1;
+  std::ostringstream err;
+  const auto run = [&](std::ostream&) {
+    opened = open("/dev/null", O_RDONLY);
+    return 0;
+  };
+  EXPECT_EQ(runWithReportOutput(err, run, closed), 1);
+  EXPECT_NE(opened, closed);
+  close(opened);
+  close(closed);
 }
 
 }  // namespace

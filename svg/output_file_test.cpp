@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -147,6 +148,21 @@ TEST(OutputFilePosix, NewFilesFollowTheUmaskOldFilesKeepTheirMode) {
     EXPECT_EQ(stat((dir + name).c_str(), &info) == 0 ? info.st_mode & 07777 : 0, mode);
   }
   umask(saved);
+}
+
+// SIGTERM during the write takes effect once the file is in place.
+TEST(OutputFilePosixDeathTest, SignalDuringTheWriteWaitsForTheRename) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string dir = freshDir("out.svg:old");
+  const OutputWriter interrupted = [](std::ostream& out) {
+    out << "first half, ";
+    std::raise(SIGTERM);
+    return bool(out << "second half");
+  };
+  EXPECT_EXIT(writeOutputFile(dir + "/out.svg", dir + "/map.wpt", interrupted);
+              std::_Exit(0), ::testing::KilledBySignal(SIGTERM), "");
+  EXPECT_EQ(readAll(dir + "/out.svg"), "first half, second half");
+  EXPECT_TRUE(noTemporary(dir));
 }
 #endif
 

@@ -32,8 +32,6 @@ struct Case {
   const char* holds;  // "f": the file f then holds the picture; "f:t": t
 };
 
-void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
-
 // `device d`: a node of the system's /dev/d where one may be made and used
 // here, else a link to it.
 const char* const kDevice =
