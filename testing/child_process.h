@@ -3,7 +3,6 @@
 #ifndef TESSIVAR_TESTING_CHILD_PROCESS_H_
 #define TESSIVAR_TESTING_CHILD_PROCESS_H_
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,53 +18,13 @@ struct ChildResult {
   double seconds = 0;     // wall-clock time from start to end
   std::string out;        // everything written to standard output
   std::string err;        // everything written to standard error
-  long maxResidentKib = 0;  // its peak resident memory
-};
-
-// How the child is set up.
-struct ChildOptions {
-  double timeoutSeconds = 60;
-  // Standard output: captured (the default), a file opened for writing
-  // (for example /dev/full), or closed.
-  enum class Output { kCaptured, kFile, kClosed };
-  Output output = Output::kCaptured;
-  std::string outputFile;
-  // With a captured output: stop reading and close the pipe once the text
-  // read so far contains this (at once when empty), as a reader that
-  // leaves early does; ChildResult::out has what was read until then.
-  bool readerLeaves = false;
-  std::string readerLeavesAfter;
-  // The pipe's capacity in bytes where the system lets it be set (0 keeps
-  // the default), so a child cannot run far ahead of its reader.
-  int pipeCapacity = 0;
-  bool ignoreSigpipe = false;
-  // RLIMIT_AS of the child in bytes; 0 leaves it alone.
-  uint64_t addressSpaceLimit = 0;
 };
 
 // Runs argv[0] (searched on PATH when it has no slash) with the arguments
-// argv, killing it after `timeoutSeconds`.
+// argv, killing it after `timeoutSeconds`. With `readerGone` its standard
+// output is a pipe whose reader has left before it starts.
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds = 60);
-ChildResult runChild(const std::vector<std::string>& argv,
-                     const ChildOptions& options);
-
-// A FIFO at `path` (made here, under a fresh name) and a process that
-// writes `bytes` into it once a reader opens it, then exits. The writer is
-// ended when this goes out of scope, so a reader that never came leaves
-// nothing behind. `ok()` is false where no FIFO can be made.
-class FifoFeeder {
- public:
-  FifoFeeder(const std::string& path, const std::vector<uint8_t>& bytes);
-  ~FifoFeeder();
-  FifoFeeder(const FifoFeeder&) = delete;
-  FifoFeeder& operator=(const FifoFeeder&) = delete;
-  bool ok() const { return writer_ > 0; }
-
- private:
-  std::string path_;
-  int writer_ = -1;
-};
+                     double timeoutSeconds = 60, bool readerGone = false);
 
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);
