@@ -11,6 +11,7 @@
 #include "analysis/huge_pages.h"
 #include "analysis/pathing.h"
 #include "analysis/spare_core.h"
+#include "waypoint/memory_budget.h"
 
 namespace tessivar {
 
@@ -25,8 +26,9 @@ constexpr int64_t kSparseRatio = 48;
 // Write-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
 
-// Below this many waypoints a second thread costs more than it saves.
-constexpr int64_t kThreadedMinimum = 256;
+// Below this many waypoints a second thread costs more than it saves. From
+// here on the memory check counts the address space of a second thread.
+constexpr int64_t kThreadedMinimum = run_memory::kSecondThreadMinimumWaypoints;
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 

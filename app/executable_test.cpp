@@ -3,7 +3,13 @@
 // sample, and maps too large for the memory the process may have.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -116,7 +122,7 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
   const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
-  if (runMemoryNeed(70000) <= processMemoryBudget().availableBytes) {
+  if (runFits({70000}, processMemoryBudget())) {
     GTEST_SKIP() << "this machine could run a 70000-waypoint map";
   }
   const ChildResult run = runChild({kBinary, path}, 60);
@@ -144,7 +150,7 @@ TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
   const std::string prlimit = testing::findOnPath("prlimit");
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   // 6000 waypoints need about 500 MB; the file itself is about 100 kB.
-  ASSERT_GT(runMemoryNeed(6000), uint64_t(256) << 20);
+  ASSERT_GT(runMemoryNeed({6000}), uint64_t(256) << 20);
   const std::string path = writeTempFile("n6000.wpt", zeroMap(6000));
   const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
   expectExited(run, 3);
@@ -159,11 +165,93 @@ TEST(ExecutableMemory, AddressSpaceLimitAboveTheNeedRunsNormally) {
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   const std::string path =
       std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
-  const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
+  // Its arrays take a few kilobytes; the whole process under 8 MiB.
+  const ChildResult run =
+      runChild({prlimit, "--as=16777216", kBinary, path}, 60);
   expectExited(run, 0);
   EXPECT_EQ(run.err, "");
   ASSERT_FALSE(run.out.empty());
   EXPECT_EQ(run.out.back(), '5');
+}
+
+// The same map by name and from a FIFO, under an address-space limit the
+// file passes: input of unknown size is read in steps, never by the 65.5 MB
+// that 1000 waypoints could occupy, and the check counts what the run
+// allocates, not what the reading stage reserved.
+TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
+  TESSIVAR_SKIP_UNDER_AS_LIMIT();
+  const std::string prlimit = testing::findOnPath("prlimit");
+  if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
+  const std::string path =
+      writeTempFile("r1000.wpt", encodeWaypointFile(generateRealisticMap(3, 1000)));
+  const std::string fifo = path + ".fifo";
+  unlink(fifo.c_str());
+  if (mkfifo(fifo.c_str(), 0600) != 0) GTEST_SKIP() << "no FIFO can be made here";
+  // What the run allocates, and 16 MiB for the program: about 100 MiB.
+  const std::string limit =
+      "--as=" + std::to_string(runAddressSpaceNeed({1000}) + (16 << 20));
+  const ChildResult byName = runChild({prlimit, limit, kBinary, path});
+  const ChildResult byFifo = runChild(
+      {prlimit, limit, "/bin/sh", "-c",
+       "timeout 20 cat \"$1\" >\"$2\" 2>/dev/null & exec \"$0\" \"$2\"",
+       kBinary, path, fifo});
+  expectExited(byName, 0);
+  expectExited(byFifo, 0);
+  EXPECT_EQ(byFifo.err, "");
+  EXPECT_EQ(testing::maskTimings(byFifo.out), testing::maskTimings(byName.out));
+}
+
+// Every tool that writes a report, with a standard output that fails: a
+// full device, a closed descriptor, a reader gone with SIGPIPE ignored
+// (each: status 1 and the reason), and a reader gone under the default
+// SIGPIPE, which ends the run by the signal. tessivar's map is far beyond
+// any machine's memory, so a run that went on past its first failed line
+// would end with status 3 instead.
+TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
+  const std::string six =
+      std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
+  const std::string huge = writeTempFile("n200000.wpt", zeroMap(200000));
+  if (runFits({200000}, processMemoryBudget())) {
+    GTEST_SKIP() << "this machine could run a 200000-waypoint map";
+  }
+  const std::vector<std::vector<std::string>> tools = {
+      {kBinary, huge},
+#ifdef TESSIVAR_SVG_BINARY
+      {TESSIVAR_SVG_BINARY, six, ::testing::TempDir() + "tessivar_fail.svg"},
+#endif
+#ifdef TESSIVAR_ISLANDS_BINARY
+      {TESSIVAR_ISLANDS_BINARY, six},
+#endif
+  };
+  const struct {
+    const char* shell;  // runs the tool as "$0" "$@"
+    bool readerGone;
+    int error;  // the errno the message gives; 0: ended by SIGPIPE
+  } cases[] = {
+      {"exec \"$0\" \"$@\" >/dev/full", false, ENOSPC},
+      {"exec \"$0\" \"$@\" >&-", false, EBADF},
+      {"trap '' PIPE; exec \"$0\" \"$@\"", true, EPIPE},
+      {"exec \"$0\" \"$@\"", true, 0},
+  };
+  const bool full = access("/dev/full", W_OK) == 0;
+  for (const auto& tool : tools) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(tool[0] + ": " + c.shell);
+      if (c.error == ENOSPC && !full) continue;
+      std::vector<std::string> argv = {"/bin/sh", "-c", c.shell};
+      argv.insert(argv.end(), tool.begin(), tool.end());
+      const ChildResult run = runChild(argv, 60, c.readerGone);
+      if (c.error == 0) {
+        EXPECT_EQ(run.signal, SIGPIPE) << "exit status " << run.status;
+        EXPECT_EQ(run.err, "");
+        continue;
+      }
+      expectExited(run, 1);
+      EXPECT_EQ(run.err, std::string("Couldn't write the report: ") +
+                             std::strerror(c.error) + "\n");
+    }
+  }
+  if (!full) GTEST_SKIP() << "no /dev/full: its cases did not run";
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 #include <iostream>
 
+#include "app/report_output.h"
 #include "app/run.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runTessivar(argc, argv, std::cout, std::cerr);
+  return tessivar::runWithReportOutput(std::cerr, [&](std::ostream& out) {
+    return tessivar::runTessivar(argc, argv, out, std::cerr);
+  });
 }

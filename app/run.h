@@ -8,7 +8,8 @@
 namespace tessivar {
 
 constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // usage error, unreadable or bad file
+constexpr int kExitFailure = 1;  // usage error, unreadable or bad file,
+                                  // report that could not be written
 constexpr int kExitOutOfMemory = 3;
 
 // Runs the tool over argv[1], writing the report to `out` and only the

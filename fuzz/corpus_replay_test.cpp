@@ -50,7 +50,7 @@ TEST(FuzzCorpusReplay, EveryCorpusFilePassesTheTarget) {
     std::ostringstream lines;
     const LoadStatus status =
         parseWaypointBytes(bytes.data(), bytes.size(),
-                           MemoryBudget{runMemoryNeed(kFuzzBudgetWaypoints)},
+                           MemoryBudget{runMemoryNeed({kFuzzBudgetWaypoints})},
                            graph, lines)
             .status;
     if (name.rfind("valid_", 0) == 0) {
@@ -68,7 +68,7 @@ TEST(FuzzCorpusReplay, EveryCorpusFilePassesTheTarget) {
 // The branches a tiny corpus does not reach.
 TEST(FuzzCorpusReplay, HeaderBeyondTheFuzzBudgetIsRefusedCleanly) {
   const int32_t n = kFuzzBudgetWaypoints + 1;
-  ASSERT_GT(runMemoryNeed(n), runMemoryNeed(kFuzzBudgetWaypoints));
+  ASSERT_GT(runMemoryNeed({n}), runMemoryNeed({kFuzzBudgetWaypoints}));
   std::vector<uint8_t> bytes = encodeWaypointFile(MapSpec{"big", {}, {}});
   for (int k = 0; k < 4; ++k) bytes[16 + k] = uint8_t(uint32_t(n) >> (8 * k));
   bytes.resize(bytes.size() + 18 * size_t(n), 0);

@@ -1,16 +1,31 @@
 #include "svg/svg_run.h"
 
+#include <ios>
 #include <new>
 #include <string>
 
 #include "app/run.h"
-#include "svg/atomic_file.h"
 #include "svg/discard_stream.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
+#include "svg/output_file.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {
+
+namespace {
+
+// The output can't be, or wasn't, written: the message and status 1.
+int cannotWrite(std::ostream& messages, const std::string& output,
+                OutputStatus status) {
+  messages << "Couldn't write file " << output;
+  if (status == OutputStatus::kSameAsInput)
+    messages << ": it is the waypoint file";
+  messages << std::endl;
+  return kExitFailure;
+}
+
+}  // namespace
 
 int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
                    std::ostream& err) {
@@ -19,35 +34,54 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
         << " <waypointfile> <output.svg>" << std::endl;
     return kExitFailure;
   }
+  const std::string input = argv[1];
   const std::string output = argv[2];
+  // "-" sends the picture to standard output, which then carries nothing
+  // else: the messages go to standard error.
+  const bool toOut = output == "-";
+  std::ostream& messages = toOut ? err : out;
   try {
     WaypointGraph graph;
     DiscardStream loadingLines;
-    const LoadResult load = loadWaypointFile(argv[1], graph, loadingLines);
+    const LoadResult load = loadWaypointFile(input, graph, loadingLines);
     if (load.status == LoadStatus::kOutOfMemory) {
       return abnormalTermination(err);
     }
     if (load.status != LoadStatus::kLoaded) {
-      out << load.message << std::endl;
+      messages << load.message << std::endl;
       return kExitFailure;
     }
     // The analysis of a big map takes long: a mistake in the output path
     // is better reported before it.
-    if (!canCreateFileAt(output)) {
-      out << "Couldn't write file " << output << std::endl;
-      return kExitFailure;
+    const OutputStatus usable =
+        toOut ? checkStandardOutput(input) : checkOutputPath(output, input);
+    if (usable != OutputStatus::kOk) {
+      return cannotWrite(messages, output, usable);
     }
     const MapAnalysis analysis = analyzeMap(graph);
-    const bool written =
-        writeFileAtomically(output, [&](std::ostream& file) {
-          writeMapSvg(graph, analysis, file);
-          return bool(file);
-        });
-    if (!written) {
-      out << "Couldn't write file " << output << std::endl;
-      return kExitFailure;
+    const OutputWriter picture = [&](std::ostream& file) {
+      writeMapSvg(graph, analysis, file);
+      return bool(file);
+    };
+    OutputStatus written;
+    if (toOut) {
+      // The picture is this run's only output on standard output, so a
+      // write that fails there is a failed picture, reported as one, even
+      // where the stream throws on failure.
+      bool ok = false;
+      try {
+        ok = picture(out) && out.flush();
+      } catch (const std::ios_base::failure&) {
+        ok = false;
+      }
+      written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
+    } else {
+      written = writeOutputFile(output, input, picture);
     }
-    out << "Wrote " << output << std::endl;
+    if (written != OutputStatus::kOk) {
+      return cannotWrite(messages, output, written);
+    }
+    if (!toOut) out << "Wrote " << output << std::endl;
     return kExitOk;
   } catch (const std::bad_alloc&) {
     return abnormalTermination(err);

@@ -1,11 +1,16 @@
 // The run of tessivar-svg: loads a waypoint file as tessivar does, runs the
-// same analysis, and writes the picture of the map to an SVG file.
+// same analysis, and writes the picture of the map to an SVG file, or to
+// `out` when the output is "-".
 //
 // Standard output gets one line: "Wrote <output>" on success, otherwise the
 // loader's message for the input ("Couldn't open file ...", "Not a waypoint
-// file!", "Corrupt waypoint file: ..."), "Couldn't write file <output>" or
-// the usage line; exhausted memory writes "Abnormal program termination" to
-// standard error. Exit status 0, 1 or 3 as for tessivar.
+// file!", "Corrupt waypoint file: ..."), "Couldn't write file <output>",
+// "Couldn't write file <output>: it is the waypoint file" or the usage
+// line; exhausted memory writes "Abnormal program termination" to standard
+// error. With "-" as the output standard output carries the picture and
+// nothing else: there is no "Wrote" line and the other messages go to
+// standard error. Exit status 0, 1 or 3 as for tessivar. Where the picture
+// may go and how it is written: svg/output_file.h.
 #ifndef TESSIVAR_SVG_SVG_RUN_H_
 #define TESSIVAR_SVG_SVG_RUN_H_
 

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "svg/atomic_file.h"
 #include "svg/discard_stream.h"
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
 
@@ -178,65 +177,6 @@ TEST(SvgRun, UnwritableOutputIsAnErrorAndLeavesNothingBehind) {
     EXPECT_TRUE(listing(dir + "/taken").empty());
     EXPECT_EQ(readFile(dir + "/plain"), "x");
   }
-}
-
-TEST(AtomicFile, AbandonedOrFailedWritesKeepTheOldFile) {
-  const std::string dir = testDir();
-  const std::string path = dir + "/target.svg";
-  writeBytes(path, {'o', 'l', 'd'});
-  EXPECT_FALSE(writeFileAtomically(path, [](std::ostream& out) {
-    out << "half a docu";
-    return false;
-  }));
-  EXPECT_FALSE(writeFileAtomically(path, [](std::ostream& out) {
-    out << "half a docu";
-    out.setstate(std::ios::badbit);  // as a full disk would
-    return true;
-  }));
-  EXPECT_THROW(writeFileAtomically(path,
-                                   [](std::ostream& out) -> bool {
-                                     out << "half";
-                                     throw std::runtime_error("stop");
-                                   }),
-               std::runtime_error);
-  EXPECT_EQ(readFile(path), "old");
-  EXPECT_EQ(listing(dir), (std::set<std::string>{"target.svg"}));
-  EXPECT_TRUE(writeFileAtomically(path, [](std::ostream& out) {
-    out << "new";
-    return true;
-  }));
-  EXPECT_EQ(readFile(path), "new");
-  EXPECT_EQ(listing(dir), (std::set<std::string>{"target.svg"}));
-}
-
-TEST(AtomicFile, PrecheckRejectsPathsThatCannotBeCreated) {
-  const std::string dir = testDir();
-  fs::create_directory(dir + "/sub");
-  writeBytes(dir + "/plain", {'x'});
-  EXPECT_TRUE(canCreateFileAt(dir + "/new.svg"));
-  EXPECT_TRUE(canCreateFileAt(dir + "/plain"));  // replaced when written
-  EXPECT_TRUE(canCreateFileAt(dir + "/sub/new.svg"));
-  EXPECT_TRUE(canCreateFileAt("relative_name.svg"));  // the current directory
-  EXPECT_FALSE(canCreateFileAt(""));
-  EXPECT_FALSE(canCreateFileAt(dir + "/"));
-  EXPECT_FALSE(canCreateFileAt(dir + "/sub"));
-  EXPECT_FALSE(canCreateFileAt(dir + "/missing/new.svg"));
-  EXPECT_FALSE(canCreateFileAt(dir + "/plain/new.svg"));
-  EXPECT_FALSE(fs::exists("relative_name.svg"));  // checking creates nothing
-}
-
-TEST(AtomicFile, NewFileGetsTheUsualPermissions) {
-  const std::string dir = testDir();
-  const std::string path = dir + "/fresh.svg";
-  ASSERT_TRUE(writeFileAtomically(path, [](std::ostream& out) {
-    out << "x";
-    return true;
-  }));
-  const fs::perms p = fs::status(path).permissions();
-  // Others may read it, as with any file the user creates (umask 022 or
-  // 002); the temporary file's private mode must not stick.
-  EXPECT_NE(p & fs::perms::owner_read, fs::perms::none);
-  EXPECT_NE(p & fs::perms::group_read, fs::perms::none);
 }
 
 #ifdef TESSIVAR_SVG_BINARY

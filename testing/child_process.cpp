@@ -33,7 +33,7 @@ std::string findOnPath(const std::string& program) {
 }
 
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds) {
+                     double timeoutSeconds, bool readerGone) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
@@ -46,6 +46,10 @@ ChildResult runChild(const std::vector<std::string>& argv,
     close(outPipe[1]);
     return result;
   }
+  if (readerGone) {
+    close(outPipe[0]);
+    outPipe[0] = -1;
+  }
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -53,6 +57,7 @@ ChildResult runChild(const std::vector<std::string>& argv,
   const auto begin = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);  // as from a shell, whatever this process does
     dup2(outPipe[1], STDOUT_FILENO);
     dup2(errPipe[1], STDERR_FILENO);
     close(outPipe[0]);
@@ -75,7 +80,7 @@ ChildResult runChild(const std::vector<std::string>& argv,
   // and stall it; kill it once the time limit has passed.
   struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open = 2;
+  int open = readerGone ? 1 : 2;
   while (open > 0) {
     const double elapsed = std::chrono::duration<double>(
                                std::chrono::steady_clock::now() - begin)

@@ -21,9 +21,10 @@ struct ChildResult {
 };
 
 // Runs argv[0] (searched on PATH when it has no slash) with the arguments
-// argv, killing it after `timeoutSeconds`.
+// argv, killing it after `timeoutSeconds`. With `readerGone` its standard
+// output is a pipe whose reader has left before it starts.
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds = 60);
+                     double timeoutSeconds = 60, bool readerGone = false);
 
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);

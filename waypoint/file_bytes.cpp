@@ -48,24 +48,35 @@ LoadResult readWaypointFileBytes(const std::string& path,
   std::ifstream file(path, std::ios::binary);
   if (!file.is_open()) return cannotOpen(path);
   const int64_t fileSize = seekableSize(file);
+  const uint64_t room = bufferRoom(budget);
+  const LoadResult outOfMemory{LoadStatus::kOutOfMemory, ""};
 
-  // The buffer is checked against the memory budget before it grows, so a
-  // failed allocation is never what stops the read.
+  // First the header, then what the header allows. A regular file's size is
+  // known, and its buffer is taken once. Input of unknown size (a pipe, a
+  // FIFO, a device) grows its buffer in doubling steps, so the buffer stays
+  // within twice what the input gave. Every growth is checked against the
+  // budget before it is made, counting the old buffer that the bytes are
+  // copied from, so a failed allocation is never what stops the read.
+  constexpr uint64_t kFirstStep = 64 << 10;
   constexpr uint64_t kBlock = 1 << 20;
   uint64_t wanted = kHeaderSize;
   bool headerSeen = false;
   while (bytes.size() < wanted) {
     const uint64_t used = bytes.size();
-    const uint64_t chunk = std::min(kBlock, wanted - used);
-    if (used + chunk > bytes.capacity()) {
-      // Growth copies the old buffer into one twice its size.
-      const uint64_t grown =
-          std::max(used + chunk, 2 * uint64_t(bytes.capacity()));
-      if (grown + used > budget.availableBytes) {
-        return {LoadStatus::kOutOfMemory, ""};
+    if (used == bytes.capacity()) {
+      // Grow only for input that is there.
+      if (headerSeen && file.peek() == std::char_traits<char>::eof()) {
+        if (file.bad()) return cannotOpen(path);
+        break;
       }
+      uint64_t grown = std::min(wanted, std::max(used + kFirstStep, 2 * used));
+      // Near the budget: the largest buffer that still fits beside the old.
+      if (grown + used > room) grown = room > 2 * used ? room - used : used;
+      if (grown <= used) return outOfMemory;
       bytes.reserve(grown);
     }
+    const uint64_t chunk =
+        std::min(kBlock, std::min<uint64_t>(bytes.capacity(), wanted) - used);
     bytes.resize(used + chunk);
     file.read(reinterpret_cast<char*>(bytes.data() + used),
               static_cast<std::streamsize>(chunk));
@@ -77,12 +88,12 @@ LoadResult readWaypointFileBytes(const std::string& path,
     if (!headerSeen && bytes.size() >= kHeaderSize) {
       headerSeen = true;
       wanted = largestReadSize(bytes.data());
-      // A regular file's size is known: read exactly what it can give.
-      if (fileSize >= 0) wanted = std::min(wanted, uint64_t(fileSize));
-      if (wanted > budget.availableBytes) {
-        return {LoadStatus::kOutOfMemory, ""};
+      if (fileSize >= 0) {
+        // A regular file: read exactly what it can give, into one buffer.
+        wanted = std::min(wanted, uint64_t(fileSize));
+        if (wanted + bytes.size() > room) return outOfMemory;
+        bytes.reserve(wanted);
       }
-      bytes.reserve(wanted);
     }
   }
   return {};

@@ -14,7 +14,10 @@ namespace tessivar {
 // Reads the file at `path` into `bytes`: first the header, then, once the
 // header gives N, at most what N waypoints can occupy, so an endless or huge
 // input (a device, a pipe, a file with trailing junk) neither hangs the run
-// nor exhausts its memory. kCannotOpen (with its message) when the file
+// nor exhausts its memory. A regular file is read into one buffer of its
+// size; input of unknown size into a buffer that grows with what arrives
+// (never reserved for the most N waypoints could occupy), each step checked
+// against `budget` first. kCannotOpen (with its message) when the file
 // can't be opened or read; kOutOfMemory when the bytes would not fit in
 // `budget`. A file that is not a waypoint file still loads its header; the
 // parser refuses it.

@@ -31,9 +31,10 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
   LoadResult result = reader.readHeader(graph, out);
   if (!result.ok()) return result;
   const int32_t n = graph.n;
-  if (runMemoryNeed(n) > budget.availableBytes) {
-    return {LoadStatus::kOutOfMemory, ""};
-  }
+  // Everything the run will allocate is known now: the matrices by N, the
+  // path lists by their counts, and the bytes held here by their size.
+  const RunSize run{n, countPathEntries(data, size, n), size};
+  if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
 
   out << "Initializing adjacency and edge length matrices...";
   graph.cellCount = uint64_t(n) * uint64_t(n);
@@ -54,21 +55,37 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
                             std::ostream& out) {
   graph = WaypointGraph();
+  // Taken once, before anything is read: the run's own allocations are
+  // counted as its need, never mistaken for memory that is gone.
+  const MemoryBudget budget = processMemoryBudget();
   std::vector<uint8_t> bytes;
-  const LoadResult read =
-      readWaypointFileBytes(path, processMemoryBudget(), bytes);
+  const LoadResult read = readWaypointFileBytes(path, budget, bytes);
   if (!read.ok()) return read;
-  return parseWaypointBytes(bytes.data(), bytes.size(), processMemoryBudget(),
+  // The parser counts the bytes it is given; spare room in the buffer is
+  // held as well.
+  return parseWaypointBytes(bytes.data(), bytes.size(),
+                            budgetLess(budget, bytes.capacity() - bytes.size()),
                             graph, out);
 }
 
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
                            std::ostream& out) {
   map = WaypointMap();
+  const MemoryBudget budget = processMemoryBudget();
   std::vector<uint8_t> bytes;
-  const LoadResult read =
-      readWaypointFileBytes(path, processMemoryBudget(), bytes);
+  const LoadResult read = readWaypointFileBytes(path, budget, bytes);
   if (!read.ok()) return read;
+  // The map is built while the bytes are still held. Its records take as
+  // many bytes as theirs in the file, each path list's start 8 bytes for a
+  // 2-byte count (with its 16-byte record, 24 for 18) and each path entry 8
+  // bytes (target and length) for 2, so it never needs more than four times
+  // the bytes read: checked against what the process can still have, on
+  // both counts, a huge map ends cleanly instead of being killed halfway.
+  const MemoryBudget left = budgetLess(budget, bytes.capacity());
+  const uint64_t need = mapMemoryNeed(bytes.size());
+  if (need > left.availableBytes || need > left.addressSpaceBytes) {
+    return {LoadStatus::kOutOfMemory, ""};
+  }
   return parseWaypointMap(bytes.data(), bytes.size(), map, out);
 }
 

@@ -448,7 +448,7 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
   MapRandom random(20261208);
   // Big enough for every map a mutant can describe, so no mutant is
   // refused for memory and every one is checked against the decoder.
-  const MemoryBudget budget{runMemoryNeed(4096)};
+  const MemoryBudget budget{runMemoryNeed({4096})};
   int loaded = 0, refused = 0;
   for (int mutant = 0; mutant < 4000; ++mutant) {
     Bytes bytes = bases[mutant % bases.size()];
@@ -555,13 +555,18 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
-  for (uint64_t available : {uint64_t(0), uint64_t(1) << 20,
-                             runMemoryNeed(60) - 1}) {
+  // 60 waypoints, their path entries, and the bytes the caller holds.
+  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60),
+                     bytes.size()};
+  for (const MemoryBudget& budget :
+       {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
+        MemoryBudget{runMemoryNeed(size) - 1},
+        MemoryBudget{UINT64_MAX, runAddressSpaceNeed(size) - 1}}) {
     WaypointGraph graph;
     std::ostringstream lines;
     const LoadResult result = parseWaypointBytes(
-        bytes.data(), bytes.size(), MemoryBudget{available}, graph, lines);
-    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << available;
+        bytes.data(), bytes.size(), budget, graph, lines);
+    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << budget.availableBytes;
     EXPECT_EQ(graph.adjacency.capacity(), 0u);
     EXPECT_EQ(graph.pathLengths.capacity(), 0u);
     EXPECT_EQ(graph.records.capacity(), 0u);
@@ -570,7 +575,9 @@ TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   WaypointGraph graph;
   std::ostringstream lines;
   EXPECT_EQ(parseWaypointBytes(bytes.data(), bytes.size(),
-                               MemoryBudget{runMemoryNeed(60)}, graph, lines)
+                               MemoryBudget{runMemoryNeed(size),
+                                            runAddressSpaceNeed(size)},
+                               graph, lines)
                 .status,
             LoadStatus::kLoaded);
 }
@@ -578,11 +585,20 @@ TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
 TEST(LoaderMemory, RunNeedCountsEveryMatrixAndSaturates) {
   // Two bit matrices, the pathing block (4 bytes a cell), the 16-bit
   // intermediates and the engine's bounds (over a byte a cell).
-  EXPECT_GE(runMemoryNeed(1000), 7250ull * 1000);
-  EXPECT_GT(runMemoryNeed(70000), 24ull << 30) << "more than this machine";
-  EXPECT_LT(runMemoryNeed(1000), runMemoryNeed(1001));
-  EXPECT_EQ(runMemoryNeed(std::numeric_limits<int64_t>::max()), UINT64_MAX);
-  EXPECT_EQ(runMemoryNeed(-5), runMemoryNeed(0));
+  EXPECT_GE(runMemoryNeed({1000}), 7250ull * 1000);
+  EXPECT_GT(runMemoryNeed({70000}), 24ull << 30) << "more than this machine";
+  EXPECT_LT(runMemoryNeed({1000}), runMemoryNeed({1001}));
+  EXPECT_EQ(runMemoryNeed({std::numeric_limits<int64_t>::max()}), UINT64_MAX);
+  EXPECT_EQ(runMemoryNeed({-5}), runMemoryNeed({0}));
+  // Path lists count for the whole run, 8 bytes an entry (target and
+  // length); a file's bytes while the loader holds them.
+  EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 40000);
+  EXPECT_GT(runMemoryNeed({10, 0, uint64_t(1) << 30}), uint64_t(1) << 30);
+  // A second pathing thread counts only against the address space.
+  const int64_t two = run_memory::kSecondThreadMinimumWaypoints;
+  EXPECT_EQ(runAddressSpaceNeed({two - 1}), runMemoryNeed({two - 1}));
+  EXPECT_TRUE(runFits({two}, MemoryBudget{runMemoryNeed({two})}));
+  EXPECT_FALSE(runFits({two}, MemoryBudget{UINT64_MAX, runMemoryNeed({two})}));
 }
 
 TEST(LoaderMemory, ProcessBudgetIsKnownHere) {
@@ -640,6 +656,27 @@ TEST(LoaderFile, MapLoadsWithoutMatrices) {
   const std::string missing = ::testing::TempDir() + "tessivar_no_such_map.wpt";
   EXPECT_EQ(loadWaypointMap(missing, map, lines).message,
             "Couldn't open file " + missing);
+}
+
+// The check before parsing a map without matrices holds for what the
+// parse really allocates: many waypoints with no paths, few with long lists.
+TEST(LoaderFile, MapMemoryNeedCoversWhatTheMapHolds) {
+  MapSpec sparse;
+  sparse.positions.assign(5000, {1, 2, 3});
+  MapSpec dense;
+  dense.positions.assign(3, {1, 2, 3});
+  dense.paths.assign(3, std::vector<int16_t>(30000, 1));
+  for (const MapSpec& spec : {sparse, dense, generateRealisticMap(4, 500)}) {
+    const Bytes bytes = encodeWaypointFile(spec);
+    WaypointMap map;
+    std::ostringstream lines;
+    ASSERT_TRUE(parseWaypointMap(bytes.data(), bytes.size(), map, lines).ok());
+    const uint64_t held = map.records.capacity() * sizeof(WaypointRecord) +
+                          map.pathBegin.capacity() * sizeof(uint64_t) +
+                          map.pathTargets.capacity() * sizeof(int32_t);
+    EXPECT_LE(held, mapMemoryNeed(bytes.size())) << spec.positions.size();
+  }
+  EXPECT_EQ(mapMemoryNeed(UINT64_MAX / 2 + 1), UINT64_MAX);
 }
 
 TEST(LoaderFile, EndlessDeviceIsReadOnlyAsFarAsTheHeader) {

@@ -51,6 +51,19 @@ int32_t headerWaypointCount(const uint8_t* header) {
   return readInt32(header + 16);
 }
 
+uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
+  uint64_t total = 0;
+  if (n <= 0 || size < recordsEnd(n)) return 0;
+  for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
+    if (size - offset < 2) break;
+    const int16_t count = readInt16(data + offset);
+    if (count < 0 || size - offset - 2 < uint64_t(count) * 2) break;
+    total += uint64_t(count);
+    offset += 2 + uint64_t(count) * 2;
+  }
+  return total;
+}
+
 bool pathLength(const WaypointRecord& from, const WaypointRecord& to,
                 float* length) {
   float dx = from.x - to.x;
@@ -119,18 +132,10 @@ LoadResult WaypointMapReader::readRecords(WaypointMap& map) {
 
 LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
   const int32_t n = map.n;
-  // A first walk over the counts alone sizes the target list exactly, so a
-  // big map's lists are never copied while they grow. It stops where the
-  // buffer ends; the real walk below reports that.
-  uint64_t total = 0;
-  for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
-    if (size_ - offset < 2) break;
-    const int16_t count = readInt16(data_ + offset);
-    if (count < 0 || size_ - offset - 2 < uint64_t(count) * 2) break;
-    total += uint64_t(count);
-    offset += 2 + uint64_t(count) * 2;
-  }
+  // The count sizes the target list exactly, so a big map's lists are
+  // never copied while they grow.
   map.pathTargets.clear();
+  const uint64_t total = countPathEntries(data_, size_, n);
   map.pathTargets.reserve(total);
   map.pathLengths.clear();
   map.pathLengths.reserve(total);

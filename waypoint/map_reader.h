@@ -56,6 +56,11 @@ LoadResult parseWaypointMap(const uint8_t* data, size_t size, WaypointMap& map,
 // N as a header of at least kHeaderSize bytes gives it (bytes 16 to 19).
 int32_t headerWaypointCount(const uint8_t* header);
 
+// The path entries the lists of N waypoints hold in a buffer of `size`
+// bytes, up to the first list that is negative or not all there: what
+// reading the lists will allocate, known before it starts.
+uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n);
+
 // Straight-line length of a path: each coordinate difference rounded to a
 // float, the sum of squares and its square root in double precision, the
 // result rounded to a float. Returns false when the length is not a finite

@@ -4,7 +4,10 @@
 #include <fstream>
 #include <string>
 
+#include "waypoint/control_group.h"
+
 #if defined(__unix__) || defined(__APPLE__)
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #define TESSIVAR_HAVE_POSIX 1
@@ -14,26 +17,6 @@ namespace tessivar {
 
 namespace {
 
-// Per cell, in sixteenths of a byte: the adjacency and reachability bit
-// matrices (2 each), the pathing block (64) and the 16-bit intermediates
-// (32), and the pathing engine's minima and last-write times per row and
-// per column for each block of 16 intermediates (16) and each group of 16
-// blocks (1). This is the run's peak: the reachability phase's bit rows and
-// columns (4) are gone before the pathing phase allocates its arrays, and
-// there is no edge length matrix (the lengths stay with the path lists).
-constexpr uint64_t kSixteenthsPerCell = 117;
-// Per waypoint: the record and its path-list start, plus the pathing
-// engine's O(N) arrays: padding of the pathing block's columns (60 bytes),
-// of the block and group arrays (512), per-row and per-column values (44);
-// for each of its two threads a 64-row copy of the pathing block (256) and
-// a write log of 64 entries (512); a sparse pass's index of the last
-// pass's writes (1536), their values (512) and its own (256) and best sums
-// (24); under 4.5 KiB in all.
-constexpr uint64_t kBytesPerWaypoint = 24 + 4608;
-// Headroom for the program itself, its stream buffers and the file bytes of
-// an ordinary map.
-constexpr uint64_t kFixedBytes = 32ull << 20;
-
 uint64_t saturatingMul(uint64_t a, uint64_t b) {
   if (a != 0 && b > UINT64_MAX / a) return UINT64_MAX;
   return a * b;
@@ -41,6 +24,11 @@ uint64_t saturatingMul(uint64_t a, uint64_t b) {
 
 uint64_t saturatingAdd(uint64_t a, uint64_t b) {
   return a > UINT64_MAX - b ? UINT64_MAX : a + b;
+}
+
+uint64_t saturatingSub(uint64_t a, uint64_t b) {
+  if (a == UINT64_MAX) return a;
+  return a > b ? a - b : 0;
 }
 
 #ifdef TESSIVAR_HAVE_POSIX
@@ -56,41 +44,94 @@ uint64_t availableMemory() {
   return 0;
 }
 
-// The memory limit of the process's control group (cgroup v2 or v1), or
-// UINT64_MAX where none is set. Beyond it the kernel's out-of-memory killer
-// ends the process, whatever the machine's free memory.
-uint64_t controlGroupLimit() {
-  uint64_t limit = UINT64_MAX;
-  for (const char* file : {"/sys/fs/cgroup/memory.max",
-                           "/sys/fs/cgroup/memory/memory.limit_in_bytes"}) {
-    std::ifstream in(file);
-    uint64_t bytes = 0;
-    // "max" (cgroup v2) fails to parse and means no limit; cgroup v1 shows
-    // an unset limit as a value near 2^63, which the minimum ignores.
-    if (in >> bytes && bytes > 0) limit = std::min(limit, bytes);
-  }
-  return limit;
-}
-
-// Bytes of address space the process has mapped now, or 0 if unknown.
-uint64_t mappedBytes() {
+// Bytes of the process's address space now, all of it (for RLIMIT_AS) and
+// its data and stack mappings (for RLIMIT_DATA); false if unknown.
+bool mappedBytes(uint64_t* all, uint64_t* data) {
   std::ifstream statm("/proc/self/statm");
-  uint64_t pages = 0;
-  if (!(statm >> pages)) return 0;
-  long pageSize = sysconf(_SC_PAGESIZE);
-  return saturatingMul(pages, pageSize > 0 ? uint64_t(pageSize) : 4096);
+  uint64_t size = 0, resident = 0, shared = 0, text = 0, lib = 0, dataPages = 0;
+  if (!(statm >> size >> resident >> shared >> text >> lib >> dataPages)) {
+    return false;
+  }
+  const long pageSize = sysconf(_SC_PAGESIZE);
+  const uint64_t page = pageSize > 0 ? uint64_t(pageSize) : 4096;
+  *all = saturatingMul(size, page);
+  *data = saturatingMul(dataPages, page);
+  return true;
 }
 #endif
 
+// Bytes for `cells` cells of `perCell` sixteenths of a byte each, rounded
+// up. Saturates.
+uint64_t sixteenths(uint64_t cells, uint64_t perCell) {
+  const uint64_t whole = saturatingMul(cells / 16, perCell);
+  return saturatingAdd(whole, ((cells % 16) * perCell + 15) / 16);
+}
+
 }  // namespace
 
-uint64_t runMemoryNeed(int64_t n) {
-  if (n <= 0) return kFixedBytes;
-  uint64_t un = static_cast<uint64_t>(n);
-  uint64_t cells = saturatingMul(un, un);
-  uint64_t need = saturatingMul(cells, kSixteenthsPerCell) / 16;
-  need = saturatingAdd(need, saturatingMul(un, kBytesPerWaypoint));
-  return saturatingAdd(need, kFixedBytes);
+uint64_t runMemoryNeed(const RunSize& size) {
+  using namespace run_memory;
+  const uint64_t n = size.waypoints > 0 ? uint64_t(size.waypoints) : 0;
+  const uint64_t cells = saturatingMul(n, n);
+  // Held from loading to the end: the records and path lists.
+  uint64_t map = saturatingMul(n, kMapBytesPerWaypoint);
+  map = saturatingAdd(map, saturatingMul(size.pathEntries, kBytesPerPathEntry));
+  // The loader's peak holds the file bytes and two matrices; the pathing
+  // phase's holds every matrix and the engine's buffers.
+  const uint64_t loading = saturatingAdd(
+      size.fileBytes, sixteenths(cells, kLoadingSixteenthsPerCell));
+  const uint64_t pathing =
+      saturatingAdd(sixteenths(cells, kPeakSixteenthsPerCell),
+                    saturatingMul(n, kPathingBytesPerWaypoint));
+  return saturatingAdd(saturatingAdd(map, std::max(loading, pathing)),
+                       kHeadroomBytes);
+}
+
+uint64_t runAddressSpaceNeed(const RunSize& size) {
+  uint64_t need = runMemoryNeed(size);
+  if (size.waypoints >= run_memory::kSecondThreadMinimumWaypoints) {
+    need = saturatingAdd(need, secondThreadAddressSpace());
+  }
+  return need;
+}
+
+bool runFits(const RunSize& size, const MemoryBudget& budget) {
+  return runMemoryNeed(size) <= budget.availableBytes &&
+         runAddressSpaceNeed(size) <= budget.addressSpaceBytes;
+}
+
+uint64_t bufferRoom(const MemoryBudget& budget) {
+  return saturatingSub(
+      std::min(budget.availableBytes, budget.addressSpaceBytes),
+      run_memory::kHeadroomBytes);
+}
+
+MemoryBudget budgetLess(const MemoryBudget& budget, uint64_t bytes) {
+  return {saturatingSub(budget.availableBytes, bytes),
+          saturatingSub(budget.addressSpaceBytes, bytes)};
+}
+
+uint64_t secondThreadAddressSpace() {
+  uint64_t stack = 8ull << 20;
+#if defined(__GLIBC__)
+  pthread_attr_t attributes;
+  if (pthread_getattr_default_np(&attributes) == 0) {
+    size_t size = 0;
+    if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0) {
+      stack = size;
+    }
+    pthread_attr_destroy(&attributes);
+  }
+  // glibc reserves this much for the heap of each thread that allocates.
+  const uint64_t heap = run_memory::kThreadHeapReservation;
+#else
+  const uint64_t heap = 0;
+#endif
+  return saturatingAdd(saturatingAdd(stack, 64 << 10), heap);
+}
+
+uint64_t mapMemoryNeed(uint64_t fileBytes) {
+  return saturatingAdd(saturatingMul(fileBytes, 4), 1 << 16);
 }
 
 MemoryBudget processMemoryBudget() {
@@ -108,17 +149,23 @@ MemoryBudget processMemoryBudget() {
     budget.availableBytes = std::min(budget.availableBytes, available);
   }
   budget.availableBytes =
-      std::min(budget.availableBytes, controlGroupLimit());
+      std::min(budget.availableBytes, controlGroupMemoryLimit());
   // RLIMIT_AS caps all mapped address space; RLIMIT_DATA (on Linux since
-  // 4.7) caps the private mappings every large allocation is made of. What
-  // is mapped already counts against either.
-  for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+  // 4.7) caps the private writable mappings every large allocation is made
+  // of. What is mapped already counts against each.
+  uint64_t mappedAll = 0, mappedData = 0;
+  const bool mapped = mappedBytes(&mappedAll, &mappedData);
+  const struct {
+    int resource;
+    uint64_t used;
+  } limits[] = {{RLIMIT_AS, mappedAll}, {RLIMIT_DATA, mappedData}};
+  for (const auto& entry : limits) {
     struct rlimit limit;
-    if (getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
-      uint64_t cap = static_cast<uint64_t>(limit.rlim_cur);
-      uint64_t used = mappedBytes();
-      cap = cap > used ? cap - used : 0;
-      budget.availableBytes = std::min(budget.availableBytes, cap);
+    if (getrlimit(entry.resource, &limit) == 0 &&
+        limit.rlim_cur != RLIM_INFINITY) {
+      const uint64_t cap = static_cast<uint64_t>(limit.rlim_cur);
+      budget.addressSpaceBytes = std::min(
+          budget.addressSpaceBytes, saturatingSub(cap, mapped ? entry.used : 0));
     }
   }
 #endif

@@ -1,0 +1,68 @@
+// Standard output for a report, where a write that fails ends the run.
+//
+// std::cout reports nothing when standard output is a full disk, a closed
+// descriptor or a pipe whose reader has gone: the stream goes quiet, every
+// phase still runs, and the status says success. A tool's main runs its
+// report through runWithReportOutput instead:
+//
+//   int main(int argc, char** argv) {
+//     return tessivar::runWithReportOutput(std::cerr, [&](std::ostream& out) {
+//       return tessivar::runTessivar(argc, argv, out, std::cerr);
+//     });
+//   }
+//
+// The stream it hands to the run throws at the first write that fails, and
+// every line of a report ends with a flush, so the run stops within a line
+// of the failure; no further phase runs. Standard error then gets
+// "Couldn't write the report: <the system's reason>" and the status is 1.
+// Under the default SIGPIPE a reader that has gone still ends the process
+// by the signal, as for any Unix tool; only with SIGPIPE ignored does the
+// write fail with EPIPE and end the run this way.
+#ifndef TESSIVAR_APP_REPORT_OUTPUT_H_
+#define TESSIVAR_APP_REPORT_OUTPUT_H_
+
+#include <functional>
+#include <ostream>
+#include <streambuf>
+
+namespace tessivar {
+
+// A stream buffer over a file descriptor that keeps the errno of the first
+// write that failed; from then on it writes nothing. A descriptor that is
+// not open counts as failed from the start (EBADF) and is pointed at
+// /dev/null, so no file the program opens later takes its number and
+// receives report text.
+class DescriptorBuffer : public std::streambuf {
+ public:
+  explicit DescriptorBuffer(int fd);
+  ~DescriptorBuffer() override;
+  DescriptorBuffer(const DescriptorBuffer&) = delete;
+  DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+  // 0 while every write has succeeded, else the errno of the first failure.
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  bool writeAll(const char* data, size_t size);
+  bool drain();
+
+  int fd_;
+  int error_ = 0;
+  char buffer_[8192];
+};
+
+// Runs `run` with a stream over `fd` that throws on the first failed write,
+// and flushes what is left once it returns. Returns the run's status, or,
+// when the report could not be written, writes the line above on `err` and
+// returns 1. Any other exception passes through.
+int runWithReportOutput(std::ostream& err,
+                        const std::function<int(std::ostream& out)>& run,
+                        int fd = 1);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_APP_REPORT_OUTPUT_H_

@@ -1,0 +1,61 @@
+// The report stream in this process, for what the built tools' tests
+// (executable_test.cpp) cannot set up: an output left non-blocking, and a
+// closed one whose number a file opened later would take.
+#include "app/report_output.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace tessivar {
+namespace {
+
+TEST(ReportOutput, NonBlockingOutputWaitsInsteadOfFailing) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(fcntl(fds[1], F_SETFL, O_NONBLOCK), 0);
+  size_t received = 0;
+  std::thread reader([&] {
+    char buffer[4096];
+    for (ssize_t got; (got = read(fds[0], buffer, sizeof buffer)) > 0;)
+      received += size_t(got);
+  });
+  std::ostringstream err;
+  // A megabyte: far more than the pipe holds, so writes meet a full pipe.
+  const int status = runWithReportOutput(
+      err,
+      [](std::ostream& out) {
+        for (int k = 0; k < 1000; ++k) out << std::string(999, 'x') << std::endl;
+        return 0;
+      },
+      fds[1]);
+  close(fds[1]);
+  reader.join();
+  close(fds[0]);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(received, 1000u * 1000u);
+}
+
+TEST(ReportOutput, ClosedDescriptorIsNotHandedToFilesOpenedLater) {
+  const int closed = open("/dev/null", O_RDONLY);  // the lowest free number
+  close(closed);
+  int opened = -1;
+  std::ostringstream err;
+  const auto run = [&](std::ostream&) {
+    opened = open("/dev/null", O_RDONLY);
+    return 0;
+  };
+  EXPECT_EQ(runWithReportOutput(err, run, closed), 1);
+  EXPECT_NE(opened, closed);
+  close(opened);
+  close(closed);
+}
+
+}  // namespace
+}  // namespace tessivar

@@ -1,0 +1,79 @@
+// run_memory: how much memory a whole run takes beyond the arrays that the
+// memory check counts, for scripts/measure-run-memory.sh.
+//
+//   run_memory MAP
+//
+// Runs the report over MAP in this process (the report itself is thrown
+// away) and prints one line: N, the bytes the check counts for the run's
+// arrays (its need less the headroom), and how far the process's peak
+// address space (VmPeak) and peak resident memory (VmHWM) rose above what
+// it had before the run, less those arrays. The last column is the address
+// space still mapped after the run: a second pathing thread leaves its
+// stack and heap reservation there (tens of MiB), a run on one thread
+// leaves next to nothing.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/run.h"
+#include "waypoint/map_reader.h"
+#include "waypoint/memory_budget.h"
+
+namespace {
+
+// A field of /proc/self/status in bytes ("VmPeak:  1234 kB"), or -1.
+long long statusBytes(const std::string& key) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, key.size() + 1, key + ":") == 0) {
+      return std::stoll(line.substr(key.size() + 1)) * 1024;
+    }
+  }
+  return -1;
+}
+
+double mib(long long bytes) { return double(bytes) / (1 << 20); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: run_memory MAP\n");
+    return 2;
+  }
+  std::ifstream file(argv[1], std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file),
+                                   std::istreambuf_iterator<char>()};
+  if (bytes.size() < tessivar::kHeaderSize) {
+    std::fprintf(stderr, "run_memory: %s is not a waypoint file\n", argv[1]);
+    return 1;
+  }
+  const int32_t n = tessivar::headerWaypointCount(bytes.data());
+  const tessivar::RunSize size{
+      n, tessivar::countPathEntries(bytes.data(), bytes.size(), n),
+      bytes.size()};
+  const long long counted = static_cast<long long>(
+      tessivar::runMemoryNeed(size) - tessivar::run_memory::kHeadroomBytes);
+
+  const long long mappedBefore = statusBytes("VmSize");
+  const long long residentBefore = statusBytes("VmRSS");
+  std::ostringstream report;
+  const char* const runArgs[] = {"tessivar", argv[1]};
+  const int status = tessivar::runTessivar(2, runArgs, report, report);
+  const long long peak = statusBytes("VmPeak");
+  const long long residentPeak = statusBytes("VmHWM");
+  const long long mappedAfter = statusBytes("VmSize");
+  if (status != 0) {
+    std::fprintf(stderr, "run_memory: the run ended with status %d\n", status);
+    return 1;
+  }
+  std::printf("%d %.3f %.3f %.3f %.3f\n", n, mib(counted),
+              mib(peak - mappedBefore - counted),
+              mib(residentPeak - residentBefore - counted),
+              mib(mappedAfter - mappedBefore));
+  return 0;
+}
