@@ -18,6 +18,7 @@ struct Avx2Ops {
   static V load(const float* p) { return _mm256_loadu_ps(p); }
   static V add(V a, V b) { return _mm256_add_ps(a, b); }
   static V min(V a, V b) { return _mm256_min_ps(a, b); }
+  static void store(float* p, V v) { _mm256_storeu_ps(p, v); }
   static V splat(float x) { return _mm256_set1_ps(x); }
   static float reduceMin(V v) {
     __m128 m = _mm_min_ps(_mm256_castps256_ps128(v), _mm256_extractf128_ps(v, 1));

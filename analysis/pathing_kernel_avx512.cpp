@@ -25,6 +25,7 @@ struct Avx512Ops {
   static V load(const float* p) { return _mm512_loadu_ps(p); }
   static V add(V a, V b) { return _mm512_add_ps(a, b); }
   static V min(V a, V b) { return _mm512_min_ps(a, b); }
+  static void store(float* p, V v) { _mm512_storeu_ps(p, v); }
   static V splat(float x) { return _mm512_set1_ps(x); }
   static float reduceMin(V v) {
     V half = _mm512_min_ps(v, _mm512_shuffle_f32x4(v, v, _MM_SHUFFLE(1, 0, 3, 2)));

@@ -11,6 +11,7 @@ struct PortableOps {
   static V load(const float* p) { return *p; }
   static V add(V a, V b) { return a + b; }
   static V min(V a, V b) { return b < a ? b : a; }
+  static void store(float* p, V v) { *p = v; }
   static V splat(float x) { return x; }
   static float reduceMin(V v) { return v; }
   static V minWhere(V acc, V x, uint32_t lanes) { return lanes && x < acc ? x : acc; }

@@ -72,11 +72,30 @@ struct BoundedPass {
   int32_t* columnLatest = nullptr;
   int32_t previous = 0;  // (pass - 1) * N
   int32_t current = 0;   // pass * N
+  // A dense pass: every due cell sums every intermediate, in order, with no
+  // bound (for maps whose blocks of cells lie too far apart for bounds to
+  // skip much). The intermediates are summed in chunks of denseChunk
+  // positions (a multiple of kBlockWidth), and each chunk's running minimum
+  // is kept, so the lowest waypoint giving the smallest sum is looked for
+  // only from the chunk where that sum first appears. numberingOrder: the
+  // blocks are in the map's own numbering (position p holds waypoint p), so
+  // the first position giving the sum is the lowest waypoint.
+  bool dense = false;
+  int64_t denseChunk = 0;
+  // Whether the minima and times per block (rowMin ... columnSuperTime) are
+  // kept: when not, they are null, and every pass is dense or sparse.
+  bool keepBounds = true;
+  bool numberingOrder = false;
   // Switches for tests; the results are the same with any of them off.
   bool blockBounds = true;    // skip blocks whose bound can't beat the cell
   bool changedOnly = true;    // skip blocks with no operand written since
   bool viaThreshold = true;   // bar at the sum through the current intermediate
 };
+
+// Dense passes: at most this many chunks of intermediates (denseChunk is
+// chosen so) and this many cells in a register block (4 rows x 4 columns).
+constexpr int64_t kDenseChunksMax = 16;
+constexpr int64_t kDenseCellsMax = 16;
 
 // Columns of a tile: a tile is the group's cells of a few consecutive
 // columns, evaluated row by row, so a row's blocks and the columns' blocks
@@ -108,6 +127,9 @@ struct BoundedTile {
   // Room for boundStride + kBoundGroup entries and kGroupRows *
   // kTileColumns * boundStride / kBoundGroup 16-bit masks.
   int32_t* scratch = nullptr;
+  // Dense passes: room for kDenseChunksMax x kDenseCellsMax vectors of 16
+  // floats, the running minima of a register block's cells after each chunk.
+  float* chunkMinima = nullptr;
   // The log of the cells rewritten, while it has room: the kernel appends
   // (row, column) pairs and sets logFull when one doesn't fit.
   int32_t* logRow = nullptr;

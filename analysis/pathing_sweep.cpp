@@ -66,7 +66,13 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   }
   threads_ = std::min(threads_, 2);
 
-  order_ = blockOrder(graph, options.order, options.shuffleSeed);
+  keepBounds_ = keepsBounds(graph, options.passChoice);
+  // Without bounds the passes are dense, which find the lowest waypoint of
+  // a sum soonest in the map's own numbering.
+  order_ = blockOrder(graph,
+                      !keepBounds_ && options.order == BlockOrder::kAuto ? BlockOrder::kNumbering
+                                                                         : options.order,
+                      options.shuffleSeed);
   order_.resize(static_cast<size_t>(paddedN_), std::numeric_limits<int32_t>::max());
   position_.resize(static_cast<size_t>(n_));
   for (int64_t j = 0; j < n_; ++j) position_[order_[j]] = static_cast<int32_t>(j);
@@ -84,11 +90,11 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   reserveWithHugePages(via_, static_cast<size_t>(n_ * n_));
   via_.assign(static_cast<size_t>(n_ * n_), int16_t(kNoIntermediate));
 
-  const size_t bounds = static_cast<size_t>(n_ * boundStride_);
+  const size_t bounds = keepBounds_ ? static_cast<size_t>(n_ * boundStride_) : 0;
   for (std::vector<float>* minima : {&rowMin_, &columnMin_}) {
     reserveWithHugePages(*minima, bounds);
     minima->assign(bounds, kNoPathDistance);
-    for (int64_t line = 0; line < n_; ++line) {
+    for (int64_t line = 0; line < (keepBounds_ ? n_ : 0); ++line) {
       std::fill(minima->begin() + line * boundStride_ + blocks_,
                 minima->begin() + (line + 1) * boundStride_, kInfinity);
     }
@@ -110,6 +116,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
       const int32_t t = targets[k];
       const float length = lengths[k];
       pathing_[position_[i] + t * paddedN_] = length;
+      if (!keepBounds_) continue;
       float& rowMin = rowMin_[i * boundStride_ + position_[t] / kBlockWidth];
       rowMin = std::min(rowMin, length);
       float& columnMin = columnMin_[t * boundStride_ + position_[i] / kBlockWidth];
@@ -119,7 +126,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
 
   // Superblocks: their minima and times from the blocks'.
   const int64_t groups = boundStride_ / kBoundGroup;
-  if (options.superblocksAbove >= 0 && groups > options.superblocksAbove) {
+  if (keepBounds_ && options.superblocksAbove >= 0 && groups > options.superblocksAbove) {
     superStride_ = roundUp(groups, kBoundGroup);
     const size_t supers = static_cast<size_t>(n_ * superStride_);
     rowSuperMin_.assign(supers, kInfinity);
@@ -168,6 +175,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
     workers_[w].scratch.resize(static_cast<size_t>(
         boundStride_ + kBoundGroup + kGroupRows * kTileColumns * boundStride_ / kBoundGroup / 2 + 1));
+    workers_[w].chunkMinima.resize(static_cast<size_t>(kDenseChunksMax * kDenseCellsMax * 16));
   }
 
   pass_.n = n_;
@@ -191,6 +199,13 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   pass_.columnSuperTime = columnSuperTime_.data();
   pass_.rowSmallest = rowSmallest_.data();
   pass_.columnSmallest = columnSmallest_.data();
+  // Dense passes: at most kDenseChunksMax chunks, of at least 128 positions.
+  pass_.denseChunk = roundUp(std::max<int64_t>(256, (paddedN_ + kDenseChunksMax - 1) / kDenseChunksMax),
+                             kBlockWidth);
+  if (getenv("CHUNK")) pass_.denseChunk = atoi(getenv("CHUNK"));
+  pass_.numberingOrder = true;
+  for (int64_t j = 0; j < n_; ++j) pass_.numberingOrder = pass_.numberingOrder && order_[j] == j;
+  pass_.keepBounds = keepBounds_;
   pass_.blockBounds = options.blockBounds;
   pass_.changedOnly = options.changedOnly;
   pass_.viaThreshold = options.viaThreshold;
@@ -220,6 +235,7 @@ bool PathingSweep::runPass() {
 
   const bool sparse = chooseSparse();
   if (sparse) indexLastPass();
+  pass_.dense = !sparse && chooseDense();
   for (Worker& worker : workers_) {
     worker.logCount = 0;
     worker.logFull = false;
@@ -247,6 +263,7 @@ bool PathingSweep::runPass() {
 
   counts_ = PassCounts();
   counts_.sparse = sparse;
+  counts_.dense = pass_.dense;
   counts_.considered = considered_;
   for (const Worker& worker : workers_) {
     counts_.evaluated += worker.counts.evaluated;
@@ -288,7 +305,8 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
     std::sort(worker.rowOrder, worker.rowOrder + rows, [this, a0](uint8_t x, uint8_t y) {
       return position_[a0 + x] < position_[a0 + y];
     });
-    tile.order = worker.rowOrder;
+    tile.order = pass_.dense ? nullptr : worker.rowOrder;
+    tile.chunkMinima = worker.chunkMinima.data();
     tile.logRow = worker.logRow.data();
     tile.logColumn = worker.logColumn.data();
     tile.logCapacity = static_cast<int64_t>(worker.logRow.size());
@@ -359,15 +377,51 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
   }
 }
 
+bool PathingSweep::keepsBounds(const WaypointGraph& graph, PassChoice choice) {
+  switch (choice) {
+    case PassChoice::kDense:
+    case PassChoice::kSparseOrDense:
+      return false;
+    case PassChoice::kAuto: {
+      uint64_t inside = 0;
+      for (int32_t i = 0; i < graph.n; ++i) {
+        const int32_t* targets = graph.pathsFrom(i);
+        for (uint64_t k = 0; k < graph.pathCount(i); ++k) inside += targets[k] / 16 == i / 16;
+      }
+      return run_memory::pathingKeepsBounds(uint64_t(graph.pathEntryTotal), inside);
+    }
+    default:
+      return true;
+  }
+}
+
+bool PathingSweep::chooseDense() const {
+  if (!keepBounds_) return true;
+  switch (options_.passChoice) {
+    case PassChoice::kDense:
+      return true;
+    case PassChoice::kBounded:
+    case PassChoice::kSparseOrBounded:
+      return false;
+    case PassChoice::kSparseWhenAble:
+    case PassChoice::kAuto:
+    default:
+      return false;
+  }
+}
+
 bool PathingSweep::chooseSparse() const {
   // A sparse pass needs every write of the last pass to be known.
   if (passes_ <= 1 || !lastLogComplete_) return false;
   switch (options_.passChoice) {
     case PassChoice::kBounded:
+    case PassChoice::kDense:
       return false;
     case PassChoice::kSparseWhenAble:
       return true;
     case PassChoice::kAuto:
+    case PassChoice::kSparseOrBounded:
+    case PassChoice::kSparseOrDense:
     default:
       // A sparse pass runs on one thread, a bounded one on threads_.
       return counts_.writes * kSparseRatio * threads_ <= considered_;
@@ -541,18 +595,23 @@ void PathingSweep::runSparsePass() {
 }
 
 void PathingSweep::noteWrite(int32_t a, int32_t b, float written) {
+  const int32_t rowStamp = pass_.current + b;
+  const int32_t columnStamp = pass_.current + a;
+  rowLatest_[a] = rowStamp;
+  columnLatest_[b] = columnStamp;
+  rowSmallest_[a] = std::min(rowSmallest_[a], written);
+  columnSmallest_[b] = std::min(columnSmallest_[b], written);
+  pass_.rowWritten[a] = std::min(pass_.rowWritten[a], written);
+  pass_.columnWritten[b] = std::min(pass_.columnWritten[b], written);
+  if (!keepBounds_) return;
   const int64_t blockA = position_[a] / kBlockWidth;
   const int64_t blockB = position_[b] / kBlockWidth;
   float& rowMin = rowMin_[a * boundStride_ + blockB];
   rowMin = std::min(rowMin, written);
   float& columnMin = columnMin_[b * boundStride_ + blockA];
   columnMin = std::min(columnMin, written);
-  const int32_t rowStamp = pass_.current + b;
-  const int32_t columnStamp = pass_.current + a;
   rowTime_[a * boundStride_ + blockB] = rowStamp;
   columnTime_[b * boundStride_ + blockA] = columnStamp;
-  rowLatest_[a] = rowStamp;
-  columnLatest_[b] = columnStamp;
   if (superStride_ > 0) {
     const int64_t rowSuper = a * superStride_ + blockB / kBoundGroup;
     const int64_t columnSuper = b * superStride_ + blockA / kBoundGroup;
@@ -561,10 +620,6 @@ void PathingSweep::noteWrite(int32_t a, int32_t b, float written) {
     rowSuperTime_[rowSuper] = rowStamp;
     columnSuperTime_[columnSuper] = columnStamp;
   }
-  rowSmallest_[a] = std::min(rowSmallest_[a], written);
-  columnSmallest_[b] = std::min(columnSmallest_[b], written);
-  pass_.rowWritten[a] = std::min(pass_.rowWritten[a], written);
-  pass_.columnWritten[b] = std::min(pass_.columnWritten[b], written);
 }
 
 // The pathing block is read column after column, in memory order, and each
@@ -575,10 +630,17 @@ void PathingSweep::gatherRows(Worker& worker, int64_t a0, int64_t rows) const {
   int32_t at[kGroupRows];
   for (int64_t k = 0; k < rows; ++k) at[k] = position_[a0 + k];
   float* buffer = worker.rowBuffer.data();
-  for (int64_t m = 0; m < n_; ++m) {
-    const float* column = pathing_.data() + m * paddedN_;
-    float* out = buffer + position_[m];
-    for (int64_t k = 0; k < rows; ++k) out[k * rowStride_] = column[at[k]];
+  // A block transpose: 16 positions at a time, so the reads stay within a
+  // few cache lines of 16 columns and the writes are whole cache lines.
+  for (int64_t j0 = 0; j0 < n_; j0 += kBlockWidth) {
+    const int64_t j1 = std::min(n_, j0 + kBlockWidth);
+    const float* column[kBlockWidth];
+    for (int64_t j = j0; j < j1; ++j) column[j - j0] = pathing_.data() + order_[j] * paddedN_;
+    for (int64_t k = 0; k < rows; ++k) {
+      float* out = buffer + k * rowStride_ + j0;
+      const int32_t from = at[k];
+      for (int64_t j = 0; j < j1 - j0; ++j) out[j] = column[j][from];
+    }
   }
   // The group's own block: its rows at the group's waypoints.
   for (int64_t k = 0; k < kGroupRows; ++k) {

@@ -58,9 +58,13 @@ namespace tessivar {
 // How a pass is run. Both kinds give the same matrices; the choice only
 // changes the time a pass takes.
 enum class PassChoice {
-  kAuto,            // sparse when the last pass wrote few cells
+  kAuto,            // sparse when the last pass wrote few cells, else
+                    // bounded or dense, whichever the map favours
   kBounded,         // every pass bounded by blocks (see above)
+  kDense,           // every pass dense: every intermediate of every due cell
   kSparseWhenAble,  // sparse whenever the last pass's writes are all known
+  kSparseOrBounded, // as kAuto, but bounded where kAuto would choose
+  kSparseOrDense,   // as kAuto, but dense where kAuto would choose
 };
 
 struct PathingSweepOptions {
@@ -88,7 +92,8 @@ struct PathingSweepOptions {
 
 // Counts of the last pass, for benchmarks and tests.
 struct PassCounts {
-  bool sparse = false;     // a sparse pass (the counts below are for bounded ones)
+  bool sparse = false;     // a sparse pass (the counts below are for the others)
+  bool dense = false;      // a dense pass: every block of every due cell
   int64_t considered = 0;  // cells with no direct path but a route
   int64_t skipped = 0;     // cells with a written operand, but none small enough
   int64_t evaluated = 0;   // cells whose blocks of intermediates were bounded
@@ -131,6 +136,7 @@ class PathingSweep {
     std::vector<float> inner;  // kGroupRows x kGroupRows
     uint8_t rowOrder[kGroupRows];
     std::vector<int32_t> scratch;
+    std::vector<float> chunkMinima;
     PassCounts counts;
   };
 
@@ -142,7 +148,11 @@ class PathingSweep {
   // Copies rows [a0, a0 + rows) of the pathing block, in block order,
   // into the worker's row buffer.
   void gatherRows(Worker& worker, int64_t a0, int64_t rows) const;
+  // Whether bounded passes may run: the per-block minima and times are
+  // kept only then.
+  static bool keepsBounds(const WaypointGraph& graph, PassChoice choice);
   bool chooseSparse() const;
+  bool chooseDense() const;
   void indexLastPass();
   void runSparsePass();
   // Records a write of the sparse pass in the engine's per-line state.
@@ -158,6 +168,7 @@ class PathingSweep {
   int64_t boundStride_;
   int64_t rowStride_;  // of the row buffers
   int threads_;
+  bool keepBounds_ = true;
 
   std::vector<int32_t> order_;     // paddedN_: waypoint at each position
   std::vector<int32_t> position_;  // N: position of each waypoint

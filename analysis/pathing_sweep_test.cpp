@@ -29,6 +29,8 @@ enum class Skips {
   kNoBar,          // bounds and changed operands, no bar from the intermediate
   kSparse,         // sparse passes whenever the last pass's writes are known
   kSparseTinyLog,  // the same with a log of a few entries: it fills up
+  kDense,          // every pass dense: every intermediate of every due cell
+  kDenseNoSkips,   // the same for every considered cell
 };
 
 struct EngineCase {
@@ -43,7 +45,7 @@ std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
   static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
   static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
                                        "ChangedOnly", "NoBar",     "Sparse",
-                                       "SparseTinyLog"};
+                                       "SparseTinyLog", "Dense",    "DenseNoSkips"};
   return std::string(kKernels[int(info.param.kernel)]) + kOrders[int(info.param.order)] +
          kSkips[int(info.param.skips)] + (info.param.threads == 2 ? "TwoThreads" : "OneThread");
 }
@@ -64,6 +66,12 @@ std::vector<EngineCase> allCases() {
     for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
       cases.push_back({kernel, BlockOrder::kShuffled, skips, 1});
     }
+    // Dense passes in the map's own numbering (the lowest waypoint is the
+    // first position) and in a shuffled one, on one and two threads.
+    for (BlockOrder order : {BlockOrder::kNumbering, BlockOrder::kShuffled}) {
+      for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kDense, threads});
+    }
+    cases.push_back({kernel, BlockOrder::kNumbering, Skips::kDenseNoSkips, 1});
   }
   return cases;
 }
@@ -95,6 +103,10 @@ PathingSweepOptions optionsOf(const EngineCase& c) {
   options.viaThreshold = c.skips == Skips::kAll || sparse;
   options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
   options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
+  if (c.skips == Skips::kDense || c.skips == Skips::kDenseNoSkips) {
+    options.passChoice = PassChoice::kDense;
+    options.changedOnly = c.skips == Skips::kDense;
+  }
   if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
   return options;
 }
@@ -216,12 +228,13 @@ TEST_P(SlowPathingSweepTest, ManyMoreRandomGraphs) {
 INSTANTIATE_TEST_SUITE_P(Engines, SlowPathingSweepTest, ::testing::ValuesIn(slowCases()),
                          caseName);
 
-// The skips do their work: on realistic maps in both numberings the engine
-// sums fewer blocks than a plain pass would, and the last passes are
-// sparse. (On this 400-waypoint map the randomly numbered form sums about
-// 60 % of the blocks, the walked form about 20 %.)
-TEST(PathingSweepSkips, SkipMostBlocksOfARealisticMap) {
+// The engine as it runs picks its passes by the map: on a map numbered the
+// way it was walked it keeps bounds and skips blocks (it sums about 20 % of
+// them on this 400-waypoint map), on a randomly numbered one every pass
+// that is not sparse is dense. On both the last passes are sparse.
+TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
   for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400)}) {
+    const bool walked = map.name.rfind("walk_", 0) == 0;
     const WaypointGraph graph = graphOf(map);
     ReachabilitySweep closure(graph);
     while (closure.runPass()) {
@@ -232,17 +245,24 @@ TEST(PathingSweepSkips, SkipMostBlocksOfARealisticMap) {
     PathingSweep sweep(graph, reach, options);
     const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
     // Blocks summed against all blocks, for every register block.
-    int64_t scanned = 0, plain = 0, sparse = 0, passes = 0;
+    int64_t scanned = 0, plain = 0, sparse = 0, dense = 0, passes = 0;
     while (sweep.runPass()) {
       const PassCounts& counts = sweep.lastPass();
       ++passes;
       sparse += counts.sparse;
+      dense += counts.dense;
       if (counts.sparse) continue;
       scanned += counts.scanned;
       plain += counts.registerBlocks * blocks;
     }
     EXPECT_GT(scanned, 0) << map.name;
-    EXPECT_LT(scanned * 4, plain * 3) << map.name << ": bounds and changed operands skip a quarter";
+    if (walked) {
+      EXPECT_EQ(dense, 0) << map.name;
+      EXPECT_LT(scanned * 3, plain) << map.name << ": bounds and changed operands skip two thirds";
+    } else {
+      EXPECT_EQ(dense + sparse, passes) << map.name;
+      EXPECT_EQ(scanned, plain) << map.name;
+    }
     EXPECT_GE(sparse * 3, passes) << map.name << ": the last third of the passes are sparse";
   }
 }

@@ -127,11 +127,19 @@ int passRun(const char* map, int threads, const char* kernel) {
   if (std::getenv("NOBOUNDS")) options.blockBounds = false;
   if (std::getenv("NUMBERING")) options.order = tessivar::BlockOrder::kNumbering;
   if (std::getenv("SPATIAL")) options.order = tessivar::BlockOrder::kSpatial;
+  if (const char* kind = std::getenv("PASSES")) {
+    if (std::strcmp(kind, "dense") == 0) options.passChoice = tessivar::PassChoice::kDense;
+    if (std::strcmp(kind, "bounded") == 0) options.passChoice = tessivar::PassChoice::kBounded;
+    if (std::strcmp(kind, "sparse-bounded") == 0) options.passChoice = tessivar::PassChoice::kSparseOrBounded;
+    if (std::strcmp(kind, "sparse-dense") == 0) options.passChoice = tessivar::PassChoice::kSparseOrDense;
+  }
   Clock::time_point start = Clock::now();
   tessivar::PathingSweep sweep(graph, reach.matrix, options);
   std::printf("setup %.4f s, %s, %d thread(s)\n", secondsSince(start), sweep.kernelName(),
               sweep.threads());
-  std::printf("pass seconds cpu-seconds considered skipped evaluated blocks/evaluated writes\n");
+  std::printf("pass seconds cpu-seconds considered skipped evaluated blocks/evaluated writes"
+              " blocks/register-block%%\n");
+  const int64_t blocks = (graph.n + tessivar::kBlockWidth - 1) / tessivar::kBlockWidth;
   double total = 0, totalCpu = 0;
   for (int32_t pass = 1; pass <= graph.n; ++pass) {
     start = Clock::now();
@@ -142,13 +150,16 @@ int passRun(const char* map, int threads, const char* kernel) {
     total += seconds;
     totalCpu += cpu;
     const tessivar::PassCounts& counts = sweep.lastPass();
-    std::printf("%d%s %.4f %.4f %lld %lld %lld %.2f %lld\n", pass, counts.sparse ? "s" : "",
+    std::printf("%d%s%s %.4f %.4f %lld %lld %lld %.2f %lld %.1f\n", pass, counts.sparse ? "s" : "", counts.dense ? "d" : "",
                 seconds, cpu,
                 static_cast<long long>(counts.considered),
                 static_cast<long long>(counts.skipped),
                 static_cast<long long>(counts.evaluated),
                 counts.evaluated ? double(counts.scanned) / double(counts.evaluated) : 0.0,
-                static_cast<long long>(counts.writes));
+                static_cast<long long>(counts.writes),
+                counts.registerBlocks ? 100.0 * double(counts.scanned) /
+                                            double(counts.registerBlocks * blocks)
+                                      : 0.0);
     if (!changed) break;
   }
   start = Clock::now();

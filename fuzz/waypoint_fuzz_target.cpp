@@ -53,7 +53,8 @@ std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
                                  uint32_t(data[18]) << 16 |
                                  uint32_t(data[19]) << 24);
       }
-      if (runFits(RunSize{n, countPathEntries(data, size, n), size}, budget)) {
+      if (runFits(RunSize{n, countPathEntries(data, size, n), size,
+                              countPathEntriesInsideBlocks(data, size, n)}, budget)) {
         return "memory refused for a map within the budget";
       }
       if (graph.adjacency.capacity() != 0) {

@@ -33,7 +33,8 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
   const int32_t n = graph.n;
   // Everything the run will allocate is known now: the matrices by N, the
   // path lists by their counts, and the bytes held here by their size.
-  const RunSize run{n, countPathEntries(data, size, n), size};
+  const RunSize run{n, countPathEntries(data, size, n), size,
+                    countPathEntriesInsideBlocks(data, size, n)};
   if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
 
   out << "Initializing adjacency and edge length matrices...";

@@ -556,8 +556,8 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
   // 60 waypoints, their path entries, and the bytes the caller holds.
-  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60),
-                     bytes.size()};
+  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60), bytes.size(),
+                     countPathEntriesInsideBlocks(bytes.data(), bytes.size(), 60)};
   for (const MemoryBudget& budget :
        {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
         MemoryBudget{runMemoryNeed(size) - 1},

@@ -64,6 +64,22 @@ uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
   return total;
 }
 
+uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n) {
+  uint64_t inside = 0;
+  if (n <= 0 || size < recordsEnd(n)) return 0;
+  for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
+    if (size - offset < 2) break;
+    const int16_t count = readInt16(data + offset);
+    if (count < 0 || size - offset - 2 < uint64_t(count) * 2) break;
+    for (int16_t k = 0; k < count; ++k) {
+      const int16_t target = readInt16(data + offset + 2 + uint64_t(k) * 2);
+      inside += target >= 0 && uint64_t(target) / 16 == i / 16;
+    }
+    offset += 2 + uint64_t(count) * 2;
+  }
+  return inside;
+}
+
 bool pathLength(const WaypointRecord& from, const WaypointRecord& to,
                 float* length) {
   float dx = from.x - to.x;

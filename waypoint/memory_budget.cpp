@@ -69,6 +69,12 @@ uint64_t sixteenths(uint64_t cells, uint64_t perCell) {
 
 }  // namespace
 
+bool run_memory::pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks) {
+  // In integers, so the loader and the engine agree on every map. (Path
+  // counts fit in 32 bits per waypoint, so the products can't overflow.)
+  return pathEntries > 0 && pathEntriesInsideBlocks * 10 >= pathEntries * kBoundsShareTenths;
+}
+
 uint64_t runMemoryNeed(const RunSize& size) {
   using namespace run_memory;
   const uint64_t n = size.waypoints > 0 ? uint64_t(size.waypoints) : 0;
@@ -80,9 +86,12 @@ uint64_t runMemoryNeed(const RunSize& size) {
   // phase's holds every matrix and the engine's buffers.
   const uint64_t loading = saturatingAdd(
       size.fileBytes, sixteenths(cells, kLoadingSixteenthsPerCell));
-  const uint64_t pathing =
-      saturatingAdd(sixteenths(cells, kPeakSixteenthsPerCell),
-                    saturatingMul(n, kPathingBytesPerWaypoint));
+  const uint64_t perCell =
+      kPeakSixteenthsPerCell +
+      (pathingKeepsBounds(size.pathEntries, size.pathEntriesInsideBlocks) ? kBoundsSixteenthsPerCell
+                                                                          : 0);
+  const uint64_t pathing = saturatingAdd(sixteenths(cells, perCell),
+                                         saturatingMul(n, kPathingBytesPerWaypoint));
   return saturatingAdd(saturatingAdd(map, std::max(loading, pathing)),
                        kHeadroomBytes);
 }

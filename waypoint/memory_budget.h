@@ -22,13 +22,24 @@ namespace run_memory {
 
 // Sixteenths of a byte per cell of the N x N arrays alive in the pathing
 // phase, the run's peak: the adjacency and reachability bit matrices (2
-// each), the pathing block (64) and the 16-bit intermediates (32), and the
-// pathing engine's minima and last-write times per row and per column for
-// each block of 16 intermediates (16) and each group of 16 blocks (1). The
+// each), the pathing block (64) and the 16-bit intermediates (32). The
 // reachability phase's bit rows and columns (4) are gone before the pathing
 // phase allocates its arrays, and there is no edge length matrix: the
 // lengths stay with the path lists.
-constexpr uint64_t kPeakSixteenthsPerCell = 117;
+constexpr uint64_t kPeakSixteenthsPerCell = 100;
+// On maps where the pathing engine keeps its bounds (pathingKeepsBounds):
+// its minima and last-write times per row and per column for each block of
+// 16 intermediates (16) and each group of 16 blocks (1).
+constexpr uint64_t kBoundsSixteenthsPerCell = 17;
+// The pathing engine keeps its bounds, and runs passes bounded by blocks
+// of intermediates, only on maps whose own numbering keeps neighbours
+// together: at least kBoundsShareTenths tenths of the path entries join
+// two waypoints of the same block of 16 consecutive numbers. Elsewhere
+// (randomly numbered maps, where the cells a tile evaluates together lie
+// all over the map) a pass sums every intermediate, which costs less than
+// keeping the bounds (BENCHMARKS.md has the measurements).
+constexpr uint64_t kBoundsShareTenths = 3;
+bool pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks);
 // Sixteenths of a byte per cell while the loader builds its matrix and
 // still holds the file's bytes: the adjacency bit matrix (2).
 constexpr uint64_t kLoadingSixteenthsPerCell = 2;
@@ -72,6 +83,9 @@ struct RunSize {
   uint64_t pathEntries = 0;
   // The file's bytes the loader holds while it builds the matrices.
   uint64_t fileBytes = 0;
+  // Path entries whose two waypoints lie in the same block of 16
+  // consecutive numbers (run_memory::pathingKeepsBounds).
+  uint64_t pathEntriesInsideBlocks = 0;
 };
 
 struct MemoryBudget {
