@@ -157,12 +157,29 @@ struct PathingKernels {
   // ReachabilitySweep); returns the cells it set.
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n,
                       int64_t words, int64_t a);
-  // For p in [0, count): offers column[p] + add through waypoint m to the
-  // pair (bestSum[p], bestM[p]), which keeps the smaller sum and, on equal
-  // sums, the lower m.
-  void (*pushSums)(const float* column, float add, int32_t m, float* bestSum,
-                   int32_t* bestM, int64_t count);
+  // For p in [0, count): best[p] = min(best[p], sumKey(column[p] + add, m)).
+  void (*pushSums)(const float* column, float add, int32_t m, uint64_t* best, int64_t count);
 };
+
+// A sum and the waypoint giving it as one number ordered as "smaller sum,
+// then lower waypoint": the sum's bits above the waypoint's number. (A
+// float that is not negative, +infinity included, orders as its bits; no
+// sum here is negative, -0 or NaN.)
+inline uint32_t floatBits(float x) {
+  uint32_t bits;
+  __builtin_memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+inline uint64_t sumKey(float sum, int32_t m) {
+  return (uint64_t(floatBits(sum)) << 32) | uint32_t(m);
+}
+inline float keySum(uint64_t key) {
+  const uint32_t bits = static_cast<uint32_t>(key >> 32);
+  float sum;
+  __builtin_memcpy(&sum, &bits, sizeof sum);
+  return sum;
+}
+inline int32_t keyWaypoint(uint64_t key) { return static_cast<int32_t>(uint32_t(key)); }
 
 // Whether this machine can run the kernels of `path`.
 bool kernelPathSupported(KernelPath path);

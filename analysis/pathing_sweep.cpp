@@ -279,7 +279,10 @@ bool PathingSweep::runPass() {
 void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
                              std::atomic<int64_t>* done) {
   const int32_t previous = pass_.previous;
-  const bool changedOnly = pass_.changedOnly;
+  // A dense pass evaluates every considered cell: on the maps it runs on,
+  // finding the cells none of whose operands changed costs more than it
+  // saves (BENCHMARKS.md).
+  const bool changedOnly = pass_.changedOnly && !pass_.dense;
   for (int64_t g = first; g * kGroupRows < n_; g += stride) {
     const int64_t a0 = g * kGroupRows;
     const int64_t rows = std::min(kGroupRows, n_ - a0);
@@ -508,22 +511,21 @@ void PathingSweep::runSparsePass() {
   std::vector<float> writeValue;
   writeValue.reserve(logCapacity_);
   int64_t count = 0;
-  std::vector<float> bestSum(static_cast<size_t>(paddedN_));
-  std::vector<int32_t> bestM(static_cast<size_t>(paddedN_));
+  // Per position, the smallest sum offered and its waypoint, as one key.
+  std::vector<uint64_t> best(static_cast<size_t>(paddedN_));
   for (int64_t b = 0; b < n_; ++b) {
     float* column = pathing_.data() + b * paddedN_;
-    std::fill(bestSum.begin(), bestSum.end(), kInfinity);
-    std::fill(bestM.begin(), bestM.end(), -1);
+    std::fill(best.begin(), best.end(), UINT64_MAX);
     auto offer = [&](int32_t a, float sum, int32_t m) {
-      const int32_t p = position_[a];
-      const bool better = sum < bestSum[p] || (sum == bestSum[p] && m < bestM[p]);
-      if (better) bestSum[p] = sum, bestM[p] = m;
+      uint64_t& slot = best[position_[a]];
+      const uint64_t key = sumKey(sum, m);
+      slot = key < slot ? key : slot;
     };
     // (1): rows m of column b written in the last pass, for every row.
     for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
       const int32_t m = byColumn_[i];
-      kernels_.pushSums(pathing_.data() + m * paddedN_, column[position_[m]], m,
-                        bestSum.data(), bestM.data(), paddedN_);
+      kernels_.pushSums(pathing_.data() + m * paddedN_, column[position_[m]], m, best.data(),
+                        paddedN_);
     }
     // (2): the last pass's writes a->m in columns m > b.
     for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
@@ -542,10 +544,11 @@ void PathingSweep::runSparsePass() {
       for (; considered; considered &= considered - 1) {
         const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
         const int32_t p = position_[a];
-        if (!(bestSum[p] < column[p])) continue;
-        const float written = bestSum[p];
+        // The slot's sum is below the value (an untouched slot never is).
+        if (!(uint32_t(best[p] >> 32) < floatBits(column[p]))) continue;
+        const float written = keySum(best[p]);
         column[p] = written;
-        via_[a + b * n_] = static_cast<int16_t>(bestM[p]);
+        via_[a + b * n_] = static_cast<int16_t>(keyWaypoint(best[p]));
         noteWrite(a, static_cast<int32_t>(b), written);
         if (count < static_cast<int64_t>(logCapacity_)) {
           worker.logRow[count] = a;
@@ -556,8 +559,8 @@ void PathingSweep::runSparsePass() {
           worker.logFull = true;
         }
         // (4): the new value is an operand of the cells below it.
-        kernels_.pushSums(pathing_.data() + int64_t(a) * paddedN_, written, a, bestSum.data(),
-                          bestM.data(), paddedN_);
+        kernels_.pushSums(pathing_.data() + int64_t(a) * paddedN_, written, a, best.data(),
+                          paddedN_);
         ++worker.counts.writes;
       }
     }
@@ -566,8 +569,6 @@ void PathingSweep::runSparsePass() {
       // (Rare: a sparse pass follows a pass of few writes.)
       for (++b; b < n_; ++b) {
         column = pathing_.data() + b * paddedN_;
-        std::fill(bestSum.begin(), bestSum.end(), kInfinity);
-        std::fill(bestM.begin(), bestM.end(), -1);
         for (int64_t a0 = 0; a0 < n_; a0 += 64) {
           const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
           uint64_t considered = reachability_.bitsFrom(cell) &
