@@ -94,6 +94,10 @@ void make(const std::string& dir, const std::string& spec) {
 // stays a link), and no temporary file left.
 TEST_P(OutputFile, CasesOverRealFiles) {
   const Impl impl = GetParam();
+  if (std::string(impl.name) == "windows") {
+    GTEST_SKIP() << "links and devices work otherwise on Windows: "
+                    "OutputFileWindows.CasesOverRealFiles";
+  }
   const struct {
     const char* spec;
     const char* output;
@@ -188,11 +192,16 @@ TEST_P(OutputFile, CheckRejectsPathsThatCannotBeCreated) {
 
 INSTANTIATE_TEST_SUITE_P(Versions, OutputFile,
                          ::testing::Values(
-#ifdef TESSIVAR_POSIX_OUTPUT
+#if defined(TESSIVAR_POSIX_OUTPUT)
                              Impl{"posix", checkOutputPath, writeOutputFile},
-#endif
                              Impl{"portable", portable::checkOutputPath,
                                   portable::writeOutputFile}),
+#elif defined(TESSIVAR_WINDOWS_OUTPUT)
+                             Impl{"windows", checkOutputPath, writeOutputFile}),
+#else
+                             Impl{"portable", portable::checkOutputPath,
+                                  portable::writeOutputFile}),
+#endif
                          [](const ::testing::TestParamInfo<Impl>& info) {
                            return std::string(info.param.name);
                          });

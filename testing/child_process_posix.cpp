@@ -1,3 +1,4 @@
+// Runs child processes on POSIX systems (what it does: child_process.h).
 #include "testing/child_process.h"
 
 #include <fcntl.h>
@@ -34,6 +35,10 @@ std::string findOnPath(const std::string& program) {
   return "";
 }
 
+struct FifoFeeder::Writer {
+  pid_t pid;
+};
+
 FifoFeeder::FifoFeeder(const std::string& path,
                        const std::vector<uint8_t>& bytes)
     : path_(path) {
@@ -53,17 +58,19 @@ FifoFeeder::FifoFeeder(const std::string& path,
     }
     _exit(0);
   }
-  writer_ = pid;
+  if (pid > 0) writer_.reset(new Writer{pid});
 }
 
 FifoFeeder::~FifoFeeder() {
-  if (writer_ > 0) {
-    kill(writer_, SIGKILL);
-    while (waitpid(writer_, nullptr, 0) < 0 && errno == EINTR) {
+  if (writer_) {
+    kill(writer_->pid, SIGKILL);
+    while (waitpid(writer_->pid, nullptr, 0) < 0 && errno == EINTR) {
     }
   }
   unlink(path_.c_str());
 }
+
+bool underWine() { return false; }
 
 ChildResult runChild(const std::vector<std::string>& argv,
                      double timeoutSeconds) {

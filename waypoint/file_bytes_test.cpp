@@ -50,7 +50,7 @@ TEST(FileBytes, FifoIsReadInStepsWithinTheBudget) {
     testing::FifoFeeder feeder(path, content);
     if (!feeder.ok()) GTEST_SKIP() << "no FIFO can be made here";
     std::vector<uint8_t> bytes;
-    EXPECT_EQ(readWaypointFileBytes(path, roomFor(c.room), bytes).status,
+    EXPECT_EQ(readWaypointFileBytes(feeder.path(), roomFor(c.room), bytes).status,
               c.status);
     EXPECT_LE(bytes.capacity(), c.room);
     if (c.status == LoadStatus::kLoaded) {
