@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_path.h"
 #include "testing/child_process.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
@@ -120,6 +121,31 @@ TEST(Executable, SixWaypointSample) {
   // The executable writes what the run frame writes in-process.
   const testing::RunOutput inProcess = testing::runOnBytes(readFile(path));
   EXPECT_EQ(testing::maskTimings(run.out), testing::maskTimings(inProcess.out));
+}
+
+// A map under a name outside any ANSI code page, given on the command
+// line, is read as under any other name; a missing one is named in the
+// message as it was given (in UTF-8).
+TEST(Executable, NamesInAnyScript) {
+  const std::string sample =
+      std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
+  const std::string dir = ::testing::TempDir();
+  const std::string map =
+      dir + "tessivar_\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0 \xe5\x9c\xb0.wpt";
+  const std::vector<uint8_t> bytes = readFile(sample);
+  std::ofstream(platform::filePath(map), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             std::streamsize(bytes.size()));
+  const ChildResult run = runChild({kBinary, map});
+  expectExited(run, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(testing::maskTimings(run.out),
+            testing::maskTimings(testing::runOnBytes(bytes).out));
+
+  const std::string missing = dir + "tessivar_\xce\xbc\xce\xb9\xce\xba\xcf\x81\xcf\x8c.wpt";
+  const ChildResult none = runChild({kBinary, missing});
+  expectExited(none, 1);
+  EXPECT_EQ(none.out, kBanner + "Couldn't open file " + missing + "\n");
 }
 
 TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {

@@ -1,0 +1,199 @@
+// The picture's output on Windows over real files: devices, links, hard
+// links, names that differ only in case, read-only files and names outside
+// any ANSI code page. Each case checks what check and write say, that the
+// input is untouched, where the bytes went, and that no temporary file is
+// left.
+#include "svg/output_file.h"
+
+#ifdef TESSIVAR_WINDOWS_OUTPUT
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/file_path.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::filePath;
+using S = OutputStatus;
+
+std::string readAll(const std::string& path) {
+  std::ifstream file(filePath(path), std::ios::binary);
+  std::ostringstream all;
+  all << file.rdbuf();
+  return all.str();
+}
+
+void put(const std::string& path, const std::string& text) {
+  std::ofstream(filePath(path), std::ios::binary) << text;
+}
+
+// A fresh folder holding map.wpt ("map"), then what `spec` lists, separated
+// by spaces: "a/" a folder, "a:t" a file holding t, "a!t" a read-only one,
+// "a=b" a hard link to b, "a>b" a symbolic link to b. Returns why
+// something can't be made here, or "".
+std::string make(const std::string& dir, const std::string& spec) {
+  std::error_code ec;
+  fs::remove_all(filePath(dir), ec);
+  fs::create_directories(filePath(dir));
+  put(dir + "/map.wpt", "map");
+  std::istringstream items(spec);
+  for (std::string item; items >> item;) {
+    const size_t at = item.find_first_of("/:!=>");
+    const std::string name = dir + "/" + item.substr(0, at);
+    const std::string rest = item.substr(at + 1);
+    switch (item[at]) {
+      case '/':
+        fs::create_directory(filePath(name));
+        break;
+      case ':':
+        put(name, rest);
+        break;
+      case '!':
+        put(name, rest);
+        fs::permissions(filePath(name), fs::perms::owner_write,
+                        fs::perm_options::remove);
+        break;
+      case '=':
+        fs::create_hard_link(filePath(dir + "/" + rest), filePath(name), ec);
+        if (ec) return "no hard link: " + ec.message();
+        break;
+      case '>':
+        fs::create_symlink(filePath(rest), filePath(name), ec);
+        if (ec) return "no symbolic link: " + ec.message();
+        break;
+    }
+  }
+  return "";
+}
+
+bool noTemporary(const std::string& dir) {
+  for (const auto& e : fs::recursive_directory_iterator(filePath(dir))) {
+    if (platform::pathText(e.path().filename()).find(".tmp-") !=
+        std::string::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+OutputWriter text(const std::string& t) {
+  return [t](std::ostream& out) { return bool(out << t); };
+}
+
+TEST(OutputFileWindows, CasesOverRealFiles) {
+  const struct {
+    const char* spec;
+    const char* output;  // in the folder, unless it starts with a backslash
+    const char* input;
+    S status;
+    const char* written;  // the file that then holds "new", if any
+    const char* old;      // the file that then still holds "old", if any
+  } cases[] = {
+      {"", "out.svg", "map.wpt", S::kOk, "out.svg", ""},
+      {"out.svg:old", "out.svg", "map.wpt", S::kOk, "out.svg", ""},
+      {"", "map.wpt", "map.wpt", S::kSameAsInput, "", ""},
+      {"", "MAP.WPT", "map.wpt", S::kSameAsInput, "", ""},
+      {"h=map.wpt", "h", "map.wpt", S::kSameAsInput, "", ""},
+      {"h=map.wpt", "map.wpt", "h", S::kSameAsInput, "", ""},
+      {"ro.svg!old", "ro.svg", "map.wpt", S::kFailed, "", "ro.svg"},
+      {"sub/", "sub", "map.wpt", S::kFailed, "", ""},
+      {"", "no/such.svg", "map.wpt", S::kFailed, "", ""},
+      {"plain:old", "plain/new.svg", "map.wpt", S::kFailed, "", "plain"},
+      // The null device, by its reserved name in any folder and by its
+      // device name: written in place, nothing created.
+      {"", "NUL", "map.wpt", S::kOk, "", ""},
+      {"", "\\\\.\\NUL", "map.wpt", S::kOk, "", ""},
+      // Names beyond any ANSI code page, for the input and the output.
+      {"\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt:map",
+       "\xe5\x9c\xb0\xe5\x9b\xb3.svg", "\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt",
+       S::kOk, "\xe5\x9c\xb0\xe5\x9b\xb3.svg", ""},
+      {"\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt:map",
+       "\xd0\x9a\xd0\x90\xd0\xa0\xd0\xa2\xd0\x90.WPT",
+       "\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt", S::kSameAsInput, "", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("\"") + c.spec + "\" " + c.output);
+    const std::string dir = ::testing::TempDir() + "tessivar_out_windows";
+    ASSERT_EQ(make(dir, c.spec), "");
+    const std::string output =
+        c.output[0] == '\\' || c.output == std::string("NUL")
+            ? c.output
+            : dir + "/" + c.output;
+    const std::string input = dir + "/" + c.input;
+    const std::string inputBefore = readAll(input);
+    EXPECT_EQ(checkOutputPath(output, input), c.status);
+    EXPECT_EQ(writeOutputFile(output, input, text("new")), c.status);
+    EXPECT_EQ(readAll(input), inputBefore);
+    if (*c.written) {
+      EXPECT_EQ(readAll(dir + "/" + c.written), "new");
+    }
+    if (*c.old) {
+      EXPECT_EQ(readAll(dir + "/" + c.old), "old");
+    }
+    EXPECT_TRUE(noTemporary(dir));
+    if (c.status == S::kSameAsInput) {
+      EXPECT_EQ(readAll(dir + "/map.wpt"), "map");
+    }
+  }
+}
+
+// A link is followed to the file it names, which is replaced; the link
+// stays. A link whose target is gone is refused rather than replaced.
+TEST(OutputFileWindows, LinksLeadToTheFileTheyName) {
+  const std::string dir = ::testing::TempDir() + "tessivar_out_windows_links";
+  const std::string cannot =
+      make(dir, "pics/ pics/real.svg:old l>pics/real.svg in>map.wpt");
+  if (!cannot.empty()) GTEST_SKIP() << cannot;
+  const std::string input = dir + "/map.wpt";
+  // Relative targets are resolved from the link's folder.
+  fs::remove(filePath(dir + "/l"));
+  fs::create_symlink(filePath("pics/real.svg"), filePath(dir + "/l"));
+  EXPECT_EQ(writeOutputFile(dir + "/l", input, text("new")), S::kOk);
+  EXPECT_EQ(readAll(dir + "/pics/real.svg"), "new");
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(filePath(dir + "/l"))));
+
+  EXPECT_EQ(writeOutputFile(dir + "/map.wpt", dir + "/in", text("new")),
+            S::kSameAsInput);
+  EXPECT_EQ(writeOutputFile(dir + "/in", input, text("new")), S::kSameAsInput);
+  EXPECT_EQ(readAll(input), "map");
+
+  fs::create_symlink(filePath(dir + "/gone.svg"), filePath(dir + "/dangling"));
+  EXPECT_EQ(checkOutputPath(dir + "/dangling", input), S::kFailed);
+  EXPECT_EQ(writeOutputFile(dir + "/dangling", input, text("new")),
+            S::kFailed);
+  EXPECT_FALSE(fs::exists(filePath(dir + "/gone.svg")));
+  EXPECT_TRUE(noTemporary(dir));
+}
+
+TEST(OutputFileWindows, AWriterThatFailsLeavesTheOldFileAndNoTemporary) {
+  const std::string dir = ::testing::TempDir() + "tessivar_out_windows_fail";
+  ASSERT_EQ(make(dir, "out.svg:old"), "");
+  const std::string out = dir + "/out.svg";
+  EXPECT_EQ(writeOutputFile(out, dir + "/map.wpt",
+                            [](std::ostream& o) {
+                              o << "half";
+                              o.setstate(std::ios::badbit);
+                              return true;
+                            }),
+            S::kFailed);
+  EXPECT_THROW(writeOutputFile(out, dir + "/map.wpt",
+                               [](std::ostream& o) -> bool {
+                                 o << "half";
+                                 throw std::runtime_error("stop");
+                               }),
+               std::runtime_error);
+  EXPECT_EQ(readAll(out), "old");
+  EXPECT_TRUE(noTemporary(dir));
+}
+
+}  // namespace
+}  // namespace tessivar
+
+#endif  // TESSIVAR_WINDOWS_OUTPUT
