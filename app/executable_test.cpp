@@ -276,6 +276,9 @@ std::vector<std::vector<std::string>> tools() {
           {TESSIVAR_SVG_BINARY, kSixWaypoints,
            ::testing::TempDir() + "tessivar_output_failure.svg"},
 #endif
+#ifdef TESSIVAR_ISLANDS_BINARY
+          {TESSIVAR_ISLANDS_BINARY, kSixWaypoints},
+#endif
   };
 }
 

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <vector>
 
+#include "analysis/islands.h"
 #include "analysis/orphan_scan.h"
 #include "analysis/pathing.h"
 #include "analysis/reachability.h"
@@ -108,6 +109,53 @@ std::vector<uint8_t> closure(const WaypointGraph& g) {
   return reach;
 }
 
+// The networks and islands against the closure: two waypoints share a
+// network exactly when each reaches the other, and each island's kind is
+// what the closure says of it and a main network waypoint.
+std::string checkIslands(const WaypointGraph& g,
+                         const std::vector<uint8_t>& reach) {
+  const int64_t n = g.n;
+  auto reaches = [&](int64_t a, int64_t b) {
+    return a == b || reach[cellIndex(a, b, n)] != 0;
+  };
+  const Networks networks = findNetworks(g);
+  for (int64_t a = 0; a < n; ++a) {
+    for (int64_t b = 0; b < n; ++b) {
+      const bool same = networks.networkOf[size_t(a)] == networks.networkOf[size_t(b)];
+      if (same != (reaches(a, b) && reaches(b, a))) {
+        return "networks disagree with the closure";
+      }
+    }
+  }
+  const IslandReport report = findIslands(g, networks, kDefaultMaxRise);
+  if (report.hasMain != (n > 0)) return "main network missing or invented";
+  if (!report.hasMain) return report.islands.empty() ? "" : "islands without map";
+  const int64_t m = report.mainLowest;
+  int64_t covered = report.mainSize;
+  for (const Island& island : report.islands) {
+    covered += int64_t(island.waypoints.size());
+    const int64_t w = island.waypoints.at(0);
+    const IslandKind kind = reaches(m, w)   ? IslandKind::kTrapRegion
+                            : reaches(w, m) ? IslandKind::kUnreachableRegion
+                                            : IslandKind::kDetached;
+    if (island.kind != kind) return "island of the wrong kind";
+    if (island.suggested.size() != (kind == IslandKind::kDetached ? 2u : 1u)) {
+      return "wrong number of suggested paths";
+    }
+    for (const SuggestedPath& s : island.suggested) {
+      if (s.from < 0 || s.from >= n || s.to < 0 || s.to >= n) {
+        return "suggested path outside the map";
+      }
+      if (!std::isfinite(s.length) || !std::isfinite(s.rise) ||
+          s.walkable != (s.rise <= kDefaultMaxRise)) {
+        return "suggested path with a bad length or rise";
+      }
+    }
+  }
+  if (covered != n) return "networks do not cover the map";
+  return "";
+}
+
 std::string checkPhases(const WaypointGraph& g) {
   std::ostringstream out;
   const int64_t n = g.n;
@@ -128,6 +176,8 @@ std::string checkPhases(const WaypointGraph& g) {
   for (uint8_t cell : reach.matrix) reachable += cell;
   if (reach.reachableCount != reachable) return "reachable count is wrong";
   if (reach.passes < 0 || reach.passes > n) return "reachability pass count";
+  const std::string islands = checkIslands(g, reach.matrix);
+  if (!islands.empty()) return islands;
 
   const PathingResult pathing = buildPathingBlock(g, reach.matrix, out);
   if (pathing.pathing.size() != g.cellCount ||

@@ -18,7 +18,7 @@ constexpr int32_t kFuzzBudgetWaypoints = 1024;
 
 // Parses `data` as a waypoint file; when it loads with at most
 // kFuzzPhaseWaypoints waypoints, runs the orphan scan, reachability,
-// pathing and route query into a string stream. Checks the results for
+// networks and islands, pathing and route query into a string stream. Checks the results for
 // consistency and returns a description of the first inconsistency found,
 // or "" when there is none. Never exits, aborts or throws on its own; the
 // sanitizers report what goes wrong underneath.

@@ -11,6 +11,7 @@ MapAnalysis analyzeMap(const WaypointGraph& graph) {
   DiscardStream quiet;
   MapAnalysis result;
   result.scan = scanOrphansAndTraps(graph, quiet);
+  result.islands = findIslands(graph);
   const int32_t n = graph.n;
   PathingResult pathing;
   {

@@ -1,12 +1,14 @@
 // What the picture shows of the report: the orphan and trap lists, the
 // number of reachable ordered pairs, and the route from waypoint 0 to
-// waypoint 5 with its length, as the report's phases compute them.
+// waypoint 5 with its length, as the report's phases compute them; and the
+// islands as tessivar-islands finds them.
 #ifndef TESSIVAR_SVG_MAP_ANALYSIS_H_
 #define TESSIVAR_SVG_MAP_ANALYSIS_H_
 
 #include <cstdint>
 #include <vector>
 
+#include "analysis/islands.h"
 #include "analysis/orphan_scan.h"
 #include "waypoint/waypoint_graph.h"
 
@@ -26,11 +28,14 @@ struct MapAnalysis {
   // The printed route: 0, its intermediates in order, 5. Empty unless the
   // route was queried and is reachable.
   std::vector<int32_t> route;
+  // The networks and islands, with suggested paths under the default rise
+  // limit (analysis/islands.h).
+  IslandReport islands;
 };
 
 // Runs the scan, the reachability and pathing phases and the route
-// expansion of the report over `graph`, discarding their report lines. Can
-// throw std::bad_alloc.
+// expansion of the report over `graph`, discarding their report lines, and
+// finds the islands. Can throw std::bad_alloc.
 MapAnalysis analyzeMap(const WaypointGraph& graph);
 
 }  // namespace tessivar

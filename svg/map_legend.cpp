@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/route_query.h"
+#include "svg/island_marks.h"
 
 namespace tessivar {
 
@@ -136,6 +137,7 @@ void writeLegend(SvgBuffer& svg, const HeightScale& heights,
       << cx + 8 << ',' << y << ' ' << cx << ',' << y + 8 << ' ' << cx - 8
       << ',' << y << "\"/>\n";
   label("waypoints 0 and 5");
+  writeIslandLegendRows(svg, x, y, sizes);
   svg << "</g>\n";
 }
 

@@ -6,6 +6,7 @@
 
 #include "analysis/route_query.h"
 #include "svg/height_scale.h"
+#include "svg/island_marks.h"
 #include "svg/map_legend.h"
 #include "svg/map_view.h"
 #include "svg/path_kinds.h"
@@ -89,14 +90,17 @@ void writeHeader(SvgBuffer& svg, const MarkSizes& s) {
       << ".big{font-size:13px}\n"
       << ".title{font-size:20px;font-weight:bold}\n"
       << ".info{font-size:14px}\n.small{font-size:12px}\n"
-      << ".head{font-size:13px;font-weight:bold}\n"
-      << "</style>\n<defs>\n"
+      << ".head{font-size:13px;font-weight:bold}\n";
+  writeIslandStyles(svg, s);
+  svg << "</style>\n<defs>\n"
       << "<marker id=\"arrow\" viewBox=\"0 0 10 10\" refX=\"10\" refY=\"5\" "
          "markerUnits=\"userSpaceOnUse\" markerWidth=\""
       << s.arrow << "\" markerHeight=\"" << s.arrow * 0.8
       << "\" orient=\"auto\" preserveAspectRatio=\"none\">"
          "<path d=\"M0,0L10,5L0,10z\" fill=\""
-      << kArrowColor << "\"/></marker>\n</defs>\n"
+      << kArrowColor << "\"/></marker>\n";
+  writeIslandMarkers(svg, s);
+  svg << "</defs>\n"
       << "<rect width=\"" << kSvgWidth << "\" height=\"" << kSvgHeight
       << "\" fill=\"#f3f2ee\"/>\n"
       << "<rect x=\"" << kPlotBox.left << "\" y=\"" << kPlotBox.top
@@ -238,12 +242,14 @@ void writeMapSvg(const WaypointGraph& graph, const MapAnalysis& analysis,
 
   writeHeader(svg, sizes);
   writePaths(svg, kinds, centres, sizes);
+  writeIslandDiscs(svg, analysis.islands, centres.x, centres.y, sizes);
   writeWaypoints(svg, graph, centres, heights, sizes);
   writeRoute(svg, analysis, centres, sizes);
   if (graph.n > kQueryFrom)
     writeEndpoint(svg, "start", "0 start", kQueryFrom, centres, sizes);
   if (graph.n > kQueryTo)
     writeEndpoint(svg, "end", "5 end", kQueryTo, centres, sizes);
+  writeSuggestedPaths(svg, analysis.islands, centres.x, centres.y, sizes);
   // Rings last, so their numbers are never hidden.
   svg << "<g id=\"rings\">\n";
   writeRings(svg, analysis.scan.orphans, "orphan", 'o', centres, sizes);
@@ -257,8 +263,10 @@ void writeMapSvg(const WaypointGraph& graph, const MapAnalysis& analysis,
   }
   writeScaleBar(svg, view);
   writeTitleBlock(svg, graph, kinds, analysis);
+  writeIslandCounts(svg, analysis.islands);
   writeLegend(svg, heights, sizes);
   svg << "</svg>\n";
+  svg.flush();
 }
 
 }  // namespace tessivar

@@ -1,8 +1,10 @@
 // The picture of a map: one self-contained SVG document with a top-down
-// view of the waypoints (coloured by height) and their paths, the orphan
-// and trap waypoints ringed and numbered, the printed route from waypoint 0
-// to waypoint 5 on top, a title block with the report's totals, a legend
-// and a scale bar.
+// view of the waypoints (coloured by height) and their paths, the islands'
+// waypoints on discs of their kind's colour with the suggested paths that
+// would join them, the orphan and trap waypoints ringed and numbered, the
+// printed route from waypoint 0 to waypoint 5 on top, a title block with
+// the report's totals and the islands of each kind, a legend and a scale
+// bar.
 //
 // Elements a program can find (the tests do):
 //   waypoint v          <circle class="wp" id="wV"> with a <title>
@@ -13,6 +15,7 @@
 //   the route           <polyline class="route" id="route"
 //                        data-waypoints="0 ... 5">
 //   waypoints 0 and 5   <polygon id="start">, <polygon id="end">
+//   islands             svg/island_marks.h
 #ifndef TESSIVAR_SVG_MAP_SVG_H_
 #define TESSIVAR_SVG_MAP_SVG_H_
 

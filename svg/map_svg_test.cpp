@@ -17,7 +17,7 @@
 #include "svg/discard_stream.h"
 #include "svg/map_analysis.h"
 #include "svg/picture_layout.h"
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
 

@@ -6,6 +6,7 @@
 #define TESSIVAR_SVG_SVG_BUFFER_H_
 
 #include <cstdint>
+#include <ios>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -27,7 +28,16 @@ class SvgBuffer {
   explicit SvgBuffer(std::ostream& out) : out_(out) { buf_.reserve(kBlock); }
   SvgBuffer(const SvgBuffer&) = delete;
   SvgBuffer& operator=(const SvgBuffer&) = delete;
-  ~SvgBuffer() { flush(); }
+  // Writes what is left. The stream may throw on a failed write (standard
+  // output does); a destructor must not, so the failure stays in the
+  // stream's state, where the caller looks. Writers call flush() at their
+  // end, so an exception normally leaves from there.
+  ~SvgBuffer() {
+    try {
+      flush();
+    } catch (const std::ios_base::failure&) {
+    }
+  }
 
   SvgBuffer& operator<<(std::string_view markup) {
     buf_ += markup;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "svg/discard_stream.h"
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
 

@@ -3,6 +3,8 @@
 //   wptgen realistic SIZE SEED OUT   game-like rooms on several floors
 //   wptgen grid WIDTH HEIGHT OUT     unit grid with two-way paths
 //   wptgen random SIZE SEED OUT      random small-integer graph
+//   wptgen islands SIZE SEED OUT     rooms with pits, spawn rooms, detached
+//                                    rooms and orphans
 //   wptgen example OUT               the six-waypoint example
 #include <cstdio>
 #include <cstdlib>
@@ -10,13 +12,14 @@
 #include <iostream>
 #include <string>
 
+#include "tools/island_map_generator.h"
 #include "tools/map_generator.h"
 
 namespace {
 
 int usage() {
   std::cerr << "usage: wptgen realistic SIZE SEED OUT | grid WIDTH HEIGHT OUT |"
-               " random SIZE SEED OUT | example OUT\n";
+               " random SIZE SEED OUT | islands SIZE SEED OUT | example OUT\n";
   return 1;
 }
 
@@ -44,6 +47,8 @@ int main(int argc, char** argv) {
       map = generateRealisticMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
     } else if (kind == "grid" && a * b <= 32767) {
       map = generateGridMap(static_cast<int32_t>(a), static_cast<int32_t>(b));
+    } else if (kind == "islands") {
+      map = generateIslandMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
     } else if (kind == "random") {
       map = generateRandomMap(static_cast<uint64_t>(b), static_cast<int32_t>(a), 3);
     } else {

@@ -74,10 +74,20 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
                            std::ostream& out) {
   map = WaypointMap();
+  const MemoryBudget budget = processMemoryBudget();
   std::vector<uint8_t> bytes;
-  const LoadResult read =
-      readWaypointFileBytes(path, processMemoryBudget(), bytes);
+  const LoadResult read = readWaypointFileBytes(path, budget, bytes);
   if (!read.ok()) return read;
+  // The map is built while the bytes are still held. Its records take as
+  // many bytes as theirs in the file, each path list's start 8 bytes for a
+  // 2-byte count and each target 4 bytes for 2, so it never needs more than
+  // twice the bytes read: checked against what the process can still have,
+  // on both counts, a huge map ends cleanly instead of being killed halfway.
+  const MemoryBudget left = budgetLess(budget, bytes.capacity());
+  const uint64_t need = mapMemoryNeed(bytes.size());
+  if (need > left.availableBytes || need > left.addressSpaceBytes) {
+    return {LoadStatus::kOutOfMemory, ""};
+  }
   return parseWaypointMap(bytes.data(), bytes.size(), map, out);
 }
 

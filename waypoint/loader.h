@@ -56,6 +56,8 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
 
 // Reads the file at `path` into a WaypointMap: the same checks and messages
 // as loadWaypointFile, the header's lines on `out`, and no matrix.
+// kOutOfMemory when the file's bytes or the map built from them would not
+// fit in what the process can have.
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
                            std::ostream& out);
 

@@ -674,6 +674,27 @@ TEST(LoaderFile, MapLoadsWithoutMatrices) {
             "Couldn't open file " + missing);
 }
 
+// The check before parsing a map without matrices holds for what the
+// parse really allocates: many waypoints with no paths, few with long lists.
+TEST(LoaderFile, MapMemoryNeedCoversWhatTheMapHolds) {
+  MapSpec sparse;
+  sparse.positions.assign(5000, {1, 2, 3});
+  MapSpec dense;
+  dense.positions.assign(3, {1, 2, 3});
+  dense.paths.assign(3, std::vector<int16_t>(30000, 1));
+  for (const MapSpec& spec : {sparse, dense, generateRealisticMap(4, 500)}) {
+    const Bytes bytes = encodeWaypointFile(spec);
+    WaypointMap map;
+    std::ostringstream lines;
+    ASSERT_TRUE(parseWaypointMap(bytes.data(), bytes.size(), map, lines).ok());
+    const uint64_t held = map.records.capacity() * sizeof(WaypointRecord) +
+                          map.pathBegin.capacity() * sizeof(uint64_t) +
+                          map.pathTargets.capacity() * sizeof(int32_t);
+    EXPECT_LE(held, mapMemoryNeed(bytes.size())) << spec.positions.size();
+  }
+  EXPECT_EQ(mapMemoryNeed(UINT64_MAX / 2 + 1), UINT64_MAX);
+}
+
 TEST(LoaderFile, EndlessDeviceIsReadOnlyAsFarAsTheHeader) {
   // /dev/zero never ends; only its header is read, and it is not a
   // waypoint file.

@@ -125,6 +125,10 @@ uint64_t secondThreadAddressSpace() {
   return saturatingAdd(saturatingAdd(stack, 64 << 10), heap);
 }
 
+uint64_t mapMemoryNeed(uint64_t fileBytes) {
+  return saturatingAdd(saturatingMul(fileBytes, 2), 1 << 16);
+}
+
 MemoryBudget processMemoryBudget() {
   MemoryBudget budget;
 #ifdef TESSIVAR_HAVE_POSIX

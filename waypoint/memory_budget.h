@@ -102,6 +102,10 @@ MemoryBudget budgetLess(const MemoryBudget& budget, uint64_t bytes);
 // size), a guard page and, with glibc, the reservation for its heap.
 uint64_t secondThreadAddressSpace();
 
+// Bytes a WaypointMap parsed from `fileBytes` bytes of a waypoint file may
+// need: at most twice the bytes, plus a little. Saturates.
+uint64_t mapMemoryNeed(uint64_t fileBytes);
+
 // The process's budget now: physical memory, MemAvailable and the
 // control-group limits (waypoint/control_group.h) for what it may fill;
 // RLIMIT_AS and RLIMIT_DATA less what is mapped already for what it may

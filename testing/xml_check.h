@@ -4,8 +4,8 @@
 // XML forbids, text outside the root) and returns the elements with their
 // attributes and text so tests can look for what was drawn. Document type
 // declarations are rejected: the picture has none.
-#ifndef TESSIVAR_SVG_XML_CHECK_H_
-#define TESSIVAR_SVG_XML_CHECK_H_
+#ifndef TESSIVAR_TESTING_XML_CHECK_H_
+#define TESSIVAR_TESTING_XML_CHECK_H_
 
 #include <string>
 #include <string_view>
@@ -36,4 +36,4 @@ XmlDocument parseXml(std::string_view text);
 }  // namespace testing
 }  // namespace tessivar
 
-#endif  // TESSIVAR_SVG_XML_CHECK_H_
+#endif  // TESSIVAR_TESTING_XML_CHECK_H_

@@ -1,4 +1,4 @@
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 
 #include <cstdint>
 #include <set>

@@ -1,6 +1,6 @@
 // The checker the picture tests rely on must itself reject what is not
 // well-formed, or those tests could not fail.
-#include "svg/xml_check.h"
+#include "testing/xml_check.h"
 
 #include <gtest/gtest.h>
 
