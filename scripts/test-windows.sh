@@ -93,11 +93,12 @@ echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\
   fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
 
 echo "--- the tools against the Linux build"
-maps=(examples/six_waypoints.wpt examples/rooms_600.wpt fuzz/corpus/*.wpt)
+maps=(examples/*.wpt fuzz/corpus/*.wpt)
 mkdir -p "$work/maps"
 "$linux/wptgen" realistic 1024 7 "$work/maps/realistic_1024.wpt" >/dev/null
 "$linux/wptgen" grid 40 30 "$work/maps/grid_40x30.wpt" >/dev/null
 "$linux/wptgen" random 300 11 "$work/maps/random_300.wpt" >/dev/null
+"$linux/wptgen" islands 800 5 "$work/maps/islands_800.wpt" >/dev/null
 maps+=("$work"/maps/*.wpt "$work/cyrillic.wpt" "$work/no_such_map.wpt")
 mask() { sed -E 's/ took [-0-9.e+]+ second\(s\)/ took {s} second(s)/g' "$1"; }
 
@@ -146,6 +147,7 @@ for map in "${maps[@]}"; do
   run_both tessivar-svg "$path" picture.svg
   if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
     run_both tessivar-islands "$path"
+    run_both tessivar-islands --json "$path"
   fi
   compared=$((compared + 1))
 done
