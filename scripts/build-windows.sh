@@ -13,7 +13,8 @@ bash scripts/install-deps.sh windows
 build="${1:-build-windows}"
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTESSIVAR_BUILD_TOOLS=OFF \
+  >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 version="$(cat "$build/version.txt")"
@@ -37,7 +38,8 @@ for tool in "${tools[@]}"; do
     echo "build-windows.sh: $tool.exe needs DLLs Windows does not have:" $others >&2
     exit 1
   fi
-  cp "$exe" "$stage/"
+  # Symbols are of no use to a user: a smaller download.
+  x86_64-w64-mingw32-strip -o "$stage/$tool.exe" "$exe"
 done
 cp README.md "$stage/"
 cp -R docs examples "$stage/"
