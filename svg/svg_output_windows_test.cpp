@@ -1,8 +1,10 @@
 // The built tessivar-svg.exe writing its picture where a Windows user may
 // send it: one table of cases over real files in a temporary folder. Each
 // checks the exit status, both streams, the waypoint file and the output
-// afterwards, and that no temporary file is left. (The POSIX cases are
-// svg_output_test.cpp.)
+// afterwards, and that no temporary file is left. What the output module
+// decides alone is output_file_windows_test.cpp; here is what the
+// executable adds: its lines, its command line, standard output. (The
+// POSIX cases are svg_output_test.cpp.)
 #include <gtest/gtest.h>
 
 #if defined(TESSIVAR_SVG_BINARY) && defined(_WIN32)
@@ -28,7 +30,7 @@ struct Case {
   const char* name;
   const char* input;   // names in the folder, "-", or a device name
   const char* output;
-  const char* before;  // "out.svg" holds "old" first: "", "file", "readonly"
+  const char* before;  // "out.svg" holds "old" first: "" or "readonly"
   int stdoutKind;      // 0 captured, 1 the waypoint file, 2 a reader gone
   int status;
   const char* out;     // standard output and error; {out} is the output as
@@ -48,13 +50,9 @@ const char* const kInput = "Couldn't write file {out}: it is the waypoint file\n
 
 const Case kCases[] = {
     {"NewFile", "map.wpt", "out.svg", "", 0, 0, kWrote, "", "out.svg", false},
-    {"OldFile", "map.wpt", "out.svg", "file", 0, 0, kWrote, "", "out.svg", false},
     {"ReadOnlyFile", "map.wpt", "out.svg", "readonly", 0, 1, kCant, "", "", true},
-    {"SamePath", "map.wpt", "map.wpt", "", 0, 1, kInput, "", "", false},
     {"SameFileOtherCase", "map.wpt", "MAP.WPT", "", 0, 1, kInput, "", "", false},
     {"NullDevice", "map.wpt", "NUL", "", 0, 0, kWrote, "", "", false},
-    {"Folder", "map.wpt", "sub", "", 0, 1, kCant, "", "", false},
-    {"MissingFolder", "map.wpt", "no/such.svg", "", 0, 1, kCant, "", "", false},
     {"UnicodeNames", TESSIVAR_CYRILLIC ".wpt", TESSIVAR_CJK ".svg", "", 0, 0,
      kWrote, "", TESSIVAR_CJK ".svg", false},
     {"Dash", "map.wpt", "-", "", 0, 0, "{picture}", "", "", false},
@@ -84,8 +82,15 @@ TEST_P(SvgOutputWindows, WritesWhereItShouldAndNowhereElse) {
   const Case& c = GetParam();
   const std::string dir =
       ::testing::TempDir() + "tessivar_svg_windows_" + c.name;
-  fs::remove_all(filePath(dir));
-  fs::create_directories(filePath(dir + "/sub"));
+  std::error_code ec;
+  if (fs::exists(filePath(dir), ec)) {  // Windows removes no read-only file
+    for (const auto& e : fs::recursive_directory_iterator(filePath(dir), ec)) {
+      fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add,
+                      ec);
+    }
+  }
+  fs::remove_all(filePath(dir), ec);
+  fs::create_directories(filePath(dir));
   const std::vector<uint8_t> bytes = encodeWaypointFile(sixWaypointExample());
   const std::string map(bytes.begin(), bytes.end());
   const std::string input = dir + "/" + c.input;
