@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 
 #include <filesystem>
 #include <fstream>
@@ -202,6 +206,26 @@ TEST(OutputFileWindows, LinksLeadToTheFileTheyName) {
             S::kFailed);
   EXPECT_FALSE(fs::exists(filePath(dir + "/gone.svg")));
   EXPECT_TRUE(noTemporary(dir));
+}
+
+// Standard output appending to the waypoint file (`>> map.wpt` in cmd) is
+// the input; any other file is not.
+TEST(OutputFileWindows, StandardOutputIntoTheInputIsTheInput) {
+  const std::string dir = ::testing::TempDir() + "tessivar_out_windows_stdout";
+  ASSERT_EQ(make(dir, "other:x"), "");
+  for (const char* name : {"map.wpt", "other"}) {
+    const int file = _wopen(filePath(dir + "/" + name).c_str(), _O_WRONLY | _O_APPEND);
+    ASSERT_GE(file, 0);
+    std::fflush(stdout);
+    const int saved = _dup(1);
+    _dup2(file, 1);
+    const S status = checkStandardOutput(dir + "/map.wpt");
+    _dup2(saved, 1);
+    _close(saved);
+    _close(file);
+    EXPECT_EQ(status, std::string(name) == "map.wpt" ? S::kSameAsInput : S::kOk)
+        << name;
+  }
 }
 
 }  // namespace

@@ -179,23 +179,6 @@ TEST(SvgRun, UnwritableOutputIsAnErrorAndLeavesNothingBehind) {
   }
 }
 
-// "-": the picture on `out` with nothing else; every message on `err`.
-TEST(SvgRun, DashSendsThePictureToOutAndMessagesToErr) {
-  const std::string dir = testDir();
-  const std::string map =
-      writeBytes(dir + "/six.wpt", encodeWaypointFile(sixWaypointExample()));
-  const RunResult r = run({map, "-"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "");
-  EXPECT_TRUE(testing::parseXml(r.out).wellFormed);
-  ASSERT_EQ(run({map, dir + "/six.svg"}).status, 0);
-  EXPECT_EQ(r.out, readFile(dir + "/six.svg"));
-  const RunResult missing = run({dir + "/missing.wpt", "-"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.out, "");
-  EXPECT_EQ(missing.err, "Couldn't open file " + dir + "/missing.wpt\n");
-}
-
 #if defined(TESSIVAR_SVG_BINARY) && !defined(_WIN32)
 // The built executable: statuses and the one line it prints (on Windows:
 // svg_output_windows_test.cpp).

@@ -4,8 +4,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,53 +33,10 @@ std::string findOnPath(const std::string& program) {
   return "";
 }
 
-struct FifoFeeder::Writer {
-  pid_t pid;
-};
-
-FifoFeeder::FifoFeeder(const std::string& path,
-                       const std::vector<uint8_t>& bytes)
-    : path_(path) {
-  unlink(path.c_str());
-  if (mkfifo(path.c_str(), 0600) != 0) return;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Blocks until a reader opens the FIFO; a reader that leaves early
-    // ends this process by SIGPIPE, which is all there is to do then.
-    const int fd = open(path.c_str(), O_WRONLY);
-    if (fd < 0) _exit(1);
-    for (size_t done = 0; done < bytes.size();) {
-      const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-      if (wrote < 0 && errno == EINTR) continue;
-      if (wrote <= 0) _exit(1);
-      done += size_t(wrote);
-    }
-    _exit(0);
-  }
-  if (pid > 0) writer_.reset(new Writer{pid});
-}
-
-FifoFeeder::~FifoFeeder() {
-  if (writer_) {
-    kill(writer_->pid, SIGKILL);
-    while (waitpid(writer_->pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-  unlink(path_.c_str());
-}
-
 bool underWine() { return false; }
 
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds) {
-  ChildOptions options;
-  options.timeoutSeconds = timeoutSeconds;
-  return runChild(argv, options);
-}
-
-ChildResult runChild(const std::vector<std::string>& argv,
-                     const ChildOptions& options) {
-  using Output = ChildOptions::Output;
+                     double timeoutSeconds, bool readerGone) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
@@ -94,15 +49,7 @@ ChildResult runChild(const std::vector<std::string>& argv,
     close(outPipe[1]);
     return result;
   }
-#ifdef F_SETPIPE_SZ
-  if (options.pipeCapacity > 0) fcntl(outPipe[1], F_SETPIPE_SZ, options.pipeCapacity);
-#endif
-  // A reader that leaves at once is gone before the child starts: its very
-  // first write finds no reader.
-  const bool leaveAtOnce = options.output == Output::kCaptured &&
-                           options.readerLeaves &&
-                           options.readerLeavesAfter.empty();
-  if (leaveAtOnce || options.output != Output::kCaptured) {
+  if (readerGone) {
     close(outPipe[0]);
     outPipe[0] = -1;
   }
@@ -113,25 +60,10 @@ ChildResult runChild(const std::vector<std::string>& argv,
   const auto begin = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid == 0) {
-    if (options.ignoreSigpipe) signal(SIGPIPE, SIG_IGN);
-    if (options.addressSpaceLimit > 0) {
-      struct rlimit limit;
-      getrlimit(RLIMIT_AS, &limit);
-      limit.rlim_cur = options.addressSpaceLimit;
-      if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
-    }
-    if (options.output == Output::kFile) {
-      const int fd = open(options.outputFile.c_str(), O_WRONLY);
-      if (fd < 0) _exit(126);
-      dup2(fd, STDOUT_FILENO);
-      close(fd);
-    } else if (options.output == Output::kClosed) {
-      close(STDOUT_FILENO);
-    } else {
-      dup2(outPipe[1], STDOUT_FILENO);
-    }
+    signal(SIGPIPE, SIG_DFL);  // as from a shell, whatever this process does
+    dup2(outPipe[1], STDOUT_FILENO);
     dup2(errPipe[1], STDERR_FILENO);
-    if (outPipe[0] >= 0) close(outPipe[0]);
+    close(outPipe[0]);
     close(outPipe[1]);
     close(errPipe[0]);
     close(errPipe[1]);
@@ -141,7 +73,7 @@ ChildResult runChild(const std::vector<std::string>& argv,
   close(outPipe[1]);
   close(errPipe[1]);
   if (pid < 0) {
-    if (outPipe[0] >= 0) close(outPipe[0]);
+    close(outPipe[0]);
     close(errPipe[0]);
     return result;
   }
@@ -151,12 +83,12 @@ ChildResult runChild(const std::vector<std::string>& argv,
   // and stall it; kill it once the time limit has passed.
   struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open = outPipe[0] >= 0 ? 2 : 1;
+  int open = readerGone ? 1 : 2;
   while (open > 0) {
     const double elapsed = std::chrono::duration<double>(
                                std::chrono::steady_clock::now() - begin)
                                .count();
-    if (elapsed > options.timeoutSeconds && !result.timedOut) {
+    if (elapsed > timeoutSeconds && !result.timedOut) {
       result.timedOut = true;
       kill(pid, SIGKILL);
     }
@@ -168,13 +100,9 @@ ChildResult runChild(const std::vector<std::string>& argv,
       }
       char buffer[4096];
       const ssize_t got = read(fds[k].fd, buffer, sizeof buffer);
-      bool leaving = false;
       if (got > 0) {
         sinks[k]->append(buffer, size_t(got));
-        leaving = k == 0 && options.readerLeaves &&
-                  result.out.find(options.readerLeavesAfter) != std::string::npos;
-      }
-      if (leaving || got == 0 || (got < 0 && errno != EINTR)) {
+      } else if (got == 0 || errno != EINTR) {
         close(fds[k].fd);
         fds[k].fd = -1;
         --open;
@@ -185,10 +113,8 @@ ChildResult runChild(const std::vector<std::string>& argv,
     if (fd.fd >= 0) close(fd.fd);
   }
   int status = 0;
-  struct rusage usage = {};
-  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  result.maxResidentKib = usage.ru_maxrss;
   result.seconds = std::chrono::duration<double>(
                        std::chrono::steady_clock::now() - begin)
                        .count();

@@ -5,72 +5,120 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "testing/child_process.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
 
 namespace tessivar {
 namespace {
 
-// A budget whose reading stage may hold `bytes` at once.
-MemoryBudget roomFor(uint64_t bytes) {
-  return MemoryBudget{run_memory::kHeadroomBytes + bytes};
-}
+#ifdef _WIN32
+// Windows has no FIFO in the file system: a named pipe, which a thread
+// feeds `bytes` once a reader comes and closes when it is done.
+class PipeFeed {
+ public:
+  PipeFeed(const std::wstring& name, const std::vector<uint8_t>& bytes)
+      : name_(name) {
+    const HANDLE pipe = CreateNamedPipeW(
+        name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_WAIT, 1, 64 << 10, 0, 0, nullptr);
+    ok_ = pipe != INVALID_HANDLE_VALUE;
+    if (!ok_) return;
+    writer_ = std::thread([pipe, bytes] {
+      DWORD wrote = 0;
+      if (ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+        for (size_t done = 0; done < bytes.size(); done += wrote) {
+          if (!WriteFile(pipe, bytes.data() + done, DWORD(bytes.size() - done),
+                         &wrote, nullptr)) {
+            break;
+          }
+        }
+        FlushFileBuffers(pipe);
+      }
+      CloseHandle(pipe);
+    });
+  }
+  ~PipeFeed() {
+    if (!ok_) return;
+    // A writer still waiting for its reader is released by one that leaves.
+    CloseHandle(CreateFileW(name_.c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    writer_.join();
+  }
+  bool ok() const { return ok_; }
 
-TEST(FileBytes, FifoIsReadInStepsWithinTheBudget) {
-  // 1000 waypoints could occupy 65 MB; the map takes 25 kB, padded here
-  // with bytes the header allows.
+ private:
+  std::wstring name_;
+  bool ok_ = false;
+  std::thread writer_;
+};
+#endif
+
+TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
+  // 1000 waypoints could occupy 65 MB; the map takes 25 kB, padded with
+  // bytes the header allows.
   const std::vector<uint8_t> map = encodeWaypointFile(generateRealisticMap(3, 1000));
-  struct Case {
-    const char* name;
-    uint64_t size, room;
+  const struct {
+    bool fifo;
+    uint64_t size, room;  // the input's size; what the reading may hold
     LoadStatus status;
-  } const cases[] = {
-      {"the map alone, room for two first steps", map.size(), 128 << 10,
-       LoadStatus::kLoaded},
-      // Doubling would ask for 512 kB beside 256 kB; the largest buffer
-      // that fits beside it still holds the input.
-      {"near the budget", 300 << 10, 600 << 10, LoadStatus::kLoaded},
-      // The input ends exactly where the first step's buffer does; with
-      // no room to grow, its end still ends the read.
-      {"ends at a full buffer", 52 + (64 << 10), 52 + (128 << 10),
-       LoadStatus::kLoaded},
-      {"larger than the budget", 1100 << 10, 500 << 10,
-       LoadStatus::kOutOfMemory},
+  } cases[] = {
+      {true, map.size(), 128 << 10, LoadStatus::kLoaded},
+      // Doubling 256 kB would not fit; the largest buffer that does is used.
+      {true, 300 << 10, 600 << 10, LoadStatus::kLoaded},
+      // Ends where a buffer does, with no room to grow.
+      {true, 52 + (64 << 10), 52 + (128 << 10), LoadStatus::kLoaded},
+      {true, 1100 << 10, 500 << 10, LoadStatus::kOutOfMemory},
+      // The header's 52 bytes are held while the file's buffer is taken.
+      {false, map.size(), map.size() + 52, LoadStatus::kLoaded},
+      {false, map.size(), map.size() + 51, LoadStatus::kOutOfMemory},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (size_t k = 0; k < std::size(cases); ++k) {
+    const auto& c = cases[k];
+    SCOPED_TRACE(k);
     std::vector<uint8_t> content = map;
     content.resize(c.size, 0x55);
-    const std::string path = ::testing::TempDir() + "tessivar_file_bytes.fifo";
-    testing::FifoFeeder feeder(path, content);
-    if (!feeder.ok()) GTEST_SKIP() << "no FIFO can be made here";
+    const std::string file =
+        testing::writeTempFile("bytes" + std::to_string(k) + ".wpt", content);
+#ifdef _WIN32
+    const std::string pipe = "\\\\.\\pipe\\tessivar-bytes-" +
+                             std::to_string(GetCurrentProcessId());
+    const std::string path = c.fifo ? pipe : file;
+    std::unique_ptr<PipeFeed> feed;
+    if (c.fifo) feed.reset(new PipeFeed(std::wstring(pipe.begin(), pipe.end()), content));
+    if (feed && !feed->ok()) GTEST_SKIP() << "no named pipe can be made here";
+#else
+    const std::string path = c.fifo ? file + ".fifo" : file;
+    unlink((file + ".fifo").c_str());
+    // A writer that gives up after 20 s should no one read.
+    if (c.fifo && (mkfifo(path.c_str(), 0600) != 0 ||
+                   std::system(("timeout 20 cat '" + file + "' >'" + path +
+                                "' 2>/dev/null &").c_str()) != 0)) {
+      GTEST_SKIP() << "no FIFO can be fed here";
+    }
+#endif
     std::vector<uint8_t> bytes;
-    EXPECT_EQ(readWaypointFileBytes(feeder.path(), roomFor(c.room), bytes).status,
-              c.status);
-    EXPECT_LE(bytes.capacity(), c.room);
+    const MemoryBudget budget{run_memory::kHeadroomBytes + c.room};
+    EXPECT_EQ(readWaypointFileBytes(path, budget, bytes).status, c.status);
+    EXPECT_LE(bytes.capacity(), c.fifo ? c.room : c.size);
     if (c.status == LoadStatus::kLoaded) {
       EXPECT_EQ(bytes, content);
     }
   }
-}
-
-TEST(FileBytes, RegularFileTakesOneBufferOfItsSize) {
-  const std::vector<uint8_t> content =
-      encodeWaypointFile(generateRealisticMap(3, 1000));
-  const std::string path = testing::writeTempFile("thousand.wpt", content);
-  // The header's 52 bytes are held while the file's buffer is taken.
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(readWaypointFileBytes(path, roomFor(content.size() + 52), bytes).status,
-            LoadStatus::kLoaded);
-  EXPECT_EQ(bytes, content);
-  EXPECT_EQ(bytes.capacity(), content.size());
-  EXPECT_EQ(readWaypointFileBytes(path, roomFor(content.size() + 51), bytes).status,
-            LoadStatus::kOutOfMemory);
 }
 
 }  // namespace

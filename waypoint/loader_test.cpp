@@ -556,21 +556,18 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
-  // The need of this file exactly: 60 waypoints, its path entries, and its
-  // bytes, which the caller holds while the matrices are built.
+  // 60 waypoints, their path entries, and the bytes the caller holds.
   const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60),
                      bytes.size()};
-  ASSERT_GT(size.pathEntries, 60u);
   for (const MemoryBudget& budget :
        {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
         MemoryBudget{runMemoryNeed(size) - 1},
         MemoryBudget{UINT64_MAX, runAddressSpaceNeed(size) - 1}}) {
     WaypointGraph graph;
     std::ostringstream lines;
-    const LoadResult result =
-        parseWaypointBytes(bytes.data(), bytes.size(), budget, graph, lines);
-    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory)
-        << budget.availableBytes << " " << budget.addressSpaceBytes;
+    const LoadResult result = parseWaypointBytes(
+        bytes.data(), bytes.size(), budget, graph, lines);
+    EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << budget.availableBytes;
     EXPECT_EQ(graph.adjacency.capacity(), 0u);
     EXPECT_EQ(graph.edgeLength.capacity(), 0u);
     EXPECT_EQ(graph.records.capacity(), 0u);
@@ -593,28 +590,15 @@ TEST(LoaderMemory, RunNeedCountsEveryMatrixAndSaturates) {
   EXPECT_LT(runMemoryNeed({1000}), runMemoryNeed({1001}));
   EXPECT_EQ(runMemoryNeed({std::numeric_limits<int64_t>::max()}), UINT64_MAX);
   EXPECT_EQ(runMemoryNeed({-5}), runMemoryNeed({0}));
-  // Path lists count for the whole run: 4 bytes an entry.
+  // Path lists count for the whole run, 4 bytes an entry; a file's bytes
+  // while the loader holds them.
   EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 20000);
-  // The file's bytes count only while they exceed what the pathing phase
-  // adds to the loader's matrices.
-  EXPECT_EQ(runMemoryNeed({1000, 0, 1000}), runMemoryNeed({1000}));
-  const uint64_t beyond = 9 * 1000 * 1000 + 4096 * 1000;
-  EXPECT_EQ(runMemoryNeed({1000, 0, beyond + 777}), runMemoryNeed({1000}) + 777);
-  // A tiny map needs its arrays and the headroom, nothing more.
-  EXPECT_EQ(runMemoryNeed({6, 6, 200}),
-            6 * 24 + 6 * 4 + 36 * 14 + 6 * 4096 + run_memory::kHeadroomBytes);
-}
-
-TEST(LoaderMemory, SecondThreadCountsOnlyAgainstAddressSpace) {
-  const int64_t below = run_memory::kSecondThreadMinimumWaypoints - 1;
-  const int64_t from = run_memory::kSecondThreadMinimumWaypoints;
-  EXPECT_EQ(runAddressSpaceNeed({below}), runMemoryNeed({below}));
-  EXPECT_EQ(runAddressSpaceNeed({from}),
-            runMemoryNeed({from}) + secondThreadAddressSpace());
-  EXPECT_GE(secondThreadAddressSpace(), uint64_t(64) << 10);
-  // A budget of memory alone (no address-space limit) does not pay for it.
-  EXPECT_TRUE(runFits({from}, MemoryBudget{runMemoryNeed({from})}));
-  EXPECT_FALSE(runFits({from}, MemoryBudget{UINT64_MAX, runMemoryNeed({from})}));
+  EXPECT_GT(runMemoryNeed({10, 0, uint64_t(1) << 30}), uint64_t(1) << 30);
+  // A second pathing thread counts only against the address space.
+  const int64_t two = run_memory::kSecondThreadMinimumWaypoints;
+  EXPECT_EQ(runAddressSpaceNeed({two - 1}), runMemoryNeed({two - 1}));
+  EXPECT_TRUE(runFits({two}, MemoryBudget{runMemoryNeed({two})}));
+  EXPECT_FALSE(runFits({two}, MemoryBudget{UINT64_MAX, runMemoryNeed({two})}));
 }
 
 TEST(LoaderMemory, ProcessBudgetIsKnownHere) {
