@@ -153,6 +153,7 @@ std::string describeJson(const JsonValue& v) {
   const bool hasMain = main.type == JsonValue::Type::kObject;
   EXPECT_TRUE(!hasMain || main.keys() == Keys({"size", "lowest"}));
   std::ostringstream s;
+  s.imbue(std::locale::classic());
   s.precision(17);
   s << at(v, "waypoints").number << " waypoints, " << at(v, "networks").number
     << " networks, main " << (hasMain ? at(main, "size").number : -1) << " lowest "

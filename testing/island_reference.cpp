@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <locale>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -191,6 +192,7 @@ IslandReport islandsBySearch(const WaypointMap& map, double maxRise) {
 
 std::string describe(const IslandReport& r) {
   std::ostringstream s;
+  s.imbue(std::locale::classic());
   s.precision(17);
   s << r.waypoints << " waypoints, " << r.networks << " networks, main "
     << (r.hasMain ? r.mainSize : -1) << " lowest " << r.mainLowest << "\n";
@@ -202,8 +204,8 @@ std::string describe(const IslandReport& r) {
       for (const PathPair& p : *list) s << " " << p.first << "->" << p.second;
     }
     s << "\n  box";
-    for (int i = 0; i < 6; ++i) {
-      s << " " << (i < 3 ? island.box.low : island.box.high)[i % 3];
+    for (const float* corner : {island.box.low, island.box.high}) {
+      for (int axis = 0; axis < 3; ++axis) s << " " << corner[axis];
     }
     for (const SuggestedPath& p : island.suggested) {
       s << "\n  " << p.from << "->" << p.to << " length " << p.length << " rise "
