@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/islands.h"
 #include "islands/islands_run.h"
 #include "testing/child_process.h"
 #include "testing/test_support.h"
@@ -102,8 +103,9 @@ TEST(IslandsExecutable, AddressSpaceLimitStopsOnlyMapsBeyondIt) {
   testing::ChildOptions limited;
   limited.timeoutSeconds = 120;
   limited.addressSpaceLimit = uint64_t(256) << 20;
-  // A million need far more than 256 MiB: status 3, the file before
-  // reported, nothing after.
+  // A million need far more than 256 MiB, and the check says so before the
+  // analysis starts: status 3, the file before reported, nothing after.
+  ASSERT_GT(islandsMemoryNeed(1000000, 0), limited.addressSpaceLimit);
   ChildResult run = runChild({kBinary, kSample, zeroMapFile(1000000), kSample}, limited);
   expectExited(run, 3);
   EXPECT_EQ(run.err, "\nAbnormal program termination\n");
