@@ -1,15 +1,14 @@
 #include "analysis/pathing_sweep.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <new>
 #include <system_error>
 #include <thread>
 
 #include "analysis/pathing.h"
+#include "platform/cpu_cores.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -30,31 +29,13 @@ constexpr size_t kLogEntriesPerWaypoint = 64;
 // here on the memory check counts the address space of a second thread.
 constexpr int64_t kThreadedMinimum = run_memory::kSecondThreadMinimumWaypoints;
 
-// Whether a second thread would find a core of its own: the machine has
-// two or more, and no more threads are running right now than leave one
-// idle. On a busy machine the two threads of the wavefront wait for each
-// other whenever one of them is descheduled, and one thread is faster.
+// Whether a second thread would find a core of its own: the process may
+// use two or more, and no more threads are running right now than leave
+// one idle. On a busy machine the two threads of the wavefront wait for
+// each other whenever one of them is descheduled, and one thread is faster.
 bool spareCoreAvailable() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  if (cores < 2) return false;
-  // Linux: the fourth field of /proc/loadavg is "running/total"; this
-  // thread is one of the running ones. A few samples a millisecond apart,
-  // so a process that runs for an instant (the shell that started this
-  // one, a kernel worker) does not count.
-  unsigned fewest = ~0u;
-  for (int sample = 0; sample < 4; ++sample) {
-    if (sample > 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::ifstream loadavg("/proc/loadavg");
-    double average[3];
-    unsigned running = 0;
-    char slash = 0;
-    if (!(loadavg >> average[0] >> average[1] >> average[2] >> running >> slash) ||
-        slash != '/') {
-      return true;
-    }
-    fewest = std::min(fewest, running);
-  }
-  return fewest + 1 <= cores;
+  const unsigned cores = platform::usableCores();
+  return cores >= 2 && platform::coreIdleNow(cores);
 }
 
 // 1 in each byte of `bytes` that is not 0, else 0.
