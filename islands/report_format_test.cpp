@@ -49,10 +49,10 @@ TEST(ReportFormat, JsonStringsAreValidForAnyBytes) {
 TEST(ReportFormat, TerminalTextShowsControlsAndBadBytesAsEscapes) {
   std::string s;
   appendTerminalText(s, "caf\xC3\xA9 \x1b[31m\n\x7f \xC2\x9B" "2J \xFF\xC3 a\\b \"hi\"");
-  EXPECT_EQ(s, "caf\xC3\xA9 \\x1b[31m\\x0a\\x7f \\xc2\\x9b2J \\xff\\xc3 a\\\\b \"hi\"");
+  EXPECT_EQ(s, "caf\xC3\xA9 \\x1b[31m\\x0a\\x7f \\xc2\\x9b2J \\xff\\xc3 a\\b \"hi\"");
   s.clear();
-  appendTerminalText(s, "say \"hi\"", true);
-  EXPECT_EQ(s, "say \\\"hi\\\"");
+  appendTerminalText(s, "say \"hi\" a\\b", true);
+  EXPECT_EQ(s, "say \\\"hi\\\" a\\\\b");
 }
 
 }  // namespace
