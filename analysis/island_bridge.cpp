@@ -28,11 +28,6 @@ double axisGap(float q, float low, float high) {
 
 }  // namespace
 
-double squaredDistance(const WaypointRecord& a, const WaypointRecord& b) {
-  return squaredGap(double(b.x) - double(a.x), double(b.y) - double(a.y),
-                    double(b.z) - double(a.z));
-}
-
 double riseOf(const WaypointRecord& from, const WaypointRecord& to) {
   return double(to.z) - double(from.z);
 }

@@ -42,9 +42,6 @@ namespace tessivar {
 // The highest rise a player can jump, in map units, unless told otherwise.
 constexpr double kDefaultMaxRise = 45.0;
 
-// Squared straight-line distance from a to b, computed as described above.
-double squaredDistance(const WaypointRecord& a, const WaypointRecord& b);
-
 // Rise of a path from `from` to `to`: double(to.z) - double(from.z).
 double riseOf(const WaypointRecord& from, const WaypointRecord& to);
 

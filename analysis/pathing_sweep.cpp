@@ -10,7 +10,7 @@
 
 #include "analysis/huge_pages.h"
 #include "analysis/pathing.h"
-#include "analysis/spare_core.h"
+#include "platform/cpu_cores.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -29,6 +29,15 @@ constexpr size_t kLogEntriesPerWaypoint = 64;
 // Below this many waypoints a second thread costs more than it saves. From
 // here on the memory check counts the address space of a second thread.
 constexpr int64_t kThreadedMinimum = run_memory::kSecondThreadMinimumWaypoints;
+
+// Whether a second thread would find a core of its own: the process may
+// use two or more, and no more threads are running right now than leave
+// one idle. On a busy machine the two threads of the wavefront wait for
+// each other whenever one of them is descheduled, and one thread is faster.
+bool spareCoreAvailable() {
+  const unsigned cores = platform::usableCores();
+  return cores >= 2 && platform::coreIdleNow(cores);
+}
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
@@ -62,7 +71,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
                        ? static_cast<size_t>(options.logCapacity)
                        : kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 1024) {
   if (threads_ <= 0) {
-    threads_ = n_ >= kThreadedMinimum && secondCoreAvailable() ? 2 : 1;
+    threads_ = n_ >= kThreadedMinimum && spareCoreAvailable() ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
 

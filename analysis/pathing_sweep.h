@@ -70,7 +70,7 @@ enum class PassChoice {
 struct PathingSweepOptions {
   KernelPath kernel = bestKernelPath();
   // Threads: 1 or 2; 0 takes 2 for a map big enough to gain from it when
-  // the process has a core to spare (spare_core.h). The matrices are the
+  // the process has a core to spare (platform/cpu_cores.h). The matrices are the
   // same either way.
   int threads = 0;
   // The grouping of the intermediates into blocks.

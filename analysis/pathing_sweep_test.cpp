@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 #include <sstream>
 #include <string>
 
 #include "analysis/pathing.h"
 #include "analysis/reachability_sweep.h"
+#include "platform/cpu_cores.h"
 #include "testing/differential.h"
 
 namespace tessivar {
@@ -294,6 +299,32 @@ TEST(FastEnginePhases, SixWaypointTranscriptLines) {
   EXPECT_EQ(result.pathing[cellIndex(0, 5, 6)], 15.0f);
   EXPECT_EQ(result.shortestPath[cellIndex(0, 5, 6)], 1);
 }
+
+// Bound to one core, the engine takes no second thread.
+TEST(PathingSweepThreads, OneAllowedCoreMeansOneThread) {
+#if defined(__linux__)
+  cpu_set_t saved;
+  ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+  if (CPU_COUNT(&saved) < 2) GTEST_SKIP() << "this process may use one core only";
+  int first = 0;
+  while (!CPU_ISSET(first, &saved)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  const unsigned cores = platform::usableCores();
+  const WaypointGraph graph = testing::graphOf(generateRealisticMap(1, 300));
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  const int threads = PathingSweep(graph, reach).threads();
+  ASSERT_EQ(sched_setaffinity(0, sizeof saved, &saved), 0);
+  EXPECT_EQ(cores, 1u);
+  EXPECT_EQ(threads, 1);
+#else
+  GTEST_SKIP() << "affinity masks are read on Linux only";
+#endif
+}
+
 
 }  // namespace
 }  // namespace tessivar

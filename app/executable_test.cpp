@@ -3,9 +3,11 @@
 // sample, and maps too large for the memory the process may have.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_path.h"
 #include "testing/child_process.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
@@ -118,6 +121,24 @@ TEST(Executable, SixWaypointSample) {
   EXPECT_EQ(testing::maskTimings(run.out), testing::maskTimings(inProcess.out));
 }
 
+// A map under a name outside any ANSI code page is read as under any
+// other name; a missing one is named as it was given (in UTF-8).
+TEST(Executable, NamesInAnyScript) {
+  const std::string dir = ::testing::TempDir();
+  const std::string map = dir + "tessivar_\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt";
+  const std::string missing = dir + "tessivar_\xe5\x9c\xb0\xe5\x9b\xb3.wpt";
+  const std::vector<uint8_t> bytes = encodeWaypointFile(sixWaypointExample());
+  std::ofstream(platform::filePath(map), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  const ChildResult run = runChild({kBinary, map});
+  expectExited(run, 0);
+  EXPECT_EQ(testing::maskTimings(run.out),
+            testing::maskTimings(testing::runOnBytes(bytes).out));
+  const ChildResult none = runChild({kBinary, missing});
+  expectExited(none, 1);
+  EXPECT_EQ(none.out, kBanner + "Couldn't open file " + missing + "\n");
+}
+
 TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
@@ -135,10 +156,14 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
 }
 
 // The sanitizers reserve terabytes of address space at start-up, so no
-// instrumented binary can run under an address-space limit at all.
+// instrumented binary can run under an address-space limit at all; Windows
+// has no such limit (nor prlimit, sh and FIFOs).
 #ifdef TESSIVAR_SANITIZED
 #define TESSIVAR_SKIP_UNDER_AS_LIMIT() \
   GTEST_SKIP() << "sanitized binaries cannot run under RLIMIT_AS"
+#elif defined(_WIN32)
+#define TESSIVAR_SKIP_UNDER_AS_LIMIT() \
+  GTEST_SKIP() << "Windows has no RLIMIT_AS, prlimit, sh or FIFO"
 #else
 #define TESSIVAR_SKIP_UNDER_AS_LIMIT() (void)0
 #endif
@@ -181,6 +206,7 @@ TEST(ExecutableMemory, AddressSpaceLimitAboveTheNeedRunsNormally) {
 // allocates, not what the reading stage reserved.
 TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
   TESSIVAR_SKIP_UNDER_AS_LIMIT();
+#ifndef _WIN32
   const std::string prlimit = testing::findOnPath("prlimit");
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   const std::string path =
@@ -200,6 +226,7 @@ TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
   expectExited(byFifo, 0);
   EXPECT_EQ(byFifo.err, "");
   EXPECT_EQ(testing::maskTimings(byFifo.out), testing::maskTimings(byName.out));
+#endif
 }
 
 // Every tool that writes a report, with a standard output that fails: a
@@ -224,6 +251,16 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
       {TESSIVAR_ISLANDS_BINARY, six},
 #endif
   };
+#ifdef _WIN32
+  // No shell to redirect or close the output, and no SIGPIPE: a reader
+  // gone fails the write.
+  for (const auto& tool : tools) {
+    SCOPED_TRACE(tool[0]);
+    const ChildResult run = runChild(tool, 60, true);
+    expectExited(run, 1);
+    EXPECT_EQ(run.err, "Couldn't write the report: Broken pipe\n");
+  }
+#else
   const struct {
     const char* shell;  // runs the tool as "$0" "$@"
     bool readerGone;
@@ -253,6 +290,7 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
     }
   }
   if (!full) GTEST_SKIP() << "no /dev/full: its cases did not run";
+#endif
 }
 
 }  // namespace

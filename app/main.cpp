@@ -2,9 +2,13 @@
 
 #include "app/report_output.h"
 #include "app/run.h"
+#include "platform/command_line.h"
+#include "platform/standard_stream.h"
 
 int main(int argc, char** argv) {
+  const tessivar::platform::StandardStreams streams;
+  const tessivar::platform::CommandLine args(argc, argv);
   return tessivar::runWithReportOutput(std::cerr, [&](std::ostream& out) {
-    return tessivar::runTessivar(argc, argv, out, std::cerr);
+    return tessivar::runTessivar(args.argc(), args.argv(), out, std::cerr);
   });
 }

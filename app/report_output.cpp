@@ -4,56 +4,21 @@
 #include <cstring>
 #include <ios>
 
-#if defined(__unix__) || defined(__APPLE__)
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-#endif
+#include "platform/standard_stream.h"
 
 namespace tessivar {
 
 DescriptorBuffer::DescriptorBuffer(int fd) : fd_(fd) {
   setp(buffer_, buffer_ + sizeof buffer_);
-#if defined(__unix__) || defined(__APPLE__)
-  if (fcntl(fd_, F_GETFD) == -1) {
-    error_ = errno;
-    const int null = open("/dev/null", O_RDWR);
-    if (null >= 0 && null != fd_) {
-      dup2(null, fd_);
-      close(null);
-    }
-  }
-#endif
+  error_ = platform::claimDescriptor(fd_);
 }
 
 DescriptorBuffer::~DescriptorBuffer() { drain(); }
 
 bool DescriptorBuffer::writeAll(const char* data, size_t size) {
   if (error_ != 0) return false;
-#if defined(__unix__) || defined(__APPLE__)
-  while (size > 0) {
-    const ssize_t wrote = write(fd_, data, size);
-    if (wrote > 0) {
-      data += wrote;
-      size -= size_t(wrote);
-      continue;
-    }
-    if (wrote < 0 && errno == EINTR) continue;
-    // Standard output left non-blocking by whoever started the program:
-    // wait until it takes more, as a blocking write would.
-    if (wrote < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      struct pollfd ready = {fd_, POLLOUT, 0};
-      if (poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
-    }
-    error_ = wrote < 0 ? errno : EIO;
-    return false;
-  }
-  return true;
-#else
-  (void)data, (void)size;
-  error_ = ENOSYS;
-  return false;
-#endif
+  error_ = platform::writeDescriptor(fd_, data, size);
+  return error_ == 0;
 }
 
 bool DescriptorBuffer::drain() {

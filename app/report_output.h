@@ -6,8 +6,10 @@
 // report through runWithReportOutput instead:
 //
 //   int main(int argc, char** argv) {
+//     const tessivar::platform::StandardStreams streams;
+//     const tessivar::platform::CommandLine args(argc, argv);
 //     return tessivar::runWithReportOutput(std::cerr, [&](std::ostream& out) {
-//       return tessivar::runTessivar(argc, argv, out, std::cerr);
+//       return tessivar::runTessivar(args.argc(), args.argv(), out, std::cerr);
 //     });
 //   }
 //
@@ -17,7 +19,10 @@
 // "Couldn't write the report: <the system's reason>" and the status is 1.
 // Under the default SIGPIPE a reader that has gone still ends the process
 // by the signal, as for any Unix tool; only with SIGPIPE ignored does the
-// write fail with EPIPE and end the run this way.
+// write fail with EPIPE and end the run this way. Windows has no SIGPIPE:
+// there the write fails and the run ends this way ("Broken pipe"). The
+// writing itself, and what differs between systems (a Windows console),
+// is platform/standard_stream.h.
 #ifndef TESSIVAR_APP_REPORT_OUTPUT_H_
 #define TESSIVAR_APP_REPORT_OUTPUT_H_
 
@@ -29,8 +34,8 @@ namespace tessivar {
 
 // A stream buffer over a file descriptor that keeps the errno of the first
 // write that failed; from then on it writes nothing. A descriptor that is
-// not open counts as failed from the start (EBADF) and is pointed at
-// /dev/null, so no file the program opens later takes its number and
+// not open counts as failed from the start (EBADF) and is pointed at the
+// null device, so no file the program opens later takes its number and
 // receives report text.
 class DescriptorBuffer : public std::streambuf {
  public:

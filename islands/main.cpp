@@ -2,9 +2,14 @@
 
 #include "app/report_output.h"
 #include "islands/islands_run.h"
+#include "platform/command_line.h"
+#include "platform/standard_stream.h"
 
 int main(int argc, char** argv) {
+  const tessivar::platform::StandardStreams streams;
+  const tessivar::platform::CommandLine args(argc, argv);
   return tessivar::runWithReportOutput(std::cerr, [&](std::ostream& out) {
-    return tessivar::runTessivarIslands(argc, argv, out, std::cerr);
+    return tessivar::runTessivarIslands(args.argc(), args.argv(), out,
+                                        std::cerr);
   });
 }

@@ -131,7 +131,7 @@ void appendTerminalText(std::string& out, std::string_view bytes,
       i += shown;
       continue;
     }
-    if (c == '\\') {
+    if (c == '\\' && quoted) {
       out += "\\\\";
     } else if (c == '"' && quoted) {
       out += "\\\"";

@@ -37,9 +37,11 @@ void appendJsonString(std::string& out, std::string_view bytes);
 
 // Appends `bytes` for a terminal line: well-formed UTF-8 other than control
 // characters is kept; control characters (C0, DEL and C1) and bytes that
-// are not well-formed UTF-8 are shown as \xNN, one per byte, and a
-// backslash as \\, so nothing can move the cursor or change the terminal.
-// With `quoted`, a double quote is shown as \".
+// are not well-formed UTF-8 are shown as \xNN, one per byte, so nothing can
+// move the cursor or change the terminal. With `quoted` (a map name between
+// double quotes), a double quote is shown as \" and a backslash as \\, so
+// the quoted text reads back exactly; unquoted text (a file name) keeps its
+// backslashes, so a Windows path reads as the user typed it.
 void appendTerminalText(std::string& out, std::string_view bytes,
                         bool quoted = false);
 

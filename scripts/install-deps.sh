@@ -5,6 +5,8 @@
 #   install-deps.sh peer      Boost.Graph, for the benchmark's peer column
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
 #   install-deps.sh browser   headless Chromium and xmllint
+#   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
+#                             sources: the Windows cross build and its tests
 set -euo pipefail
 
 packages=()
@@ -15,6 +17,7 @@ for group in "${@:-build}"; do
     peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     browser) packages+=(chromium libxml2-utils) ;;
+    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

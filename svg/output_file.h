@@ -23,10 +23,13 @@
 // - A write refused for the file-size limit fails with an error instead of
 //   ending the process with SIGXFSZ.
 //
-// All of the system-specific code is in output_file_posix.cpp. Builds
-// without POSIX use the standard-library version in output_file_portable.cpp
-// (no sync, no device or inode comparison beyond std::filesystem's
-// `equivalent`); it is compiled everywhere so that the tests cover it.
+// All of the system-specific code is in output_file_posix.cpp and, for
+// Windows, output_file_windows.cpp (which says where Windows differs:
+// devices such as NUL, links, read-only files, Ctrl-C). Other systems use
+// the standard-library version in output_file_portable.cpp (no sync, no
+// device or inode comparison beyond std::filesystem's `equivalent`); it is
+// compiled everywhere so that the tests cover it. Every version opens files
+// by their UTF-8 names (platform/file_path.h).
 #ifndef TESSIVAR_SVG_OUTPUT_FILE_H_
 #define TESSIVAR_SVG_OUTPUT_FILE_H_
 
@@ -34,9 +37,12 @@
 #include <ostream>
 #include <string>
 
-// The systems whose output code is output_file_posix.cpp.
+// The systems whose output code is output_file_posix.cpp, and Windows,
+// whose code is output_file_windows.cpp.
 #if defined(__unix__) || defined(__APPLE__)
 #define TESSIVAR_POSIX_OUTPUT 1
+#elif defined(_WIN32)
+#define TESSIVAR_WINDOWS_OUTPUT 1
 #endif
 
 namespace tessivar {
@@ -71,7 +77,7 @@ OutputStatus writeOutputFile(const std::string& output,
                              const OutputWriter& write);
 
 // The standard-library-only versions the functions above fall back to
-// where there is no POSIX.
+// on other systems.
 namespace portable {
 OutputStatus checkOutputPath(const std::string& output,
                              const std::string& input);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/file_path.h"
 #include "svg/output_file.h"
 
 namespace tessivar {
@@ -41,18 +42,19 @@ Destination findDestination(const std::string& output) {
       output.back() == char(fs::path::preferred_separator)) {
     return d;
   }
+  const fs::path given = platform::filePath(output);
   std::error_code ec;
-  const fs::file_status followed = fs::status(output, ec);
+  const fs::file_status followed = fs::status(given, ec);
   if (ec && followed.type() != fs::file_type::not_found) return d;
   if (fs::is_directory(followed)) return d;
   if (fs::exists(followed) && !fs::is_regular_file(followed)) {
     d.way = Way::kInPlace;
-    d.path = output;
+    d.path = given;
     d.exists = true;
     d.type = followed.type();
     return d;
   }
-  fs::path name = output;
+  fs::path name = given;
   for (int hops = 0;; ++hops) {
     const fs::file_status own = fs::symlink_status(name, ec);
     if (ec && own.type() != fs::file_type::not_found) return d;
@@ -77,7 +79,8 @@ Destination findDestination(const std::string& output) {
   return d;
 }
 
-bool isInput(const Destination& d, const std::string& input) {
+bool isInput(const Destination& d, const std::string& inputName) {
+  const fs::path input = platform::filePath(inputName);
   std::error_code ec;
   if (d.exists && fs::equivalent(d.path, input, ec)) return true;
   if (d.way != Way::kReplace) return false;
@@ -100,8 +103,9 @@ bool writeTo(std::ofstream& file, const OutputWriter& write) {
 fs::path temporaryBeside(const fs::path& path) {
   std::error_code ec;
   for (int n = 0; n < 1000; ++n) {
-    fs::path name = path.parent_path() / ("." + path.filename().string() +
-                                          ".tmp-" + std::to_string(n));
+    fs::path name = path.parent_path() / ".";
+    name += path.filename().native();
+    name += ".tmp-" + std::to_string(n);
     if (!fs::exists(fs::symlink_status(name, ec))) return name;
   }
   return fs::path();
@@ -168,7 +172,7 @@ OutputStatus writeOutputFile(const std::string& output,
 
 }  // namespace portable
 
-#ifndef TESSIVAR_POSIX_OUTPUT
+#if !defined(TESSIVAR_POSIX_OUTPUT) && !defined(TESSIVAR_WINDOWS_OUTPUT)
 OutputStatus checkOutputPath(const std::string& output,
                              const std::string& input) {
   return portable::checkOutputPath(output, input);

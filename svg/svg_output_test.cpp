@@ -2,7 +2,12 @@
 // may name, over real files in a temporary folder; cases the machine can't
 // set up are skipped.
 #include <gtest/gtest.h>
+
+// POSIX outputs only (sh, FIFOs, device nodes): the Windows cases are
+// svg_output_windows_test.cpp.
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +19,7 @@
 #include "testing/child_process.h"
 #include "tools/map_generator.h"
 
-#ifdef TESSIVAR_SVG_BINARY
+#if defined(TESSIVAR_SVG_BINARY) && !defined(_WIN32)
 namespace tessivar {
 namespace {
 

@@ -1,5 +1,6 @@
 // Runs a program as a child process and captures what it writes, for the
-// tests of the built executable.
+// tests of the built executable: child_process_posix.cpp and
+// child_process_windows.cpp.
 #ifndef TESSIVAR_TESTING_CHILD_PROCESS_H_
 #define TESSIVAR_TESTING_CHILD_PROCESS_H_
 
@@ -11,7 +12,8 @@ namespace testing {
 
 struct ChildResult {
   bool started = false;   // the program could be executed
-  bool exited = false;    // it ended by exiting (not by a signal)
+  bool exited = false;    // it ended by exiting (not by a signal; on
+                          // Windows always, unless killed at the limit)
   int status = -1;        // its exit status when it exited
   int signal = 0;         // the signal that ended it otherwise
   bool timedOut = false;  // it was killed for running past the time limit
@@ -28,6 +30,11 @@ ChildResult runChild(const std::vector<std::string>& argv,
 
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);
+
+// Whether the tests run under Wine, which runs Windows programs but does
+// not do all that Windows does (it makes no symbolic link, reports no
+// job memory limit).
+bool underWine();
 
 }  // namespace testing
 }  // namespace tessivar

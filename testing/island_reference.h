@@ -5,11 +5,11 @@
 #define TESSIVAR_TESTING_ISLAND_REFERENCE_H_
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "analysis/islands.h"
 #include "tools/map_generator.h"
-#include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
 namespace testing {
@@ -17,42 +17,31 @@ namespace testing {
 // The map the loader reads from the file of `spec`, without matrices.
 WaypointMap waypointMapOf(const MapSpec& spec);
 
-// A small graph of `size` waypoints made of random one-way paths (self
-// paths and targets listed twice among them), cycles through random
-// waypoints, chains running up and down the numbering, and lone waypoints.
-// Positions lie on a coarse grid of few heights, so many distances tie.
-// The seed also picks how dense the graph is.
+// `size` waypoints with random one-way paths, self paths, targets listed
+// twice, cycles, chains up and down the numbering; positions on a coarse
+// grid of few heights, so that distances tie.
 MapSpec tangledGraph(uint64_t seed, int32_t size);
 
-// reach[a * n + b] = 1 when b can be reached from a along paths, or a == b;
-// by a breadth-first search from every waypoint. O(N * (N + paths)).
-std::vector<uint8_t> reachBySearch(const WaypointMap& map);
+// The network of each waypoint, numbered by lowest waypoint, from mutual
+// reachability found by a breadth-first search from every waypoint.
+std::vector<int32_t> networksBySearch(const WaypointMap& map);
 
-// The waypoints of each network, by mutual reachability, the networks in
-// order of their lowest waypoint.
-std::vector<std::vector<int32_t>> networksBySearch(const WaypointMap& map);
-
-// The suggested path between `island` and `main` in `direction`, by trying
-// every pair.
+// The suggested path between `island` and `main` by trying every pair.
 SuggestedPath suggestByTryingAllPairs(const WaypointMap& map,
                                       const std::vector<int32_t>& island,
                                       const std::vector<int32_t>& main,
-                                      BridgeDirection direction,
-                                      double maxRise);
+                                      BridgeDirection direction, double maxRise);
 
 // The whole islands report by searches and brute force.
 IslandReport islandsBySearch(const WaypointMap& map, double maxRise);
 
-// The ordered pairs a->b with a route from a to b (a->a when a lies on a
-// cycle, a self path included), counted from the networks: all pairs within
-// a network of two or more, the self pair of a lone waypoint with a self
-// path, and |A| x |B| for each network A that reaches another network B.
-int64_t reachablePairsFromNetworks(const WaypointMap& map,
-                                   const Networks& networks);
+// Every field of `report` the output shows, as text with exact numbers.
+std::string describe(const IslandReport& report);
 
-// Differences between two reports, or "" when they agree in every field.
-std::string describeDifferences(const IslandReport& expected,
-                                const IslandReport& actual);
+// The ordered pairs a->b with a route from a to b, from the networks: all
+// pairs within a network on a cycle, |A| x |B| for each network A that
+// reaches another network B (found in the networks' sinks-first order).
+int64_t reachablePairsFromNetworks(const WaypointMap& map, const Networks& networks);
 
 }  // namespace testing
 }  // namespace tessivar

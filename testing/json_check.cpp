@@ -3,288 +3,140 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace tessivar {
 namespace testing {
 
 namespace {
 
-// Nesting deeper than this is refused rather than recursed into.
-constexpr int kMaxDepth = 200;
+using Type = JsonValue::Type;
 
-class Reader {
- public:
-  explicit Reader(std::string_view text) : s_(text) {}
+// Recursive descent; every step returns false once `error` is set.
+struct Reader {
+  std::string_view s;
+  size_t pos;
+  std::string error;
 
-  JsonParse run() {
-    JsonParse result;
-    skipSpace();
-    if (!value(result.value, 0)) {
-      result.error = error_;
-      return result;
-    }
-    skipSpace();
-    if (pos_ != s_.size()) {
-      result.error = at("text after the value");
-      return result;
-    }
-    result.ok = true;
-    return result;
-  }
-
- private:
-  std::string at(const std::string& what) const {
-    return what + " at byte " + std::to_string(pos_);
-  }
-  bool fail(const std::string& what) {
-    if (error_.empty()) error_ = at(what);
+  bool fail(const char* what) {
+    if (error.empty()) error = what + (" at byte " + std::to_string(pos));
     return false;
   }
-  bool more() const { return pos_ < s_.size(); }
-  char peek() const { return more() ? s_[pos_] : '\0'; }
-
-  void skipSpace() {
-    while (more() && (peek() == ' ' || peek() == '\t' || peek() == '\n' ||
-                      peek() == '\r')) {
-      ++pos_;
-    }
+  unsigned char peek(size_t ahead = 0) const {
+    return pos + ahead < s.size() ? static_cast<unsigned char>(s[pos + ahead]) : 0;
+  }
+  bool eat(char c) { return peek() == c ? (++pos, true) : false; }
+  size_t digits() {
+    const size_t start = pos;
+    while (peek() >= '0' && peek() <= '9') ++pos;
+    return pos - start;
+  }
+  void space() {
+    while (peek() && std::strchr(" \t\n\r", peek())) ++pos;
   }
 
-  bool literal(std::string_view word) {
-    if (s_.substr(pos_, word.size()) != word) return fail("unknown literal");
-    pos_ += word.size();
-    return true;
+  bool value(JsonValue& v) {
+    space();
+    const unsigned char c = peek();
+    bool ok = c == '{' || c == '[' ? list(v, c == '{')
+              : c == '"'           ? string(v)
+              : c == '-' || (c >= '0' && c <= '9') ? number(v) : false;
+    for (std::string_view word : {"true", "false", "null"}) {
+      if (c != word[0] || s.substr(pos, word.size()) != word) continue;
+      pos += word.size();
+      v.type = word == "null" ? Type::kNull : Type::kBool;
+      v.boolean = word == "true";
+      ok = true;
+    }
+    space();
+    return ok || fail("not a value");
   }
 
-  bool value(JsonValue& v, int depth) {
-    if (depth > kMaxDepth) return fail("nesting too deep");
-    if (!more()) return fail("missing value");
-    switch (peek()) {
-      case '{': return object(v, depth);
-      case '[': return array(v, depth);
-      case '"': v.type = JsonValue::Type::kString; return string(v.text);
-      case 't': v.type = JsonValue::Type::kBool; v.boolean = true;
-                return literal("true");
-      case 'f': v.type = JsonValue::Type::kBool; return literal("false");
-      case 'n': v.type = JsonValue::Type::kNull; return literal("null");
-      default: return number(v);
-    }
-  }
-
-  bool object(JsonValue& v, int depth) {
-    v.type = JsonValue::Type::kObject;
-    ++pos_;
-    skipSpace();
-    if (peek() == '}') {
-      ++pos_;
-      return true;
-    }
-    while (true) {
-      skipSpace();
-      if (peek() != '"') return fail("expected a member name");
-      std::string key;
-      if (!string(key)) return false;
-      if (v.find(key)) return fail("repeated key \"" + key + "\"");
-      skipSpace();
-      if (peek() != ':') return fail("expected ':'");
-      ++pos_;
-      skipSpace();
-      v.members.push_back({key, JsonValue()});
-      if (!value(v.members.back().second, depth + 1)) return false;
-      skipSpace();
-      if (peek() == ',') {
-        ++pos_;
-        continue;
+  // An object or an array, from its opening bracket.
+  bool list(JsonValue& v, bool object) {
+    v.type = object ? Type::kObject : Type::kArray;
+    const char close = object ? '}' : ']';
+    ++pos;
+    space();
+    if (eat(close)) return true;
+    do {
+      JsonValue key;
+      if (object && !value(key)) return false;
+      if (object && key.type != Type::kString) return fail("expected a member name");
+      if (object && v.find(key.text)) return fail("repeated key");
+      if (object && !eat(':')) return fail("expected ':'");
+      if (!value(object ? v.members.emplace_back(key.text, JsonValue()).second
+                        : v.items.emplace_back())) {
+        return false;
       }
-      if (peek() == '}') {
-        ++pos_;
-        return true;
-      }
-      return fail("expected ',' or '}'");
-    }
-  }
-
-  bool array(JsonValue& v, int depth) {
-    v.type = JsonValue::Type::kArray;
-    ++pos_;
-    skipSpace();
-    if (peek() == ']') {
-      ++pos_;
-      return true;
-    }
-    while (true) {
-      skipSpace();
-      v.items.emplace_back();
-      if (!value(v.items.back(), depth + 1)) return false;
-      skipSpace();
-      if (peek() == ',') {
-        ++pos_;
-        continue;
-      }
-      if (peek() == ']') {
-        ++pos_;
-        return true;
-      }
-      return fail("expected ',' or ']'");
-    }
-  }
-
-  bool digits() {
-    const size_t start = pos_;
-    while (more() && peek() >= '0' && peek() <= '9') ++pos_;
-    return pos_ > start;
+    } while (eat(','));
+    return eat(close) || fail("expected ',' or a closing bracket");
   }
 
   bool number(JsonValue& v) {
-    const size_t start = pos_;
-    if (peek() == '-') ++pos_;
-    if (peek() == '0') {
-      ++pos_;
-    } else if (peek() >= '1' && peek() <= '9') {
-      digits();
-    } else {
-      return fail("not a value");
+    const size_t start = pos;
+    eat('-');
+    if (!eat('0') && digits() == 0) return fail("no digits");
+    if (eat('.') && digits() == 0) return fail("no digits after the point");
+    if (eat('e') || eat('E')) {
+      if (!eat('+')) eat('-');
+      if (digits() == 0) return fail("no digits in the exponent");
     }
-    if (peek() == '.') {
-      ++pos_;
-      if (!digits()) return fail("no digits after the point");
-    }
-    if (peek() == 'e' || peek() == 'E') {
-      ++pos_;
-      if (peek() == '+' || peek() == '-') ++pos_;
-      if (!digits()) return fail("no digits in the exponent");
-    }
-    v.type = JsonValue::Type::kNumber;
-    v.text = std::string(s_.substr(start, pos_ - start));
-    const char* first = v.text.data();
-    const char* last = first + v.text.size();
-    const std::from_chars_result r = std::from_chars(first, last, v.number);
-    if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v.number)) {
-      return fail("number out of range");
-    }
-    return true;
+    v.type = Type::kNumber;
+    v.text = std::string(s.substr(start, pos - start));
+    const char* last = v.text.data() + v.text.size();
+    const auto r = std::from_chars(v.text.data(), last, v.number);
+    return (r.ec == std::errc() && r.ptr == last && std::isfinite(v.number)) ||
+           fail("number out of range");
   }
 
-  bool hex4(uint32_t* unit) {
-    if (s_.size() - pos_ < 4) return fail("short \\u escape");
-    uint32_t u = 0;
-    for (int k = 0; k < 4; ++k) {
-      const char c = s_[pos_++];
-      u <<= 4;
-      if (c >= '0' && c <= '9') u |= uint32_t(c - '0');
-      else if (c >= 'a' && c <= 'f') u |= uint32_t(c - 'a' + 10);
-      else if (c >= 'A' && c <= 'F') u |= uint32_t(c - 'A' + 10);
-      else return fail("bad hex digit in \\u escape");
-    }
-    *unit = u;
-    return true;
-  }
-
-  static void putUtf8(std::string& out, uint32_t cp) {
-    if (cp < 0x80) {
-      out += char(cp);
-    } else if (cp < 0x800) {
-      out += char(0xC0 | (cp >> 6));
-      out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += char(0xE0 | (cp >> 12));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    } else {
-      out += char(0xF0 | (cp >> 18));
-      out += char(0x80 | ((cp >> 12) & 0x3F));
-      out += char(0x80 | ((cp >> 6) & 0x3F));
-      out += char(0x80 | (cp & 0x3F));
-    }
-  }
-
-  // Length of a well-formed UTF-8 sequence at pos_, or 0.
-  size_t utf8Length() const {
-    const unsigned char b0 = static_cast<unsigned char>(s_[pos_]);
-    size_t length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) length = 2;
-    else if (b0 >= 0xE0 && b0 <= 0xEF) length = 3;
-    else if (b0 >= 0xF0 && b0 <= 0xF4) length = 4;
-    else return 0;
-    if (b0 == 0xE0) low = 0xA0;
-    if (b0 == 0xED) high = 0x9F;
-    if (b0 == 0xF0) low = 0x90;
-    if (b0 == 0xF4) high = 0x8F;
-    if (s_.size() - pos_ < length) return 0;
-    const unsigned char b1 = static_cast<unsigned char>(s_[pos_ + 1]);
-    if (b1 < low || b1 > high) return 0;
-    for (size_t k = 2; k < length; ++k) {
-      if ((static_cast<unsigned char>(s_[pos_ + k]) & 0xC0) != 0x80) return 0;
-    }
-    return length;
-  }
-
-  bool string(std::string& out) {
-    ++pos_;  // the opening quote
-    out.clear();
-    while (true) {
-      if (!more()) return fail("unterminated string");
-      const unsigned char c = static_cast<unsigned char>(s_[pos_]);
-      if (c == '"') {
-        ++pos_;
-        return true;
-      }
-      if (c < 0x20) return fail("raw control character in a string");
-      if (c >= 0x80) {
-        const size_t length = utf8Length();
-        if (length == 0) return fail("invalid UTF-8 in a string");
-        out.append(s_.substr(pos_, length));
-        pos_ += length;
-        continue;
-      }
-      if (c != '\\') {
-        out += char(c);
-        ++pos_;
-        continue;
-      }
-      ++pos_;
-      if (!more()) return fail("unterminated escape");
-      const char e = s_[pos_++];
-      switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': {
-          uint32_t unit;
-          if (!hex4(&unit)) return false;
-          if (unit >= 0xDC00 && unit <= 0xDFFF) {
-            return fail("unpaired low surrogate escape");
-          }
-          if (unit >= 0xD800 && unit <= 0xDBFF) {
-            uint32_t second;
-            if (s_.substr(pos_, 2) != "\\u") {
-              return fail("unpaired high surrogate escape");
-            }
-            pos_ += 2;
-            if (!hex4(&second)) return false;
-            if (second < 0xDC00 || second > 0xDFFF) {
-              return fail("unpaired high surrogate escape");
-            }
-            unit = 0x10000 + ((unit - 0xD800) << 10) + (second - 0xDC00);
-          }
-          putUtf8(out, unit);
-          break;
+  bool string(JsonValue& v) {
+    static const char kEscapes[] = "\"\\/bfnrt", kHex[] = "0123456789abcdefABCDEF";
+    v.type = Type::kString;
+    ++pos;  // the opening quote
+    while (!eat('"')) {
+      const unsigned char c = peek();  // 0 at the end
+      if (c < 0x20) return fail("unterminated string or raw control character");
+      if (c >= 0x80) {  // well-formed UTF-8 only: no overlong form or surrogate
+        const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        uint32_t cp = c & (0x7F >> n);
+        for (size_t k = 1; k < n; ++k) {
+          if ((peek(k) & 0xC0) != 0x80) return fail("invalid UTF-8");
+          cp = cp << 6 | (peek(k) & 0x3F);
         }
-        default:
-          return fail("unknown escape");
+        const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < 0xC2 || c > 0xF4 || cp < least[n] || cp > 0x10FFFF ||
+            (cp >= 0xD800 && cp < 0xE000)) {
+          return fail("invalid UTF-8");
+        }
+        v.text.append(s.substr(pos, n));
+        pos += n;
+        continue;
       }
+      ++pos;
+      const char e = c == '\\' ? char(peek()) : '\0';
+      if (c != '\\') {
+        v.text += char(c);
+        continue;
+      }
+      ++pos;
+      if (e && std::strchr(kEscapes, e)) {
+        v.text += "\"\\/\b\f\n\r\t"[std::strchr(kEscapes, e) - kEscapes];
+        continue;
+      }
+      uint32_t cp = 0;
+      for (int k = 0; k < 4; ++k, ++pos) {
+        const char* digit = peek() ? std::strchr(kHex, peek()) : nullptr;
+        if (e != 'u' || !digit) return fail("unknown or short escape");
+        cp = cp * 16 + uint32_t(digit - kHex < 16 ? digit - kHex : digit - kHex - 6);
+      }
+      if (cp >= 0xD800 && cp < 0xE000) return fail("surrogate escape");
+      if (cp >= 0x800) v.text += char(0xE0 | cp >> 12);
+      if (cp >= 0x80) v.text += char((cp >= 0x800 ? 0x80 : 0xC0) | (cp >> 6 & 0x3F));
+      v.text += char(cp >= 0x80 ? 0x80 | (cp & 0x3F) : cp);
     }
+    return true;
   }
-
-  std::string_view s_;
-  size_t pos_ = 0;
-  std::string error_;
 };
 
 }  // namespace
@@ -302,7 +154,14 @@ std::vector<std::string> JsonValue::keys() const {
   return names;
 }
 
-JsonParse parseJson(std::string_view text) { return Reader(text).run(); }
+JsonParse parseJson(std::string_view text) {
+  Reader reader{text, 0, ""};
+  JsonParse result;
+  result.ok = reader.value(result.value) &&
+              (reader.pos == text.size() || reader.fail("text after the value"));
+  result.error = reader.error;
+  return result;
+}
 
 }  // namespace testing
 }  // namespace tessivar

@@ -1,10 +1,8 @@
-// Test helper: a strict JSON reader (RFC 8259). It rejects anything that is
-// not one well-formed JSON text (bad numbers such as 01, 1., .5, NaN or
-// Infinity, trailing commas, unknown or broken escapes, unpaired surrogate
-// escapes, raw control characters in strings, invalid UTF-8, repeated keys
-// in an object, anything after the value but white space) and returns the
-// value tree, with object members in document order, so tests can compare
-// what a program wrote key by key.
+// Test helper: a strict JSON reader (RFC 8259) for what the tools write. It
+// rejects anything but one well-formed JSON text (numbers such as 01, 1. or
+// NaN, trailing commas, unknown escapes, raw control characters or invalid
+// UTF-8 in strings, repeated keys, text after the value) and, stricter than
+// the RFC, surrogate \u escapes, which nothing here writes.
 #ifndef TESSIVAR_TESTING_JSON_CHECK_H_
 #define TESSIVAR_TESTING_JSON_CHECK_H_
 
@@ -20,20 +18,18 @@ struct JsonValue {
   enum class Type { kNull, kBool, kNumber, kString, kArray, kObject };
   Type type = Type::kNull;
   bool boolean = false;
-  double number = 0;     // for kNumber
-  std::string text;      // kString: the decoded UTF-8; kNumber: as written
-  std::vector<JsonValue> items;                            // kArray
-  std::vector<std::pair<std::string, JsonValue>> members;  // kObject
+  double number = 0;
+  std::string text;  // a string decoded to UTF-8; a number as written
+  std::vector<JsonValue> items;
+  std::vector<std::pair<std::string, JsonValue>> members;  // in document order
 
-  // The member `key` of an object, or nullptr.
-  const JsonValue* find(const std::string& key) const;
-  // The member names of an object, in order.
+  const JsonValue* find(const std::string& key) const;  // nullptr if absent
   std::vector<std::string> keys() const;
 };
 
 struct JsonParse {
   bool ok = false;
-  std::string error;  // what is wrong and at which byte, when not ok
+  std::string error;  // what is wrong and at which byte
   JsonValue value;
 };
 

@@ -7,9 +7,18 @@
 #include <sstream>
 
 #include "app/run.h"
+#include "platform/file_path.h"
 
 namespace tessivar {
 namespace testing {
+
+std::string tempDir() {
+  std::string dir = ::testing::TempDir();
+  for (char& c : dir) {
+    if (c == '\\') c = '/';
+  }
+  return dir;
+}
 
 std::string writeTempFile(const std::string& name,
                           const std::vector<uint8_t>& bytes) {
@@ -22,8 +31,9 @@ std::string writeTempFile(const std::string& name,
   for (char& c : file_name) {
     if (c == '/') c = '_';
   }
-  const std::string path = ::testing::TempDir() + file_name;
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  const std::string path = tempDir() + file_name;
+  std::ofstream file(platform::filePath(path),
+                     std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
   return path;

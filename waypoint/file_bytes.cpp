@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/file_path.h"
 #include "waypoint/map_reader.h"
 
 namespace tessivar {
@@ -45,7 +46,7 @@ LoadResult readWaypointFileBytes(const std::string& path,
                                  const MemoryBudget& budget,
                                  std::vector<uint8_t>& bytes) {
   bytes.clear();
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(platform::filePath(path), std::ios::binary);
   if (!file.is_open()) return cannotOpen(path);
   const int64_t fileSize = seekableSize(file);
   const uint64_t room = bufferRoom(budget);

@@ -4,11 +4,19 @@
 #include "waypoint/file_bytes.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <thread>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +25,48 @@
 
 namespace tessivar {
 namespace {
+
+#ifdef _WIN32
+// Windows has no FIFO in the file system: a named pipe, which a thread
+// feeds `bytes` once a reader comes and closes when it is done.
+class PipeFeed {
+ public:
+  PipeFeed(const std::wstring& name, const std::vector<uint8_t>& bytes)
+      : name_(name) {
+    const HANDLE pipe = CreateNamedPipeW(
+        name.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_BYTE | PIPE_WAIT, 1, 64 << 10, 0, 0, nullptr);
+    ok_ = pipe != INVALID_HANDLE_VALUE;
+    if (!ok_) return;
+    writer_ = std::thread([pipe, bytes] {
+      DWORD wrote = 0;
+      if (ConnectNamedPipe(pipe, nullptr) || GetLastError() == ERROR_PIPE_CONNECTED) {
+        for (size_t done = 0; done < bytes.size(); done += wrote) {
+          if (!WriteFile(pipe, bytes.data() + done, DWORD(bytes.size() - done),
+                         &wrote, nullptr)) {
+            break;
+          }
+        }
+        FlushFileBuffers(pipe);
+      }
+      CloseHandle(pipe);
+    });
+  }
+  ~PipeFeed() {
+    if (!ok_) return;
+    // A writer still waiting for its reader is released by one that leaves.
+    CloseHandle(CreateFileW(name_.c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+    writer_.join();
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  std::wstring name_;
+  bool ok_ = false;
+  std::thread writer_;
+};
+#endif
 
 TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
   // 1000 waypoints could occupy 65 MB; the map takes 25 kB, padded with
@@ -44,6 +94,14 @@ TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
     content.resize(c.size, 0x55);
     const std::string file =
         testing::writeTempFile("bytes" + std::to_string(k) + ".wpt", content);
+#ifdef _WIN32
+    const std::string pipe = "\\\\.\\pipe\\tessivar-bytes-" +
+                             std::to_string(GetCurrentProcessId());
+    const std::string path = c.fifo ? pipe : file;
+    std::unique_ptr<PipeFeed> feed;
+    if (c.fifo) feed.reset(new PipeFeed(std::wstring(pipe.begin(), pipe.end()), content));
+    if (feed && !feed->ok()) GTEST_SKIP() << "no named pipe can be made here";
+#else
     const std::string path = c.fifo ? file + ".fifo" : file;
     unlink((file + ".fifo").c_str());
     // A writer that gives up after 20 s should no one read.
@@ -52,6 +110,7 @@ TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
                                 "' 2>/dev/null &").c_str()) != 0)) {
       GTEST_SKIP() << "no FIFO can be fed here";
     }
+#endif
     std::vector<uint8_t> bytes;
     const MemoryBudget budget{run_memory::kHeadroomBytes + c.room};
     EXPECT_EQ(readWaypointFileBytes(path, budget, bytes).status, c.status);

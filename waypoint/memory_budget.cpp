@@ -11,6 +11,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #define TESSIVAR_HAVE_POSIX 1
+#elif defined(_WIN32)
+#include "platform/windows_memory.h"
 #endif
 
 namespace tessivar {
@@ -177,6 +179,13 @@ MemoryBudget processMemoryBudget() {
           budget.addressSpaceBytes, saturatingSub(cap, mapped ? entry.used : 0));
     }
   }
+#elif defined(_WIN32)
+  // Physical memory, what is available of it, the commit the system can
+  // still charge and the job object's limits (platform/windows_memory.h).
+  const platform::WindowsMemoryBudget windows =
+      platform::windowsMemoryBudget(platform::readWindowsMemory());
+  budget.availableBytes = windows.fillable;
+  budget.addressSpaceBytes = windows.addressSpace;
 #endif
   return budget;
 }

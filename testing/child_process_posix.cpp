@@ -1,3 +1,4 @@
+// Runs child processes on POSIX systems (what it does: child_process.h).
 #include "testing/child_process.h"
 
 #include <fcntl.h>
@@ -31,6 +32,8 @@ std::string findOnPath(const std::string& program) {
   }
   return "";
 }
+
+bool underWine() { return false; }
 
 ChildResult runChild(const std::vector<std::string>& argv,
                      double timeoutSeconds, bool readerGone) {

@@ -1,80 +1,26 @@
-#include "analysis/spare_core.h"
-
+// Cores on POSIX systems (what it does: cpu_cores.h).
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
 #include <thread>
 
 #if defined(__linux__)
 #include <sched.h>
 #endif
 
+#include "platform/cpu_cores.h"
+
 namespace tessivar {
-
-namespace spare_core_detail {
-
-double quotaFromCpuMax(const std::string& text) {
-  std::istringstream in(text);
-  std::string quota;
-  double period = 0;
-  if (!(in >> quota) || quota == "max" || !(in >> period) || period <= 0) return 0;
-  char* end = nullptr;
-  const double value = std::strtod(quota.c_str(), &end);
-  if (end == quota.c_str() || *end != '\0' || value <= 0) return 0;
-  return value / period;
-}
-
-double quotaFromCfs(const std::string& quota, const std::string& period) {
-  double q = 0, p = 0;
-  if (!(std::istringstream(quota) >> q) || !(std::istringstream(period) >> p)) return 0;
-  if (q <= 0 || p <= 0) return 0;
-  return q / p;
-}
-
-std::string groupPath(const std::string& procSelfCgroup, bool unified) {
-  std::istringstream lines(procSelfCgroup);
-  std::string line;
-  while (std::getline(lines, line)) {
-    // hierarchy-ID:controller-list:path
-    const size_t first = line.find(':');
-    const size_t second = first == std::string::npos ? first : line.find(':', first + 1);
-    if (second == std::string::npos) continue;
-    const std::string id = line.substr(0, first);
-    const std::string controllers = line.substr(first + 1, second - first - 1);
-    const std::string path = line.substr(second + 1);
-    if (unified) {
-      if (id == "0" && controllers.empty()) return path;
-      continue;
-    }
-    std::istringstream list(controllers);
-    std::string controller;
-    while (std::getline(list, controller, ',')) {
-      if (controller == "cpu") return path;
-    }
-  }
-  return "";
-}
-
-int runningThreads(const std::string& loadavg) {
-  std::istringstream in(loadavg);
-  double average[3];
-  int running = 0;
-  char slash = 0;
-  if (!(in >> average[0] >> average[1] >> average[2] >> running >> slash) || slash != '/') {
-    return -1;
-  }
-  return running;
-}
-
-}  // namespace spare_core_detail
+namespace platform {
 
 namespace {
 
-using namespace spare_core_detail;
+using namespace cpu_cores_detail;
 
+// The whole text of a file, "" where it can't be read.
 std::string fileText(const std::string& path) {
   std::ifstream in(path);
   std::ostringstream text;
@@ -82,6 +28,7 @@ std::string fileText(const std::string& path) {
   return in ? text.str() : std::string();
 }
 
+#if defined(__linux__)
 // The smallest quota along the group's path and its ancestors (a parent's
 // limit holds for all its children), or 0 for none.
 double smallestQuota(const std::string& mount, std::string path, bool unified) {
@@ -99,16 +46,17 @@ double smallestQuota(const std::string& mount, std::string path, bool unified) {
   }
   return smallest;
 }
+#endif
 
 }  // namespace
 
-int usableCores() {
-  int cores = static_cast<int>(std::thread::hardware_concurrency());
+unsigned usableCores() {
+  unsigned cores = std::thread::hardware_concurrency();
 #if defined(__linux__)
   cpu_set_t set;
   CPU_ZERO(&set);
   if (sched_getaffinity(0, sizeof set, &set) == 0) {
-    const int allowed = CPU_COUNT(&set);
+    const unsigned allowed = static_cast<unsigned>(CPU_COUNT(&set));
     if (allowed > 0) cores = cores > 0 ? std::min(cores, allowed) : allowed;
   }
   const std::string groups = fileText("/proc/self/cgroup");
@@ -124,16 +72,14 @@ int usableCores() {
     }
   }
   if (quota > 0) {
-    const int allowed = std::max(1, static_cast<int>(std::floor(quota)));
+    const unsigned allowed = std::max(1u, static_cast<unsigned>(std::floor(quota)));
     cores = cores > 0 ? std::min(cores, allowed) : allowed;
   }
 #endif
-  return std::max(cores, 1);
+  return std::max(cores, 1u);
 }
 
-bool secondCoreAvailable() {
-  if (usableCores() < 2) return false;
-  const unsigned machine = std::thread::hardware_concurrency();
+bool coreIdleNow(unsigned cores) {
   // Linux: the fourth field of /proc/loadavg is "running/total"; this
   // thread is one of the running ones. A few samples a millisecond apart,
   // so a process that runs for an instant (the shell that started this
@@ -145,7 +91,8 @@ bool secondCoreAvailable() {
     if (running < 0) return true;
     fewest = fewest < 0 ? running : std::min(fewest, running);
   }
-  return unsigned(fewest) + 1 <= machine;
+  return unsigned(fewest) + 1 <= cores;
 }
 
+}  // namespace platform
 }  // namespace tessivar

@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# Tests the Windows build under Wine, against the Linux build:
+#   scripts/test-windows.sh [windows-build-dir] [linux-build-dir]
+# (defaults build-windows and build; scripts/build-windows.sh makes the
+# first, scripts/run-tests.sh the second).
+#
+# 1. The executables hold no aligned vector move (the Win64 stack is only
+#    16-byte aligned).
+# 2. The unit tests under Wine (CTest, label "slow" left out), and the
+#    pathing kernels for every instruction set this machine has, which must
+#    run rather than skip.
+# 3. A console: the console test and a report with a Cyrillic map name,
+#    under a terminal, where Wine gives the program a console.
+# 4. Every tool on the shipped samples, generated maps and the fuzz corpus
+#    of broken files: standard output, standard error and exit status the
+#    same as the Linux build's, with the timings masked (the one
+#    normalisation: a report's bytes are otherwise the same, LF line ends
+#    included); the pictures byte for byte; the islands JSON where that
+#    tool exists.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+win="${1:-build-windows}"
+linux="${2:-build}"
+
+export WINEDEBUG=-all
+WINEPREFIX="$(mktemp -d)"
+export WINEPREFIX
+work="$(mktemp -d)"
+trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "$work"' EXIT
+wine="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+PATH="/usr/lib/wine:$PATH"
+failures=0
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+# A fresh Wine prefix, made once (the first start takes the longest).
+"$wine" wineboot --init >/dev/null 2>&1 || true
+
+exe_of() {  # the built executable of a tool, or nothing
+  find "$1" -name "$2" -not -path '*/CMakeFiles/*' -not -path '*/package/*' |
+    head -n 1
+}
+tools=(tessivar tessivar-svg)
+[ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
+
+echo "--- aligned vector moves in the executables"
+for tool in "${tools[@]}" tessivar_tests; do
+  exe="$(exe_of "$win" "$tool.exe")"
+  aligned="$(x86_64-w64-mingw32-objdump -d "$exe" |
+             grep -cE '\s(vmovaps|vmovapd|vmovdqa|vmovdqa32|vmovdqa64)\s' || true)"
+  [ "$aligned" -eq 0 ] || fail "$tool.exe has $aligned aligned vector moves"
+done
+
+echo "--- unit tests under Wine"
+ctest --test-dir "$win" --output-on-failure -LE slow --no-tests=error ||
+  fail "unit tests under Wine"
+
+# The kernel tests skip an instruction set the machine lacks; every one
+# this machine has must run under Wine: the single-row kernels and the
+# whole engine with each of them.
+tests_exe="$(exe_of "$win" tessivar_tests.exe)"
+for isa in avx2:1:Avx2 avx512f:2:Avx512; do
+  IFS=: read -r flag index name <<<"$isa"
+  grep -qw "$flag" /proc/cpuinfo || continue
+  ran="$("$wine" "$tests_exe" --gtest_filter="AllPaths/PathingKernelTest.*/$index:AllEngines/PathingSweepTest.*/$name*" 2>&1)"
+  if ! echo "$ran" | grep -q '^\[  PASSED  \] [1-9]' || echo "$ran" | grep -q SKIPPED; then
+    fail "the $name kernels did not all run and pass under Wine"
+  else
+    echo "$name kernels: $(echo "$ran" | grep '^\[  PASSED  \]')"
+  fi
+done
+
+echo "--- a console"
+tty_run() {  # runs a command under a terminal; prints what the terminal got
+  script -qec "$*" /dev/null </dev/null |
+    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
+    true
+}
+console="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
+  "--gtest_filter=StandardStreamWindows.ConsoleShowsUtf8AsText")"
+echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
+  fail "console test: $(echo "$console" | tail -n 5)"
+! echo "$console" | grep -q SKIPPED || fail "console test skipped under a terminal"
+# A map named in Cyrillic: the console shows the name, not its UTF-8 bytes
+# in the console's code page.
+cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
+printf 'karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\0' |
+  dd of="$work/cyrillic.wpt" bs=1 seek=20 conv=notrunc status=none
+shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt'")"
+echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\\.\\.\\.$' ||
+  fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
+
+echo "--- the tools against the Linux build"
+maps=(examples/*.wpt fuzz/corpus/*.wpt)
+mkdir -p "$work/maps"
+"$linux/wptgen" realistic 1024 7 "$work/maps/realistic_1024.wpt" >/dev/null
+"$linux/wptgen" grid 40 30 "$work/maps/grid_40x30.wpt" >/dev/null
+"$linux/wptgen" random 300 11 "$work/maps/random_300.wpt" >/dev/null
+"$linux/wptgen" islands 800 5 "$work/maps/islands_800.wpt" >/dev/null
+maps+=("$work"/maps/*.wpt "$work/cyrillic.wpt" "$work/no_such_map.wpt")
+mask() { sed -E 's/ took [-0-9.e+]+ second\(s\)/ took {s} second(s)/g' "$1"; }
+
+# Runs a command in DIR, keeping its output, errors and status there.
+run_in() {
+  local dir="$1" status=0
+  shift
+  (cd "$dir" && "$@" >out 2>err) || status=$?
+  echo "$status" >"$dir/status"
+}
+
+# Runs one tool on both builds in folders of their own, so that the files
+# they write have the same names: run_both TOOL ARGS...
+run_both() {
+  local tool="$1"
+  shift
+  local linux_exe win_exe
+  linux_exe="$(realpath "$(exe_of "$linux" "$tool")")"
+  win_exe="$(realpath "$(exe_of "$win" "$tool.exe")")"
+  rm -rf "$work/linux" "$work/windows"
+  mkdir -p "$work/linux" "$work/windows"
+  run_in "$work/linux" "$linux_exe" "$@"
+  run_in "$work/windows" "$wine" "$win_exe" "$@"
+  for part in out err; do
+    mask "$work/linux/$part" >"$work/linux/$part.masked"
+    mask "$work/windows/$part" >"$work/windows/$part.masked"
+  done
+  local same=1
+  for part in out.masked err.masked status; do
+    cmp -s "$work/linux/$part" "$work/windows/$part" || same=0
+  done
+  for file in "$work/linux"/*; do
+    case "$(basename "$file")" in out* | err* | status) continue ;; esac
+    cmp -s "$file" "$work/windows/$(basename "$file")" || same=0
+  done
+  if [ "$same" -eq 0 ]; then
+    fail "$tool $*"
+    diff -r "$work/linux" "$work/windows" | head -n 20 >&2 || true
+  fi
+}
+
+compared=0
+for map in "${maps[@]}"; do
+  path="$(realpath -m "$map")"
+  run_both tessivar "$path"
+  run_both tessivar-svg "$path" picture.svg
+  if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
+    run_both tessivar-islands "$path"
+    run_both tessivar-islands --json "$path"
+  fi
+  compared=$((compared + 1))
+done
+run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
+
+echo "compared ${#tools[@]} tools on $compared maps"
+if [ "$failures" -ne 0 ]; then
+  echo "$failures Windows check(s) failed" >&2
+  exit 1
+fi
+echo "Windows build: all checks passed"
