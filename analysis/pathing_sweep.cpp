@@ -211,7 +211,6 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   // Dense passes: at most kDenseChunksMax chunks, of at least 128 positions.
   pass_.denseChunk = roundUp(std::max<int64_t>(256, (paddedN_ + kDenseChunksMax - 1) / kDenseChunksMax),
                              kBlockWidth);
-  if (getenv("CHUNK")) pass_.denseChunk = atoi(getenv("CHUNK"));
   pass_.numberingOrder = true;
   for (int64_t j = 0; j < n_; ++j) pass_.numberingOrder = pass_.numberingOrder && order_[j] == j;
   pass_.keepBounds = keepBounds_;

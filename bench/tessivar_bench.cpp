@@ -15,6 +15,10 @@
 //                                            evaluated, blocks of 16
 //                                            intermediates summed, cells
 //                                            rewritten
+//   With `passes`, environment variables force the engine's choices, for
+//   experiments: NOBAR, NOCHANGED, NOBOUNDS (that skip off), NUMBERING or
+//   SPATIAL (the grouping of intermediates into blocks), and
+//   PASSES=dense|bounded|sparse-bounded|sparse-dense (the kinds of pass).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +27,7 @@
 #include <sstream>
 #include <string>
 
+#include "bench/whole_run.h"
 #include "analysis/pathing_sweep.h"
 #include "analysis/reachability.h"
 #include "testing/reference_engine.h"
@@ -57,42 +62,22 @@ double secondsSince(Clock::time_point start) {
 }
 
 int wholeRun(const char* binary, const char* map, const char* report) {
-#if defined(__unix__)
-  const Clock::time_point start = Clock::now();
-  const pid_t child = fork();
-  if (child < 0) return 1;
-  if (child == 0) {
-    const int fd = open(report, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(127);
-    dup2(fd, 1);
-    execl(binary, binary, map, static_cast<char*>(nullptr));
-    _exit(127);
+  return tessivar::bench::timeWholeRun("tessivar_bench", {binary, map}, report);
+}
+
+// Loads `map` as the tool does; false (with a message) when it can't.
+bool loadMap(const char* map, tessivar::WaypointGraph& graph, std::ostream& lines) {
+  if (tessivar::loadWaypointFile(map, graph, lines).status == tessivar::LoadStatus::kLoaded) {
+    return true;
   }
-  int status = 0;
-  struct rusage usage;
-  if (wait4(child, &status, 0, &usage) != child) return 1;
-  const double wall = secondsSince(start);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "tessivar_bench: %s %s failed\n", binary, map);
-    return 1;
-  }
-  std::printf("%.4f %ld\n", wall, usage.ru_maxrss);
-  return 0;
-#else
-  (void)binary, (void)map, (void)report;
-  std::fprintf(stderr, "tessivar_bench: whole runs need a POSIX system\n");
-  return 1;
-#endif
+  std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
+  return false;
 }
 
 int referenceRun(const char* map) {
   tessivar::WaypointGraph graph;
   std::ostringstream lines;
-  if (tessivar::loadWaypointFile(map, graph, lines).status !=
-      tessivar::LoadStatus::kLoaded) {
-    std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
-    return 1;
-  }
+  if (!loadMap(map, graph, lines)) return 1;
   const int64_t n = graph.n;
   Clock::time_point start = Clock::now();
   tessivar::testing::ReferenceReachabilitySweep reach(graph);
@@ -112,11 +97,7 @@ int referenceRun(const char* map) {
 int passRun(const char* map, int threads, const char* kernel) {
   tessivar::WaypointGraph graph;
   std::ostringstream lines;
-  if (tessivar::loadWaypointFile(map, graph, lines).status !=
-      tessivar::LoadStatus::kLoaded) {
-    std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
-    return 1;
-  }
+  if (!loadMap(map, graph, lines)) return 1;
   const tessivar::ReachabilityResult reach = tessivar::buildReachabilityMatrix(graph, lines);
   tessivar::PathingSweepOptions options;
   options.threads = threads;

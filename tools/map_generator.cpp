@@ -53,6 +53,23 @@ uint32_t MapRandom::below(uint32_t bound) {
 
 double MapRandom::unit() { return double(next() >> 11) * 0x1.0p-53; }
 
+namespace {
+
+// The centres of `roomCount` rooms on three floor heights, spread over a
+// square that grows with the room count.
+std::vector<std::array<float, 3>> roomCentres(MapRandom& random, int32_t roomCount) {
+  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  const double extent = 450.0 * std::sqrt(double(roomCount));
+  std::vector<std::array<float, 3>> centres(roomCount);
+  for (auto& centre : centres) {
+    centre = {roundToHalf(random.unit() * extent),
+              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
+  }
+  return centres;
+}
+
+}  // namespace
+
 std::vector<uint8_t> encodeWaypointFile(const MapSpec& map,
                                         const std::string& typeText) {
   std::vector<uint8_t> bytes;
@@ -106,16 +123,9 @@ MapSpec generateRealisticMap(uint64_t seed, int32_t size) {
   map.positions.resize(size);
   map.paths.resize(size);
 
-  // Rooms of about forty waypoints on three floor heights, spread over a
-  // square that grows with the room count.
-  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  // Rooms of about forty waypoints on three floor heights.
   const int32_t roomCount = std::max(1, (size + 39) / 40);
-  const double extent = 450.0 * std::sqrt(double(roomCount));
-  std::vector<std::array<float, 3>> centres(roomCount);
-  for (auto& centre : centres) {
-    centre = {roundToHalf(random.unit() * extent),
-              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
-  }
+  const std::vector<std::array<float, 3>> centres = roomCentres(random, roomCount);
   std::vector<std::vector<int32_t>> rooms(roomCount);
   for (int32_t i = 0; i < size; ++i) {
     const int32_t room = i % roomCount;
@@ -250,17 +260,11 @@ MapSpec generateWalkedMap(uint64_t seed, int32_t size) {
   map.positions.resize(size);
   map.paths.resize(size);
 
-  // Rooms of about forty waypoints on three floor heights, as in the
-  // realistic maps; each room is joined to the nearest room placed before
-  // it, so the rooms form a tree a person can walk.
-  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  // Rooms placed as in the realistic maps; each room is joined to the
+  // nearest room placed before it, so the rooms form a tree a person can
+  // walk.
   const int32_t roomCount = std::max(1, (size + 39) / 40);
-  const double extent = 450.0 * std::sqrt(double(roomCount));
-  std::vector<std::array<float, 3>> centres(roomCount);
-  for (auto& centre : centres) {
-    centre = {roundToHalf(random.unit() * extent),
-              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
-  }
+  const std::vector<std::array<float, 3>> centres = roomCentres(random, roomCount);
   std::vector<std::vector<int32_t>> near(roomCount);
   for (int32_t r = 1; r < roomCount; ++r) {
     int32_t nearest = 0;

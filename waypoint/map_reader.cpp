@@ -51,32 +51,40 @@ int32_t headerWaypointCount(const uint8_t* header) {
   return readInt32(header + 16);
 }
 
-uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
-  uint64_t total = 0;
-  if (n <= 0 || size < recordsEnd(n)) return 0;
+namespace {
+
+// Calls visit(i, list, count) for the path list of each waypoint i in turn
+// (`list` points at its first target), up to the first list that is
+// negative or not all there.
+template <typename Visit>
+void forEachPathList(const uint8_t* data, size_t size, int32_t n, Visit visit) {
+  if (n <= 0 || size < recordsEnd(n)) return;
   for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
     if (size - offset < 2) break;
     const int16_t count = readInt16(data + offset);
     if (count < 0 || size - offset - 2 < uint64_t(count) * 2) break;
-    total += uint64_t(count);
+    visit(i, data + offset + 2, count);
     offset += 2 + uint64_t(count) * 2;
   }
+}
+
+}  // namespace
+
+uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
+  uint64_t total = 0;
+  forEachPathList(data, size, n,
+                  [&](uint64_t, const uint8_t*, int16_t count) { total += uint64_t(count); });
   return total;
 }
 
 uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n) {
   uint64_t inside = 0;
-  if (n <= 0 || size < recordsEnd(n)) return 0;
-  for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
-    if (size - offset < 2) break;
-    const int16_t count = readInt16(data + offset);
-    if (count < 0 || size - offset - 2 < uint64_t(count) * 2) break;
+  forEachPathList(data, size, n, [&](uint64_t i, const uint8_t* list, int16_t count) {
     for (int16_t k = 0; k < count; ++k) {
-      const int16_t target = readInt16(data + offset + 2 + uint64_t(k) * 2);
+      const int16_t target = readInt16(list + uint64_t(k) * 2);
       inside += target >= 0 && uint64_t(target) / 16 == i / 16;
     }
-    offset += 2 + uint64_t(count) * 2;
-  }
+  });
   return inside;
 }
 
