@@ -126,10 +126,11 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
       const float length = lengths[k];
       pathing_[position_[i] + t * paddedN_] = length;
       if (!keepBounds_) continue;
+      const float bound = length + options.boundErrorForTests;
       float& rowMin = rowMin_[i * boundStride_ + position_[t] / kBlockWidth];
-      rowMin = std::min(rowMin, length);
+      rowMin = std::min(rowMin, bound);
       float& columnMin = columnMin_[t * boundStride_ + position_[i] / kBlockWidth];
-      columnMin = std::min(columnMin, length);
+      columnMin = std::min(columnMin, bound);
     }
   }
 

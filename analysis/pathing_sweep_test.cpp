@@ -272,6 +272,18 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
   }
 }
 
+// The comparison with the reference catches a bound above the true
+// minimum: the engine then skips blocks that hold the best intermediate.
+TEST(PathingSweepSkips, AWrongBoundIsCaught) {
+  const WaypointGraph graph = graphOf(generateWalkedMap(3, 400));
+  PathingSweepOptions options;
+  options.threads = 1;
+  options.passChoice = PassChoice::kBounded;
+  EXPECT_TRUE(pathingMatchesReference(graph, options));
+  options.boundErrorForTests = 50;
+  EXPECT_FALSE(pathingMatchesReference(graph, options));
+}
+
 // The phases as the run calls them: every line written, every result.
 TEST(FastEnginePhases, LinesMatchTheReference) {
   ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(sixWaypointExample())));
