@@ -2,30 +2,19 @@
 
 namespace tessivar {
 
-OrphanScanResult scanOrphansAndTraps(const WaypointGraph& graph,
+OrphanScanResult scanOrphansAndTraps(const WaypointMap& graph,
                                      std::ostream& out) {
   OrphanScanResult result;
   const int64_t n = graph.n;
   out << "Analyzing node graph..." << std::endl;
-  // One pass over the adjacency matrix in memory order: column b holds
-  // the cells m->b side by side, so it tells whether any path leads into b
-  // and, OR-ed into one flag per waypoint, which waypoints have a path out.
-  // A self path counts as both. This reads every cell once, contiguously,
-  // where a per-waypoint scan of the paths out would stride through memory
-  // N cells at a time for every orphan and trap.
-  std::vector<uint8_t> pathOut(static_cast<size_t>(n), 0);
+  // The path lists say it all: a waypoint has a path out when its list is
+  // not empty, and a path in when some list names it (its own list
+  // included, so a self path counts as both). This reads each path entry
+  // once instead of the N x N adjacency matrix.
   std::vector<uint8_t> pathIn(static_cast<size_t>(n), 0);
-  for (int64_t b = 0; b < n; ++b) {
-    const uint8_t* column = graph.adjacency.data() + cellIndex(0, b, n);
-    uint8_t any = 0;
-    for (int64_t m = 0; m < n; ++m) {
-      pathOut[m] |= column[m];
-      any |= column[m];
-    }
-    pathIn[b] = any;
-  }
+  for (int32_t target : graph.pathTargets) pathIn[target] = 1;
   for (int64_t v = 0; v < n; ++v) {
-    if (pathOut[v]) continue;
+    if (graph.pathCount(static_cast<int32_t>(v)) != 0) continue;
     if (pathIn[v]) {
       out << "Waypoint #" << v << " is a trap waypoint!" << std::endl;
       result.traps.push_back(static_cast<int32_t>(v));

@@ -16,7 +16,8 @@ struct OrphanScanResult {
   std::vector<int32_t> traps;    // ascending
 };
 
-OrphanScanResult scanOrphansAndTraps(const WaypointGraph& graph,
+// Reads the path lists only, so a WaypointMap is enough.
+OrphanScanResult scanOrphansAndTraps(const WaypointMap& graph,
                                      std::ostream& out);
 
 }  // namespace tessivar

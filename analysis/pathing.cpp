@@ -5,7 +5,7 @@
 namespace tessivar {
 
 PathingResult buildPathingBlock(const WaypointGraph& graph,
-                                const std::vector<uint8_t>& reachability,
+                                const CellBits& reachability,
                                 std::ostream& out, const PhaseMarks& marks) {
   out << "Building pathing block and shortest path matrix" << std::flush;
   marks.start();

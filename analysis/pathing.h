@@ -17,7 +17,9 @@ constexpr int32_t kNoIntermediate = -1;
 
 struct PathingResult {
   std::vector<float> pathing;         // N x N route lengths
-  std::vector<int32_t> shortestPath;  // N x N intermediates, -1 for none
+  // N x N intermediates, -1 for none. An intermediate is always the target
+  // of some path, and targets are 16-bit numbers in the file.
+  std::vector<int16_t> shortestPath;
   int32_t passes = 0;                 // passes that rewrote a cell
 };
 
@@ -27,7 +29,7 @@ struct PathingResult {
 // lowest m among equal sums, whenever that sum is strictly below the cell's
 // value. Passes stop after one that rewrote nothing, or after N passes.
 PathingResult buildPathingBlock(const WaypointGraph& graph,
-                                const std::vector<uint8_t>& reachability,
+                                const CellBits& reachability,
                                 std::ostream& out,
                                 const PhaseMarks& marks = {});
 

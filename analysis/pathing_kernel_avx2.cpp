@@ -1,6 +1,7 @@
-// The pathing kernels for AVX2 (8 floats per vector). Compiled with -mavx2
-// only (no FMA), and called only after the run-time check for AVX2.
-#include "analysis/pathing_tile_kernel.inc"
+// The pathing kernels for AVX2 (8 floats per vector: half a block).
+// Compiled with -mavx2 only (no FMA), and called only after the run-time
+// check for AVX2.
+#include "analysis/pathing_block_kernel.inc"
 
 #ifdef TESSIVAR_X86_KERNELS
 #include <immintrin.h>
@@ -9,13 +10,15 @@ namespace {
 
 struct Avx2Ops {
   using V = __m256;
-  static constexpr int64_t kLanes = 8;
+  using VI = __m256i;
   // 2 x 4 accumulators, 4 column vectors and a row vector fit the 16
   // vector registers.
   static constexpr int kBlockRows = 2;
+  static constexpr int kLanes = 8;
   static V load(const float* p) { return _mm256_loadu_ps(p); }
   static V add(V a, V b) { return _mm256_add_ps(a, b); }
   static V min(V a, V b) { return _mm256_min_ps(a, b); }
+  static void store(float* p, V v) { _mm256_storeu_ps(p, v); }
   static V splat(float x) { return _mm256_set1_ps(x); }
   static float reduceMin(V v) {
     __m128 m = _mm_min_ps(_mm256_castps256_ps128(v), _mm256_extractf128_ps(v, 1));
@@ -23,8 +26,41 @@ struct Avx2Ops {
     m = _mm_min_ss(m, _mm_shuffle_ps(m, m, 1));
     return _mm_cvtss_f32(m);
   }
+  static V minWhere(V acc, V x, uint32_t lanes) {
+    const __m256i bit = _mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128);
+    const __m256i set = _mm256_cmpeq_epi32(
+        _mm256_and_si256(_mm256_set1_epi32(static_cast<int32_t>(lanes)), bit), bit);
+    return _mm256_blendv_ps(acc, _mm256_min_ps(acc, x), _mm256_castsi256_ps(set));
+  }
   static uint32_t equalMask(V a, V b) {
     return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)));
+  }
+  static uint32_t lessMask(V a, V b) {
+    return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_cmp_ps(a, b, _CMP_LT_OQ)));
+  }
+  static VI loadI(const int32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  }
+  static VI splatI(int32_t x) { return _mm256_set1_epi32(x); }
+  static VI minI(VI a, VI b) { return _mm256_min_epi32(a, b); }
+  static int32_t reduceMinI(VI v) {
+    __m128i m = _mm_min_epi32(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
+    m = _mm_min_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(1, 0, 3, 2)));
+    m = _mm_min_epi32(m, _mm_shuffle_epi32(m, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(m);
+  }
+  // least, lowered to number in the lanes where sum == target.
+  static VI minWhereEqualI(VI least, V sum, V target, VI number) {
+    const __m256i equal = _mm256_castps_si256(_mm256_cmp_ps(sum, target, _CMP_EQ_OQ));
+    return _mm256_min_epi32(least, _mm256_blendv_epi8(least, number, equal));
+  }
+  static uint32_t greaterMaskI(VI a, VI b) {
+    return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpgt_epi32(a, b))));
+  }
+  static int64_t appendIndices(int32_t* out, uint32_t mask, int32_t base) {
+    int64_t count = 0;
+    for (; mask; mask &= mask - 1) out[count++] = base + __builtin_ctz(mask);
+    return count;
   }
   static bool anyCommonBit(const uint64_t* x, const uint64_t* y, int64_t words) {
     int64_t w = 0;
@@ -46,10 +82,8 @@ struct Avx2Ops {
 namespace tessivar {
 namespace kernel_detail {
 
-const PathingKernels kAvx2Kernels = {
-    KernelPath::kAvx2, "avx2", &evaluateTileFn<Avx2Ops>, &minSumFn<Avx2Ops>,
-    &firstSumEqualFn<Avx2Ops>, &closeRowFn<Avx2Ops>,
-    &pushSumsT<Avx2Ops>};
+const PathingKernels kAvx2Kernels = {KernelPath::kAvx2, "avx2", &evaluateTileFn<Avx2Ops>,
+                                     &closeRowFn<Avx2Ops>, &pushSumsT<Avx2Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -1,7 +1,7 @@
-// The pathing kernels for AVX-512 (16 floats per vector). Compiled with
-// -mavx512f and -ffp-contract=off, and called only after the run-time check
-// for AVX-512F.
-#include "analysis/pathing_tile_kernel.inc"
+// The pathing kernels for AVX-512 (16 floats per vector: one block). Compiled
+// with -mavx512f and -ffp-contract=off, and called only after the run-time
+// check for AVX-512F.
+#include "analysis/pathing_block_kernel.inc"
 
 #ifdef TESSIVAR_X86_KERNELS
 #include <immintrin.h>
@@ -17,13 +17,15 @@ namespace {
 
 struct Avx512Ops {
   using V = __m512;
-  static constexpr int64_t kLanes = 16;
+  using VI = __m512i;
   // 4 x 4 accumulators, 4 column vectors and a row vector fit the 32
   // vector registers.
   static constexpr int kBlockRows = 4;
+  static constexpr int kLanes = 16;
   static V load(const float* p) { return _mm512_loadu_ps(p); }
   static V add(V a, V b) { return _mm512_add_ps(a, b); }
   static V min(V a, V b) { return _mm512_min_ps(a, b); }
+  static void store(float* p, V v) { _mm512_storeu_ps(p, v); }
   static V splat(float x) { return _mm512_set1_ps(x); }
   static float reduceMin(V v) {
     V half = _mm512_min_ps(v, _mm512_shuffle_f32x4(v, v, _MM_SHUFFLE(1, 0, 3, 2)));
@@ -33,8 +35,36 @@ struct Avx512Ops {
     m = _mm_min_ss(m, _mm_shuffle_ps(m, m, 1));
     return _mm_cvtss_f32(m);
   }
+  static V minWhere(V acc, V x, uint32_t lanes) {
+    return _mm512_mask_min_ps(acc, static_cast<__mmask16>(lanes), acc, x);
+  }
   static uint32_t equalMask(V a, V b) {
     return static_cast<uint32_t>(_mm512_cmp_ps_mask(a, b, _CMP_EQ_OQ));
+  }
+  static uint32_t lessMask(V a, V b) {
+    return static_cast<uint32_t>(_mm512_cmp_ps_mask(a, b, _CMP_LT_OQ));
+  }
+  static VI loadI(const int32_t* p) { return _mm512_loadu_si512(p); }
+  static VI minI(VI a, VI b) { return _mm512_min_epi32(a, b); }
+  static int32_t reduceMinI(VI v) { return _mm512_reduce_min_epi32(v); }
+  // least, lowered to number in the lanes where sum == target.
+  static VI minWhereEqualI(VI least, V sum, V target, VI number) {
+    return _mm512_mask_min_epi32(least, _mm512_cmp_ps_mask(sum, target, _CMP_EQ_OQ), least,
+                                 number);
+  }
+  static VI splatI(int32_t x) { return _mm512_set1_epi32(x); }
+  static uint32_t greaterMaskI(VI a, VI b) {
+    return static_cast<uint32_t>(_mm512_cmpgt_epi32_mask(a, b));
+  }
+  // Compress in a register and store all 16 lanes (the slots past the
+  // count are scratch); the store form of the compress is slow on some
+  // processors.
+  static int64_t appendIndices(int32_t* out, uint32_t mask, int32_t base) {
+    const __m512i numbers = _mm512_add_epi32(
+        _mm512_set1_epi32(base),
+        _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15));
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi32(static_cast<__mmask16>(mask), numbers));
+    return __builtin_popcount(mask);
   }
   static bool anyCommonBit(const uint64_t* x, const uint64_t* y, int64_t words) {
     int64_t w = 0;
@@ -55,10 +85,9 @@ struct Avx512Ops {
 namespace tessivar {
 namespace kernel_detail {
 
-const PathingKernels kAvx512Kernels = {
-    KernelPath::kAvx512, "avx512", &evaluateTileFn<Avx512Ops>,
-    &minSumFn<Avx512Ops>, &firstSumEqualFn<Avx512Ops>, &closeRowFn<Avx512Ops>,
-    &pushSumsT<Avx512Ops>};
+const PathingKernels kAvx512Kernels = {KernelPath::kAvx512, "avx512",
+                                       &evaluateTileFn<Avx512Ops>,
+                                       &closeRowFn<Avx512Ops>, &pushSumsT<Avx512Ops>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

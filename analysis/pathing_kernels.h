@@ -1,11 +1,12 @@
-// The inner loops of the pathing and reachability engines, compiled once per instruction set
-// (portable C++, AVX2, AVX-512) and chosen at run time, so a default build
-// runs on any x86-64 and uses the widest vectors the machine has.
+// The inner loops of the pathing and reachability engines, compiled once
+// per instruction set (portable C++, AVX2, AVX-512) and chosen at run time,
+// so a default build runs on any x86-64 and uses the widest vectors the
+// machine has.
 //
 // Every kernel computes the same float sums (one rounding per sum, no
-// fused multiply-add, no reassociation) and the same minima; minimum and
-// "first equal" are exact operations, so every path gives bit-identical
-// results.
+// fused multiply-add, no reassociation) and the same minima; minimum,
+// comparison and "lowest equal" are exact operations, so every path gives
+// bit-identical results.
 #ifndef TESSIVAR_ANALYSIS_PATHING_KERNELS_H_
 #define TESSIVAR_ANALYSIS_PATHING_KERNELS_H_
 
@@ -15,54 +16,170 @@ namespace tessivar {
 
 enum class KernelPath { kPortable, kAvx2, kAvx512 };
 
-// Rows a tile spans at most, and the columns it spans at most.
-constexpr int64_t kTileRows = 64;
+// Rows of a row group: the rows whose cells of one column a kernel call
+// evaluates, one bit each in a 64-bit mask.
+constexpr int64_t kGroupRows = 64;
+// Intermediates per block (analysis/block_order.h), and blocks per bound
+// vector: the bounds of 16 blocks are formed and compared together.
+constexpr int64_t kBlockWidth = 16;
+constexpr int64_t kBoundGroup = 16;
+
+// What a bounded pathing pass shares between its kernel calls (see
+// pathing_sweep.h for the method). The pathing block is kept with its
+// rows in block order: cell a->b at pathing[position[a] + b * paddedN], so
+// the intermediates of a block are kBlockWidth consecutive floats of a
+// column; positions past N hold +infinity.
+struct BoundedPass {
+  int64_t n = 0;
+  int64_t paddedN = 0;         // N rounded up to whole blocks
+  int64_t boundStride = 0;     // blocks per row of the bound arrays, whole groups
+  int64_t blocks = 0;          // blocks holding waypoints
+  float* pathing = nullptr;    // paddedN x N
+  int16_t* via = nullptr;      // N x N intermediates, cell a->b at a + b * N
+  const int32_t* order = nullptr;     // paddedN: waypoint at each position,
+                                      // INT32_MAX past N
+  const int32_t* position = nullptr;  // N: position of each waypoint
+  // Per row a and block q: the smallest pathing a->m over m in block q
+  // (rowMin), and the time of the last write to such a cell (rowTime);
+  // per column b the same for the cells m->b (columnMin, columnTime). A
+  // time is pass * N + the column (rows) or row (columns) written, passes
+  // counted from 1; rowLatest and columnLatest hold the latest over all
+  // blocks.
+  float* rowMin = nullptr;
+  float* columnMin = nullptr;
+  // Superblocks, on large maps: the same per group of kBoundGroup blocks
+  // (superblock s is blocks 16 s to 16 s + 15), superStride per row or
+  // column; superStride 0 when there are none.
+  int64_t superStride = 0;
+  float* rowSuperMin = nullptr;
+  float* columnSuperMin = nullptr;
+  int32_t* rowSuperTime = nullptr;
+  int32_t* columnSuperTime = nullptr;
+  // Per row and per column: the smallest value over the whole line, and
+  // the smallest value written in the last pass and in this one. A sum
+  // through a written operand of row a is at least rowWritten + the
+  // column's smallest value, and the same the other way round, so a cell
+  // none of whose lines had a small enough value written is not looked at.
+  float* rowSmallest = nullptr;
+  float* columnSmallest = nullptr;
+  const float* rowWrittenBefore = nullptr;  // in the last pass
+  const float* columnWrittenBefore = nullptr;
+  float* rowWritten = nullptr;              // in this pass
+  float* columnWritten = nullptr;
+  int32_t* rowTime = nullptr;
+  int32_t* columnTime = nullptr;
+  int32_t* rowLatest = nullptr;
+  int32_t* columnLatest = nullptr;
+  int32_t previous = 0;  // (pass - 1) * N
+  int32_t current = 0;   // pass * N
+  // A dense pass: every due cell sums every intermediate, in order, with no
+  // bound (for maps whose blocks of cells lie too far apart for bounds to
+  // skip much). The intermediates are summed in chunks of denseChunk
+  // positions (a multiple of kBlockWidth), and each chunk's running minimum
+  // is kept, so the lowest waypoint giving the smallest sum is looked for
+  // only from the chunk where that sum first appears. numberingOrder: the
+  // blocks are in the map's own numbering (position p holds waypoint p), so
+  // the first position giving the sum is the lowest waypoint.
+  bool dense = false;
+  int64_t denseChunk = 0;
+  // Whether the minima and times per block (rowMin ... columnSuperTime) are
+  // kept: when not, they are null, and every pass is dense or sparse.
+  bool keepBounds = true;
+  bool numberingOrder = false;
+  // Switches for tests; the results are the same with any of them off.
+  bool blockBounds = true;    // skip blocks whose bound can't beat the cell
+  bool changedOnly = true;    // skip blocks with no operand written since
+  bool viaThreshold = true;   // bar at the sum through the current intermediate
+};
+
+// Dense passes: at most this many chunks of intermediates (denseChunk is
+// chosen so) and this many cells in a register block (4 rows x 4 columns).
+constexpr int64_t kDenseChunksMax = 16;
+constexpr int64_t kDenseCellsMax = 16;
+
+// Columns of a tile: a tile is the group's cells of a few consecutive
+// columns, evaluated row by row, so a row's blocks and the columns' blocks
+// are read from the first-level cache for all its cells.
 constexpr int64_t kTileColumns = 4;
 
-// One tile of a dense pass: rows [a0, a0 + rows) and columns
-// [b0, b0 + columns) of the pathing block, evaluated in sweep order.
-struct PathingTile {
-  int64_t n = 0;
-  float* pathing = nullptr;  // N x N, cell a->b at a + b * N
-  int32_t* via = nullptr;    // N x N intermediates
-  // Row a0 + k of the pathing block (cells a0+k -> m over m) as a
-  // contiguous copy at rowBuffer + k * rowStride, kept in step with it.
+// One tile: rows a0 .. a0 + 63 of columns b0 .. b0 + columns - 1.
+struct BoundedTile {
+  int64_t a0 = 0;          // first row of the group
+  int64_t rows = 0;        // rows of the group (at most kGroupRows)
+  int64_t b0 = 0;          // first column
+  int64_t columns = 0;     // at most kTileColumns
+  // The group's rows a0 + k in block order: rowBuffer + k * rowStride
+  // holds pathing (a0 + k) -> order[j] at j, kept in step with the matrix.
   float* rowBuffer = nullptr;
   int64_t rowStride = 0;
-  int64_t a0 = 0, rows = 0;
-  // considered[b]: bit k set when cell (a0 + k) -> b is evaluated (no
-  // direct path, but a route).
-  const uint64_t* considered = nullptr;
-  int64_t b0 = 0, columns = 0;
-  // Filled by the kernel: the cells it rewrote, in the order written.
-  int32_t writes = 0;
-  int32_t writtenRow[kTileRows * kTileColumns];
-  int32_t writtenColumn[kTileRows * kTileColumns];
+  // The group's own block of the matrix, kGroupRows x kGroupRows: row k
+  // holds pathing (a0 + k) -> (a0 + k') at k' (+infinity past the group's
+  // rows), kept in step with it.
+  float* inner = nullptr;
+  // Per column j, bit k: cell (a0 + k) -> (b0 + j) is evaluated in a pass
+  // (considered), and it may change, an operand having been written (due).
+  uint64_t considered[kTileColumns] = {};
+  uint64_t due[kTileColumns] = {};
+  // The order in which step 1 takes the group's rows, four or two at a
+  // time (rows close together in block order share candidate blocks);
+  // null for 0, 1, 2, ...
+  const uint8_t* order = nullptr;
+  // Room for boundStride + kBoundGroup entries and kGroupRows *
+  // kTileColumns * boundStride / kBoundGroup 16-bit masks.
+  int32_t* scratch = nullptr;
+  // Dense passes: room for kDenseChunksMax x kDenseCellsMax vectors of 16
+  // floats, the running minima of a register block's cells after each chunk.
+  float* chunkMinima = nullptr;
+  // The log of the cells rewritten, while it has room: the kernel appends
+  // (row, column) pairs and sets logFull when one doesn't fit.
+  int32_t* logRow = nullptr;
+  int32_t* logColumn = nullptr;
+  int64_t logCount = 0;
+  int64_t logCapacity = 0;
+  bool logFull = false;
+  // Counts, added to by the kernel.
+  int64_t evaluated = 0;    // cells whose candidate blocks were formed
+  int64_t skipped = 0;      // due cells no written value could change
+  int64_t scanned = 0;      // blocks of intermediates summed, per register block
+  int64_t registerBlocks = 0;  // register blocks with a cell to sum for
+  int64_t writes = 0;       // cells rewritten
 };
 
 struct PathingKernels {
   KernelPath path;
   const char* name;
-  // Evaluates every considered cell of the tile, rewriting those that a
-  // strictly shorter sum beats, as the plain sweep would.
-  void (*evaluateTile)(PathingTile& tile);
-  // The smallest sum row[m] + column[m] over m in [begin, end); +infinity
-  // for an empty range.
-  float (*minSum)(const float* row, const float* column, int64_t begin,
-                  int64_t end);
-  // The lowest m in [0, n) with row[m] + column[m] == target, or -1.
-  int64_t (*firstSumEqual)(const float* row, const float* column, int64_t n,
-                           float target);
+  // Evaluates the due cells of the tile row by row, each row's in column
+  // order, rewriting those that a strictly shorter sum beats, as the plain
+  // sweep would; a write makes the considered cells below it in its column
+  // due.
+  void (*evaluateTile)(const BoundedPass& pass, BoundedTile& tile);
   // One row of a reachability pass over bit rows and bit columns (see
   // ReachabilitySweep); returns the cells it set.
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n,
                       int64_t words, int64_t a);
-  // For a in [begin, end): offers column[a] + add through intermediate m
-  // to the pair (bestSum[a], bestM[a]), which keeps the smaller sum and, on
-  // equal sums, the lower m.
-  void (*pushSums)(const float* column, float add, int32_t m, float* bestSum,
-                   int32_t* bestM, int64_t begin, int64_t end);
+  // For p in [0, count): best[p] = min(best[p], sumKey(column[p] + add, m)).
+  void (*pushSums)(const float* column, float add, int32_t m, uint64_t* best, int64_t count);
 };
+
+// A sum and the waypoint giving it as one number ordered as "smaller sum,
+// then lower waypoint": the sum's bits above the waypoint's number. (A
+// float that is not negative, +infinity included, orders as its bits; no
+// sum here is negative, -0 or NaN.)
+inline uint32_t floatBits(float x) {
+  uint32_t bits;
+  __builtin_memcpy(&bits, &x, sizeof bits);
+  return bits;
+}
+inline uint64_t sumKey(float sum, int32_t m) {
+  return (uint64_t(floatBits(sum)) << 32) | uint32_t(m);
+}
+inline float keySum(uint64_t key) {
+  const uint32_t bits = static_cast<uint32_t>(key >> 32);
+  float sum;
+  __builtin_memcpy(&sum, &bits, sizeof sum);
+  return sum;
+}
+inline int32_t keyWaypoint(uint64_t key) { return static_cast<int32_t>(uint32_t(key)); }
 
 // Whether this machine can run the kernels of `path`.
 bool kernelPathSupported(KernelPath path);

@@ -1,9 +1,11 @@
-// The single-row kernels of every path against plain loops, on data full of
-// equal sums, zeros, the no-path distance and infinity.
+// The kernels of every path against plain loops: one column of a bounded
+// pass on data full of equal sums, zeros, the no-path distance and huge
+// values, and rows of a reachability pass.
 #include "analysis/pathing_kernels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -13,12 +15,9 @@
 namespace tessivar {
 namespace {
 
-std::vector<float> tieHeavyValues(MapRandom& random, int64_t n) {
-  static const float kPool[] = {0.0f, 1.0f, 2.0f, 3.0f, 0.5f, kNoPathDistance,
-                                std::numeric_limits<float>::infinity(), 3.4e38f};
-  std::vector<float> values(static_cast<size_t>(n));
-  for (float& v : values) v = kPool[random.below(8)];
-  return values;
+float tieHeavyValue(MapRandom& random) {
+  static const float kPool[] = {0.0f, 1.0f, 2.0f, 3.0f, 0.5f, kNoPathDistance, 3.4e38f, 1.5f};
+  return kPool[random.below(8)];
 }
 
 class PathingKernelTest : public ::testing::TestWithParam<KernelPath> {
@@ -28,30 +27,166 @@ class PathingKernelTest : public ::testing::TestWithParam<KernelPath> {
   }
 };
 
-TEST_P(PathingKernelTest, MinSumAndFirstSumEqualMatchPlainLoops) {
+// A matrix of n waypoints (the map's own numbering as block order) and the
+// exact bound arrays, every block written "now", and column b evaluated
+// for all n rows; the plain sweep of the same column gives the expected
+// cells.
+struct ColumnCase {
+  int64_t n, paddedN, stride, blocks;
+  std::vector<float> pathing;
+  std::vector<int16_t> via;
+  std::vector<int32_t> order, position;
+  std::vector<float> rowMin, columnMin;
+  std::vector<int32_t> rowTime, columnTime, rowLatest, columnLatest;
+  std::vector<float> smallest, written, none;
+  std::vector<float> rows, inner;
+  std::vector<int32_t> scratch;
+
+  ColumnCase(MapRandom& random, int64_t size) : n(size) {
+    paddedN = (n + 15) / 16 * 16;
+    blocks = paddedN / 16;
+    stride = (blocks + 15) / 16 * 16;
+    pathing.assign(size_t(paddedN * n), std::numeric_limits<float>::infinity());
+    for (int64_t b = 0; b < n; ++b) {
+      for (int64_t a = 0; a < n; ++a) pathing[a + b * paddedN] = tieHeavyValue(random);
+    }
+    via.assign(size_t(n * n), -1);
+    order.assign(size_t(paddedN), std::numeric_limits<int32_t>::max());
+    position.resize(size_t(n));
+    for (int64_t j = 0; j < n; ++j) order[j] = int32_t(j), position[j] = int32_t(j);
+    rowMin.assign(size_t(n * stride), std::numeric_limits<float>::infinity());
+    columnMin = rowMin;
+    for (int64_t b = 0; b < n; ++b) {
+      for (int64_t a = 0; a < n; ++a) {
+        const float v = pathing[a + b * paddedN];
+        rowMin[a * stride + b / 16] = std::min(rowMin[a * stride + b / 16], v);
+        columnMin[b * stride + a / 16] = std::min(columnMin[b * stride + a / 16], v);
+      }
+    }
+    rowTime.assign(size_t(n * stride), int32_t(n));
+    columnTime = rowTime;
+    rowLatest.assign(size_t(n), int32_t(n));
+    columnLatest = rowLatest;
+    scratch.resize(size_t(64 * stride + 16));
+    // Every value counts as just written, so no cell is passed over unless
+    // nothing can be below its value.
+    smallest.assign(size_t(n), 0.0f);
+    written.assign(size_t(n), 0.0f);
+    none.assign(size_t(n), std::numeric_limits<float>::infinity());
+  }
+
+  BoundedPass pass() {
+    BoundedPass p;
+    p.n = n;
+    p.paddedN = paddedN;
+    p.boundStride = stride;
+    p.blocks = blocks;
+    p.pathing = pathing.data();
+    p.via = via.data();
+    p.order = order.data();
+    p.position = position.data();
+    p.rowMin = rowMin.data();
+    p.columnMin = columnMin.data();
+    p.rowTime = rowTime.data();
+    p.columnTime = columnTime.data();
+    p.rowLatest = rowLatest.data();
+    p.columnLatest = columnLatest.data();
+    p.rowSmallest = smallest.data();
+    p.columnSmallest = smallest.data();
+    p.rowWrittenBefore = written.data();
+    p.columnWrittenBefore = written.data();
+    p.rowWritten = none.data();
+    p.columnWritten = none.data();
+    p.previous = 0;
+    p.current = int32_t(n);
+    return p;
+  }
+
+  // Rows 0..min(n, 64) - 1 as the row buffer; one column.
+  BoundedTile column(int64_t b, uint64_t considered) {
+    rows.assign(size_t(std::min<int64_t>(n, 64) * paddedN), std::numeric_limits<float>::infinity());
+    for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
+      for (int64_t m = 0; m < n; ++m) rows[k * paddedN + m] = pathing[k + m * paddedN];
+    }
+    inner.assign(64 * 64, std::numeric_limits<float>::infinity());
+    for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
+      for (int64_t m = 0; m < std::min<int64_t>(n, 64); ++m) inner[k * 64 + m] = pathing[k + m * paddedN];
+    }
+    BoundedTile job;
+    job.inner = inner.data();
+    job.a0 = 0;
+    job.rows = std::min<int64_t>(n, 64);
+    job.b0 = b;
+    job.columns = 1;
+    job.rowBuffer = rows.data();
+    job.rowStride = paddedN;
+    job.considered[0] = considered;
+    job.due[0] = considered;
+    job.scratch = scratch.data();
+    return job;
+  }
+};
+
+TEST_P(PathingKernelTest, OneColumnMatchesThePlainSweep) {
   const PathingKernels& kernels = pathingKernels(GetParam());
   ASSERT_EQ(kernels.path, GetParam());
   MapRandom random(17);
-  for (int64_t n = 0; n <= 80; ++n) {
-    for (int trial = 0; trial < 20; ++trial) {
-      const std::vector<float> row = tieHeavyValues(random, n);
-      const std::vector<float> column = tieHeavyValues(random, n);
-      const int64_t begin = n ? random.below(uint32_t(n)) : 0;
-      const int64_t end = begin + (n - begin ? random.below(uint32_t(n - begin + 1)) : 0);
-      float expected = std::numeric_limits<float>::infinity();
-      for (int64_t m = begin; m < end; ++m) {
-        if (row[m] + column[m] < expected) expected = row[m] + column[m];
+  for (int trial = 0; trial < 300; ++trial) {
+    const int64_t n = 1 + random.below(64);
+    ColumnCase c(random, n);
+    const int64_t b = random.below(uint32_t(n));
+    const uint64_t considered = random.next() & (n == 64 ? ~uint64_t(0) : (uint64_t(1) << n) - 1);
+    // The plain sweep of column b, rows in order, on a copy.
+    std::vector<float> expected = c.pathing;
+    std::vector<int16_t> expectedVia = c.via;
+    for (int64_t a = 0; a < n; ++a) {
+      if (!((considered >> a) & 1)) continue;
+      float best = expected[a + b * c.paddedN];
+      int32_t bestM = -1;
+      for (int64_t m = 0; m < n; ++m) {
+        const float sum = expected[a + m * c.paddedN] + expected[m + b * c.paddedN];
+        if (sum < best) best = sum, bestM = int32_t(m);
       }
-      EXPECT_EQ(kernels.minSum(row.data(), column.data(), begin, end), expected)
-          << "n " << n << " range " << begin << ".." << end;
-      const float target = n ? row[n / 2] + column[n / 2] : 1.0f;
-      int64_t first = -1;
-      for (int64_t m = 0; m < n && first < 0; ++m) {
-        if (row[m] + column[m] == target) first = m;
+      if (bestM >= 0) {
+        expected[a + b * c.paddedN] = best;
+        expectedVia[a + b * n] = int16_t(bestM);
       }
-      EXPECT_EQ(kernels.firstSumEqual(row.data(), column.data(), n, target), first)
-          << "n " << n;
     }
+    BoundedPass pass = c.pass();
+    pass.blockBounds = trial % 3 != 0;
+    pass.changedOnly = trial % 5 != 0;
+    BoundedTile job = c.column(b, considered);
+    kernels.evaluateTile(pass, job);
+    ASSERT_EQ(c.via, expectedVia) << "trial " << trial << " n " << n << " b " << b;
+    for (int64_t a = 0; a < n; ++a) {
+      ASSERT_EQ(c.pathing[a + b * c.paddedN], expected[a + b * c.paddedN])
+          << "trial " << trial << " cell " << a << "->" << b;
+    }
+    // Only a cell of value 0 can be passed over: no sum is below it.
+    EXPECT_EQ(job.evaluated + job.skipped, __builtin_popcountll(considered));
+  }
+}
+
+TEST_P(PathingKernelTest, ClosedRowsMatchThePortableKernel) {
+  const PathingKernels& kernels = pathingKernels(GetParam());
+  const PathingKernels& plain = pathingKernels(KernelPath::kPortable);
+  MapRandom random(5);
+  for (int trial = 0; trial < 200; ++trial) {
+    const int64_t n = 1 + random.below(700);
+    const int64_t words = (n + 63) / 64;
+    std::vector<uint64_t> row(static_cast<size_t>(words));
+    std::vector<uint64_t> columns(static_cast<size_t>(n * words));
+    for (uint64_t& w : row) w = random.next() & random.next() & random.next();
+    for (uint64_t& w : columns) w = random.next() & random.next() & random.next() & random.next();
+    const uint64_t tail = (n & 63) ? (uint64_t(1) << (n & 63)) - 1 : ~uint64_t(0);
+    row.back() &= tail;
+    for (int64_t b = 0; b < n; ++b) columns[b * words + words - 1] &= tail;
+    std::vector<uint64_t> row2 = row, columns2 = columns;
+    const int64_t a = random.below(uint32_t(n));
+    EXPECT_EQ(kernels.closeRow(row.data(), columns.data(), n, words, a),
+              plain.closeRow(row2.data(), columns2.data(), n, words, a));
+    EXPECT_EQ(row, row2);
+    EXPECT_EQ(columns, columns2);
   }
 }
 

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
 
+#include "analysis/huge_pages.h"
 #include "analysis/pathing.h"
 #include "platform/cpu_cores.h"
 #include "waypoint/memory_budget.h"
@@ -16,13 +18,12 @@ namespace tessivar {
 namespace {
 
 // A pass is run sparse when the last one wrote at most one cell in
-// kSparseRatio x threads of the evaluated cells. A sparse pass costs about
-// N/2 sums per write of the last pass, a dense one N vector lanes per
-// evaluated cell; measured on this project's realistic maps the break-even
-// is near 1 write in 45 cells per dense thread at N = 1024 and N = 4096.
+// kSparseRatio x threads of the considered cells. A sparse pass costs about
+// N sums per write of the last pass, a bounded one a few blocks per cell
+// whose operands changed.
 constexpr int64_t kSparseRatio = 48;
 
-// Change-log entries kept per waypoint and thread (O(N) memory in all).
+// Write-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
 
 // Below this many waypoints a second thread costs more than it saves. From
@@ -38,198 +39,421 @@ bool spareCoreAvailable() {
   return cores >= 2 && platform::coreIdleNow(cores);
 }
 
-// 1 in each byte of `bytes` that is not 0, else 0.
-inline uint64_t nonZeroBytes(uint64_t bytes) {
-  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  return ((((bytes & kLow7) + kLow7) | bytes) >> 7) & 0x0101010101010101ull;
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+int64_t roundUp(int64_t value, int64_t multiple) {
+  return (value + multiple - 1) / multiple * multiple;
 }
 
-// The smallest sum over a set of intermediates, lowest m on ties.
-struct Candidate {
-  float sum;
-  int32_t m;
-  void consider(const float* row, const float* column, int32_t t) {
-    const float s = row[t] + column[t];
-    const bool better = s < sum || (s == sum && t < m);
-    sum = better ? s : sum;
-    m = better ? t : m;
-  }
-  void scan(const float* row, const float* column, const int32_t* first,
-            const int32_t* last) {
-    for (; first != last; ++first) consider(row, column, *first);
-  }
-};
+// Bits 0 .. count-1.
+uint64_t lowBits(int64_t count) {
+  return count >= 64 ? ~uint64_t(0) : count <= 0 ? 0 : (uint64_t(1) << count) - 1;
+}
 
 }  // namespace
 
-PathingSweep::PathingSweep(const WaypointGraph& graph,
-                           const std::vector<uint8_t>& reachability,
+PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachability,
                            const PathingSweepOptions& options)
     : graph_(graph),
       reachability_(reachability),
       kernels_(pathingKernels(options.kernel)),
-      passChoice_(options.passChoice),
+      options_(options),
       n_(graph.n),
+      paddedN_(roundUp(graph.n, kBlockWidth)),
+      blocks_(paddedN_ / kBlockWidth),
+      boundStride_(roundUp(blocks_, kBoundGroup)),
+      // One cache line more than a row needs, so that the same block of
+      // different rows never falls into the same cache set (a row of
+      // 1024 floats is 4 KiB, the span of one way of the first-level cache).
+      rowStride_(paddedN_ + kBlockWidth),
       threads_(options.threads),
-      rowStride_(std::max<int64_t>(16, (n_ + 15) & ~int64_t(15))),
       logCapacity_(options.logCapacity > 0
                        ? static_cast<size_t>(options.logCapacity)
-                       : kLogEntriesPerWaypoint * static_cast<size_t>(n_) + 1024) {
+                       : kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 1024) {
   if (threads_ <= 0) {
     threads_ = n_ >= kThreadedMinimum && spareCoreAvailable() ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
+
+  keepBounds_ = keepsBounds(graph, options.passChoice);
+  // Without bounds the passes are dense, which find the lowest waypoint of
+  // a sum soonest in the map's own numbering.
+  order_ = blockOrder(graph,
+                      !keepBounds_ && options.order == BlockOrder::kAuto ? BlockOrder::kNumbering
+                                                                         : options.order,
+                      options.shuffleSeed);
+  order_.resize(static_cast<size_t>(paddedN_), std::numeric_limits<int32_t>::max());
+  position_.resize(static_cast<size_t>(n_));
+  for (int64_t j = 0; j < n_; ++j) position_[order_[j]] = static_cast<int32_t>(j);
+
+  // The pathing block starts as the edge length matrix: the no-path
+  // distance, and each path's length in its cell. Positions past N hold
+  // +infinity, so their sums never win.
+  const size_t cells = static_cast<size_t>(paddedN_ * n_);
+  reserveWithHugePages(pathing_, cells);
+  pathing_.assign(cells, kNoPathDistance);
+  for (int64_t b = 0; b < n_; ++b) {
+    std::fill(pathing_.begin() + b * paddedN_ + n_, pathing_.begin() + (b + 1) * paddedN_,
+              kInfinity);
+  }
+  reserveWithHugePages(via_, static_cast<size_t>(n_ * n_));
+  via_.assign(static_cast<size_t>(n_ * n_), int16_t(kNoIntermediate));
+
+  const size_t bounds = keepBounds_ ? static_cast<size_t>(n_ * boundStride_) : 0;
+  for (std::vector<float>* minima : {&rowMin_, &columnMin_}) {
+    reserveWithHugePages(*minima, bounds);
+    minima->assign(bounds, kNoPathDistance);
+    for (int64_t line = 0; line < (keepBounds_ ? n_ : 0); ++line) {
+      std::fill(minima->begin() + line * boundStride_ + blocks_,
+                minima->begin() + (line + 1) * boundStride_, kInfinity);
+    }
+  }
+  // Every block counts as written at the start of pass 1, so pass 1
+  // evaluates every cell and pass 2 only what pass 1 changed.
+  const int32_t start = static_cast<int32_t>(n_);
+  for (std::vector<int32_t>* times : {&rowTime_, &columnTime_}) {
+    reserveWithHugePages(*times, bounds);
+    times->assign(bounds, start);
+  }
+  rowLatest_.assign(static_cast<size_t>(n_), start);
+  columnLatest_.assign(static_cast<size_t>(n_), start);
+
+  for (int32_t i = 0; i < n_; ++i) {
+    const int32_t* targets = graph.pathsFrom(i);
+    const float* lengths = graph.lengthsFrom(i);
+    for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
+      const int32_t t = targets[k];
+      const float length = lengths[k];
+      pathing_[position_[i] + t * paddedN_] = length;
+      if (!keepBounds_) continue;
+      const float bound = length + options.boundErrorForTests;
+      float& rowMin = rowMin_[i * boundStride_ + position_[t] / kBlockWidth];
+      rowMin = std::min(rowMin, bound);
+      float& columnMin = columnMin_[t * boundStride_ + position_[i] / kBlockWidth];
+      columnMin = std::min(columnMin, bound);
+    }
+  }
+
+  // Superblocks: their minima and times from the blocks'.
+  const int64_t groups = boundStride_ / kBoundGroup;
+  if (keepBounds_ && options.superblocksAbove >= 0 && groups > options.superblocksAbove) {
+    superStride_ = roundUp(groups, kBoundGroup);
+    const size_t supers = static_cast<size_t>(n_ * superStride_);
+    rowSuperMin_.assign(supers, kInfinity);
+    columnSuperMin_.assign(supers, kInfinity);
+    rowSuperTime_.assign(supers, start);
+    columnSuperTime_.assign(supers, start);
+    for (int64_t line = 0; line < n_; ++line) {
+      for (int64_t q = 0; q < blocks_; ++q) {
+        float& row = rowSuperMin_[line * superStride_ + q / kBoundGroup];
+        row = std::min(row, rowMin_[line * boundStride_ + q]);
+        float& column = columnSuperMin_[line * superStride_ + q / kBoundGroup];
+        column = std::min(column, columnMin_[line * boundStride_ + q]);
+      }
+    }
+  }
+
+  // The smallest value of each line; the starting matrix counts as
+  // written just before pass 1.
+  rowSmallest_.assign(static_cast<size_t>(n_), kNoPathDistance);
+  columnSmallest_.assign(static_cast<size_t>(n_), kNoPathDistance);
+  for (int32_t i = 0; i < n_; ++i) {
+    for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
+      const int32_t t = graph.pathsFrom(i)[k];
+      rowSmallest_[i] = std::min(rowSmallest_[i], graph.lengthsFrom(i)[k]);
+      columnSmallest_[t] = std::min(columnSmallest_[t], graph.lengthsFrom(i)[k]);
+    }
+  }
+  rowWritten_[0] = rowSmallest_;
+  columnWritten_[0] = columnSmallest_;
+  rowWritten_[1].assign(static_cast<size_t>(n_), kInfinity);
+  columnWritten_[1].assign(static_cast<size_t>(n_), kInfinity);
+
+  // Considered cells: a route but no direct path.
+  const uint64_t* route = reachability.words();
+  const uint64_t* direct = graph.adjacency.words();
+  for (uint64_t w = 0; w < (graph.cellCount + 63) / 64; ++w) {
+    considered_ += __builtin_popcountll(route[w] & ~direct[w]);
+  }
+
   for (int w = 0; w < threads_; ++w) {
-    Worker& worker = workers_[w];
-    worker.rowBuffer.resize(static_cast<size_t>(std::min(kTileRows, n_) * rowStride_));
-    worker.considered.resize(static_cast<size_t>(n_));
     // Reserved once: a write never allocates, so a thread never throws.
-    worker.writeRow.reserve(logCapacity_);
-    worker.writeColumn.reserve(logCapacity_);
+    workers_[w].logRow.resize(logCapacity_);
+    workers_[w].logColumn.resize(logCapacity_);
+    workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
+                                 kInfinity);
+    workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
+    workers_[w].scratch.resize(static_cast<size_t>(
+        boundStride_ + kBoundGroup + kGroupRows * kTileColumns * boundStride_ / kBoundGroup / 2 + 1));
+    workers_[w].chunkMinima.resize(static_cast<size_t>(kDenseChunksMax * kDenseCellsMax * 16));
   }
-  writeValue_.reserve(logCapacity_);
-  // The edge length matrix holds the no-path distance wherever there is no
-  // direct path: the pathing block's starting value. Most of the time here
-  // goes to the system handing out fresh pages; with a second thread the
-  // two matrices are filled side by side.
-  auto fillIntermediates = [this, &graph] {
-    via_.assign(graph.cellCount, kNoIntermediate);
-    int64_t considered = 0;
-    for (uint64_t cell = 0; cell < graph.cellCount; ++cell) {
-      considered += !graph.adjacency[cell] & (reachability_[cell] != 0);
-    }
-    consideredCells_ = considered;
-  };
-  std::thread helper;
-  bool helperOutOfMemory = false;
-  if (threads_ > 1) {
-    try {
-      // An allocation failure on the helper thread is handed to this one,
-      // where the run reports it like any other.
-      helper = std::thread([&fillIntermediates, &helperOutOfMemory] {
-        try {
-          fillIntermediates();
-        } catch (const std::bad_alloc&) {
-          helperOutOfMemory = true;
-        }
-      });
-    } catch (const std::system_error&) {
-    }
-  }
-  try {
-    pathing_ = graph.edgeLength;
-  } catch (...) {
-    if (helper.joinable()) helper.join();
-    throw;
-  }
-  if (helper.joinable()) {
-    helper.join();
-    if (helperOutOfMemory) throw std::bad_alloc();
-  } else {
-    fillIntermediates();
-  }
+
+  pass_.n = n_;
+  pass_.paddedN = paddedN_;
+  pass_.boundStride = boundStride_;
+  pass_.blocks = blocks_;
+  pass_.pathing = pathing_.data();
+  pass_.via = via_.data();
+  pass_.order = order_.data();
+  pass_.position = position_.data();
+  pass_.rowMin = rowMin_.data();
+  pass_.columnMin = columnMin_.data();
+  pass_.rowTime = rowTime_.data();
+  pass_.columnTime = columnTime_.data();
+  pass_.rowLatest = rowLatest_.data();
+  pass_.columnLatest = columnLatest_.data();
+  pass_.superStride = superStride_;
+  pass_.rowSuperMin = rowSuperMin_.data();
+  pass_.columnSuperMin = columnSuperMin_.data();
+  pass_.rowSuperTime = rowSuperTime_.data();
+  pass_.columnSuperTime = columnSuperTime_.data();
+  pass_.rowSmallest = rowSmallest_.data();
+  pass_.columnSmallest = columnSmallest_.data();
+  // Dense passes: at most kDenseChunksMax chunks, of at least 128 positions.
+  pass_.denseChunk = roundUp(std::max<int64_t>(256, (paddedN_ + kDenseChunksMax - 1) / kDenseChunksMax),
+                             kBlockWidth);
+  pass_.numberingOrder = true;
+  for (int64_t j = 0; j < n_; ++j) pass_.numberingOrder = pass_.numberingOrder && order_[j] == j;
+  pass_.keepBounds = keepBounds_;
+  pass_.blockBounds = options.blockBounds;
+  pass_.changedOnly = options.changedOnly;
+  pass_.viaThreshold = options.viaThreshold;
 }
 
 bool PathingSweep::runPass() {
+  ++passes_;
+  // Times are pass * N + a row or column number in 32 bits. Should they
+  // outgrow it (N passes of a map beyond 46340 waypoints), every cell is
+  // evaluated from then on, which is always exact.
+  if (passes_ * n_ + n_ > std::numeric_limits<int32_t>::max()) {
+    pass_.changedOnly = false;
+    pass_.previous = pass_.current = 0;
+  } else {
+    pass_.previous = static_cast<int32_t>((passes_ - 1) * n_);
+    pass_.current = static_cast<int32_t>(passes_ * n_);
+  }
+  for (Worker& worker : workers_) worker.counts = PassCounts();
+  // The values written in the last pass and the ones this pass writes.
+  const int now = passes_ & 1, before = 1 - now;
+  std::fill(rowWritten_[now].begin(), rowWritten_[now].end(), kInfinity);
+  std::fill(columnWritten_[now].begin(), columnWritten_[now].end(), kInfinity);
+  pass_.rowWrittenBefore = rowWritten_[before].data();
+  pass_.columnWrittenBefore = columnWritten_[before].data();
+  pass_.rowWritten = rowWritten_[now].data();
+  pass_.columnWritten = columnWritten_[now].data();
+
   const bool sparse = chooseSparse();
   if (sparse) indexLastPass();
+  pass_.dense = !sparse && chooseDense();
   for (Worker& worker : workers_) {
-    worker.writeRow.clear();
-    worker.writeColumn.clear();
-    worker.writes = 0;
-    worker.logComplete = true;
+    worker.logCount = 0;
+    worker.logFull = false;
   }
+  const int64_t groups = (n_ + kGroupRows - 1) / kGroupRows;
   if (sparse) {
     runSparsePass();
+  } else if (threads_ < 2 || groups < 2) {
+    runGroups(workers_[0], 0, 1, nullptr);
   } else {
-    runDensePass();
+    std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
+    for (int64_t g = 0; g < groups; ++g) done[g].store(0, std::memory_order_relaxed);
+    std::thread helper;
+    try {
+      helper = std::thread([this, &done] { runGroups(workers_[1], 1, 2, done.get()); });
+    } catch (const std::system_error&) {
+    }
+    if (helper.joinable()) {
+      runGroups(workers_[0], 0, 2, done.get());
+      helper.join();
+    } else {
+      runGroups(workers_[0], 0, 1, nullptr);
+    }
   }
-  passWrites_ = workers_[0].writes + workers_[1].writes;
-  lastLogComplete_ = workers_[0].logComplete && workers_[1].logComplete;
-  ++passes_;
-  lastSparse_ = sparse;
-  return passWrites_ > 0;
+
+  counts_ = PassCounts();
+  counts_.sparse = sparse;
+  counts_.dense = pass_.dense;
+  counts_.considered = considered_;
+  for (const Worker& worker : workers_) {
+    counts_.evaluated += worker.counts.evaluated;
+    counts_.skipped += worker.counts.skipped;
+    counts_.scanned += worker.counts.scanned;
+    counts_.registerBlocks += worker.counts.registerBlocks;
+    counts_.writes += worker.counts.writes;
+  }
+  lastLogComplete_ = !workers_[0].logFull && !workers_[1].logFull;
+  return counts_.writes > 0;
+}
+
+void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
+                             std::atomic<int64_t>* done) {
+  const int32_t previous = pass_.previous;
+  // A dense pass evaluates every considered cell: on the maps it runs on,
+  // finding the cells none of whose operands changed costs more than it
+  // saves (BENCHMARKS.md).
+  const bool changedOnly = pass_.changedOnly && !pass_.dense;
+  for (int64_t g = first; g * kGroupRows < n_; g += stride) {
+    const int64_t a0 = g * kGroupRows;
+    const int64_t rows = std::min(kGroupRows, n_ - a0);
+    const uint64_t inGroup = lowBits(rows);
+    // Rows with a write in this pass or the last one: the only ones whose
+    // own row can hold a changed operand. A row leaves the set once the
+    // sweep has passed its last write of the last pass, and comes back
+    // when this pass writes it.
+    uint64_t recentRows = 0;
+    for (int64_t k = 0; k < rows; ++k) {
+      recentRows |= uint64_t(rowLatest_[a0 + k] > previous) << k;
+    }
+    bool gathered = false;
+    BoundedTile tile;
+    tile.a0 = a0;
+    tile.rows = rows;
+    tile.rowBuffer = worker.rowBuffer.data();
+    tile.rowStride = rowStride_;
+    tile.inner = worker.inner.data();
+    tile.scratch = worker.scratch.data();
+    // The kernel sums rows close together in block order side by side.
+    for (int64_t k = 0; k < kGroupRows; ++k) worker.rowOrder[k] = static_cast<uint8_t>(k);
+    std::sort(worker.rowOrder, worker.rowOrder + rows, [this, a0](uint8_t x, uint8_t y) {
+      return position_[a0 + x] < position_[a0 + y];
+    });
+    tile.order = pass_.dense ? nullptr : worker.rowOrder;
+    tile.chunkMinima = worker.chunkMinima.data();
+    tile.logRow = worker.logRow.data();
+    tile.logColumn = worker.logColumn.data();
+    tile.logCapacity = static_cast<int64_t>(worker.logRow.size());
+    tile.logCount = worker.logCount;
+    for (int64_t b0 = 0; b0 < n_; b0 += kTileColumns) {
+      tile.b0 = b0;
+      tile.columns = std::min(kTileColumns, n_ - b0);
+      if (done && g > 0) {
+        // Wait for the group above to finish these columns.
+        const int64_t needed = b0 + tile.columns;
+        for (int spin = 0; done[g - 1].load(std::memory_order_acquire) < needed; ++spin) {
+          if (spin > 64) std::this_thread::yield();
+        }
+      }
+      uint64_t anyDue = 0;
+      for (int64_t j = 0; j < tile.columns; ++j) {
+        const int64_t b = b0 + j;
+        const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+        const uint64_t considered =
+            reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) & inGroup;
+        uint64_t due = considered;
+        if (changedOnly && considered) {
+          // Column b written since a cell's evaluation one pass ago: at
+          // rows below it in the last pass, or anywhere above it in this
+          // one. Both mean a < columnLatest[b] - previous. (Writes in this
+          // tile to the column make the rows below due in the kernel.)
+          uint64_t rowsDue = lowBits(int64_t(columnLatest_[b]) - previous - a0);
+          const int32_t rowBar = previous + static_cast<int32_t>(b);
+          for (uint64_t recent = recentRows; recent; recent &= recent - 1) {
+            const int k = __builtin_ctzll(recent);
+            if (rowLatest_[a0 + k] > rowBar) {
+              rowsDue |= uint64_t(1) << k;
+            } else {
+              recentRows &= ~(uint64_t(1) << k);
+            }
+          }
+          due &= rowsDue;
+        }
+        tile.considered[j] = considered;
+        tile.due[j] = due;
+        anyDue |= due;
+      }
+      if (anyDue) {
+        if (!gathered) {
+          gatherRows(worker, a0, rows);
+          gathered = true;
+        }
+        const int64_t writesBefore = tile.writes;
+        kernels_.evaluateTile(pass_, tile);
+        if (tile.writes != writesBefore) {
+          // A row written in this pass has a changed operand for every
+          // column after its write (within the tile the kernel sees to it).
+          for (uint64_t written = inGroup & ~recentRows; written; written &= written - 1) {
+            const int k = __builtin_ctzll(written);
+            if (rowLatest_[a0 + k] >= pass_.current) recentRows |= uint64_t(1) << k;
+          }
+        }
+      }
+      if (done) done[g].store(b0 + tile.columns, std::memory_order_release);
+    }
+    worker.counts.evaluated += tile.evaluated;
+    worker.counts.skipped += tile.skipped;
+    worker.counts.scanned += tile.scanned;
+    worker.counts.registerBlocks += tile.registerBlocks;
+    worker.counts.writes += tile.writes;
+    worker.logFull = worker.logFull || tile.logFull;
+    worker.logCount = tile.logCount;
+  }
+}
+
+bool PathingSweep::keepsBounds(const WaypointGraph& graph, PassChoice choice) {
+  switch (choice) {
+    case PassChoice::kDense:
+    case PassChoice::kSparseOrDense:
+      return false;
+    case PassChoice::kAuto: {
+      uint64_t inside = 0;
+      for (int32_t i = 0; i < graph.n; ++i) {
+        const int32_t* targets = graph.pathsFrom(i);
+        for (uint64_t k = 0; k < graph.pathCount(i); ++k) inside += targets[k] / 16 == i / 16;
+      }
+      return run_memory::pathingKeepsBounds(uint64_t(graph.pathEntryTotal), inside);
+    }
+    default:
+      return true;
+  }
+}
+
+bool PathingSweep::chooseDense() const {
+  if (!keepBounds_) return true;
+  switch (options_.passChoice) {
+    case PassChoice::kDense:
+      return true;
+    case PassChoice::kBounded:
+    case PassChoice::kSparseOrBounded:
+      return false;
+    case PassChoice::kSparseWhenAble:
+    case PassChoice::kAuto:
+    default:
+      return false;
+  }
 }
 
 bool PathingSweep::chooseSparse() const {
-  // A sparse pass needs every cell of the last pass to have been evaluated
-  // and every write of it to be known.
-  if (passes_ == 0 || !lastLogComplete_) return false;
-  switch (passChoice_) {
-    case PassChoice::kAlwaysDense:
+  // A sparse pass needs every write of the last pass to be known.
+  if (passes_ <= 1 || !lastLogComplete_) return false;
+  switch (options_.passChoice) {
+    case PassChoice::kBounded:
+    case PassChoice::kDense:
       return false;
     case PassChoice::kSparseWhenAble:
       return true;
     case PassChoice::kAuto:
+    case PassChoice::kSparseOrBounded:
+    case PassChoice::kSparseOrDense:
     default:
-      // A sparse pass runs on one thread, a dense one on threads_.
-      return passWrites_ * kSparseRatio * threads_ <= consideredCells_;
+      // A sparse pass runs on one thread, a bounded one on threads_.
+      return counts_.writes * kSparseRatio * threads_ <= considered_;
   }
-}
-
-bool PathingSweep::markConsidered(Worker& worker, int64_t a0, int64_t rows) const {
-  uint64_t any = 0;
-  for (int64_t b = 0; b < n_; ++b) {
-    // Cells a0+k -> b for k < rows are contiguous in both byte matrices.
-    const uint8_t* direct = graph_.adjacency.data() + cellIndex(a0, b, n_);
-    const uint8_t* route = reachability_.data() + cellIndex(a0, b, n_);
-    uint64_t mask = 0;
-    int64_t k = 0;
-    for (; k + 8 <= rows; k += 8) {
-      uint64_t d, r;
-      std::memcpy(&d, direct + k, 8);
-      std::memcpy(&r, route + k, 8);
-      // One flag byte per cell, then the eight flags packed into eight
-      // bits in cell order by one multiplication.
-      const uint64_t flags = nonZeroBytes(r) & ~nonZeroBytes(d);
-      mask |= ((flags * 0x0102040810204080ull) >> 56) << k;
-    }
-    for (; k < rows; ++k) mask |= uint64_t(!direct[k] && route[k]) << k;
-    worker.considered[b] = mask;
-    any |= mask;
-  }
-  return any != 0;
-}
-
-// A block transpose: 16 columns of the group's rows at a time, so the
-// reads stay within a few cache lines and the writes are contiguous.
-void PathingSweep::gatherRows(Worker& worker, int64_t a0, int64_t rows) const {
-  constexpr int64_t kBlock = 16;
-  for (int64_t m0 = 0; m0 < n_; m0 += kBlock) {
-    const int64_t m1 = std::min(n_, m0 + kBlock);
-    for (int64_t k = 0; k < rows; ++k) {
-      float* out = worker.rowBuffer.data() + k * rowStride_;
-      const float* in = pathing_.data() + a0 + k;
-      for (int64_t m = m0; m < m1; ++m) out[m] = in[m * n_];
-    }
-  }
-}
-
-void PathingSweep::recordWrite(Worker& worker, int32_t a, int32_t b) const {
-  ++worker.writes;
-  if (!worker.logComplete) return;
-  if (worker.writeRow.size() == logCapacity_) {
-    worker.logComplete = false;
-    return;
-  }
-  worker.writeRow.push_back(a);
-  worker.writeColumn.push_back(b);
 }
 
 // Sorts the last pass's writes by row (a counting sort, which keeps the
-// order each thread wrote them: every row is written by one thread, left
-// to right), then by column by walking the rows in order, so each column's
-// list is ascending too.
+// order each thread wrote them: every row is written by one thread, in
+// column order), then by column by walking the rows in order, so each
+// column's list is ascending too.
 void PathingSweep::indexLastPass() {
   rowStart_.assign(static_cast<size_t>(n_ + 1), 0);
   columnStart_.assign(static_cast<size_t>(n_ + 1), 0);
   size_t count = 0;
   for (const Worker& worker : workers_) {
-    for (size_t i = 0; i < worker.writeRow.size(); ++i) {
-      ++rowStart_[worker.writeRow[i] + 1];
-      ++columnStart_[worker.writeColumn[i] + 1];
+    for (int64_t i = 0; i < worker.logCount; ++i) {
+      ++rowStart_[worker.logRow[i] + 1];
+      ++columnStart_[worker.logColumn[i] + 1];
     }
-    count += worker.writeRow.size();
+    count += static_cast<size_t>(worker.logCount);
   }
   for (int64_t i = 0; i < n_; ++i) {
     rowStart_[i + 1] += rowStart_[i];
@@ -239,8 +463,8 @@ void PathingSweep::indexLastPass() {
   byColumn_.resize(count);
   std::vector<int64_t> fill(rowStart_.begin(), rowStart_.end() - 1);
   for (const Worker& worker : workers_) {
-    for (size_t i = 0; i < worker.writeRow.size(); ++i) {
-      byRow_[fill[worker.writeRow[i]]++] = worker.writeColumn[i];
+    for (int64_t i = 0; i < worker.logCount; ++i) {
+      byRow_[fill[worker.logRow[i]]++] = worker.logColumn[i];
     }
   }
   fill.assign(columnStart_.begin(), columnStart_.end() - 1);
@@ -257,91 +481,14 @@ void PathingSweep::indexLastPass() {
   }
 }
 
-// A dense pass: the sweep in tiles of kTileRows rows x kTileColumns
-// columns (see the kernels for why a tile gives the plain sweep's values).
-//
-// Two-thread wavefront: a tile reads and writes only cells of its own rows
-// and columns (its row group's copy holds the rows; the columns are read
-// whole from the pathing block), so two tiles that share neither rows nor
-// columns neither read nor write each other's cells. Thread 0 takes the
-// even row groups and thread 1 the odd ones; a group starts a column tile
-// only after the group above has finished that tile. Every tile then
-// finds its rows and columns in exactly the state the plain sweep leaves
-// them in at that point: the rows above it finished for its columns, the
-// rows below it untouched, its own row group done up to its columns.
-void PathingSweep::runDensePass() {
-  const int64_t groups = (n_ + kTileRows - 1) / kTileRows;
-  if (threads_ < 2 || groups < 2) {
-    runDenseGroups(workers_[0], 0, 1, nullptr);
-    return;
-  }
-  std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
-  for (int64_t g = 0; g < groups; ++g) done[g].store(0, std::memory_order_relaxed);
-  std::thread helper;
-  try {
-    helper = std::thread([this, &done] { runDenseGroups(workers_[1], 1, 2, done.get()); });
-  } catch (const std::system_error&) {
-    runDenseGroups(workers_[0], 0, 1, nullptr);
-    return;
-  }
-  runDenseGroups(workers_[0], 0, 2, done.get());
-  helper.join();
-}
-
-void PathingSweep::runDenseGroups(Worker& worker, int64_t first, int64_t stride,
-                                  std::atomic<int64_t>* done) {
-  const int64_t tiles = (n_ + kTileColumns - 1) / kTileColumns;
-  for (int64_t g = first; g * kTileRows < n_; g += stride) {
-    const int64_t a0 = g * kTileRows;
-    const int64_t rows = std::min(kTileRows, n_ - a0);
-    // This group's own rows are written by no other group, so it may copy
-    // them before the group above is done.
-    const bool any = markConsidered(worker, a0, rows);
-    if (any) gatherRows(worker, a0, rows);
-    PathingTile tile;
-    tile.n = n_;
-    tile.pathing = pathing_.data();
-    tile.via = via_.data();
-    tile.rowBuffer = worker.rowBuffer.data();
-    tile.rowStride = rowStride_;
-    tile.a0 = a0;
-    tile.rows = rows;
-    tile.considered = worker.considered.data();
-    for (int64_t t = 0; t < tiles; ++t) {
-      const int64_t b0 = t * kTileColumns;
-      const int64_t columns = std::min(kTileColumns, n_ - b0);
-      uint64_t wanted = 0;
-      if (any) {
-        for (int64_t j = 0; j < columns; ++j) wanted |= worker.considered[b0 + j];
-      }
-      if (wanted) {
-        if (done && g > 0) {
-          // Wait for the group above to finish this tile's columns.
-          for (int spin = 0; done[g - 1].load(std::memory_order_acquire) <= t; ++spin) {
-            if (spin > 64) std::this_thread::yield();
-          }
-        }
-        tile.b0 = b0;
-        tile.columns = columns;
-        kernels_.evaluateTile(tile);
-        for (int32_t w = 0; w < tile.writes; ++w) {
-          recordWrite(worker, tile.writtenRow[w], tile.writtenColumn[w]);
-        }
-      }
-      if (done) done[g].store(t + 1, std::memory_order_release);
-    }
-  }
-}
-
-// A sparse pass: skipping work that provably cannot change anything.
+// A sparse pass: only the sums whose operands changed.
 //
 // When a cell is evaluated, its value afterwards is no larger than every
-// sum it saw (it takes the smallest sum when that is below its value), and
-// only the cell's own evaluation writes it. So at its next evaluation, one
-// pass later, a sum whose two operands have not been written since cannot
-// be below the cell's value; and a sum below it cannot tie with such a sum
-// either, so the lowest m among the new sums is the lowest m overall. The
-// operands written since the cell's evaluation at (a, b) one pass ago are:
+// sum it saw, and only the cell's own evaluation writes it. So at its next
+// evaluation, one pass later, a sum whose two operands have not been
+// written since cannot be below the cell's value, nor tie with a sum that
+// is. The operands written since the cell's evaluation at (a, b) one pass
+// ago are:
 //   (1) column b at rows m > a and (2) row a at columns m > b, written in
 //       the last pass;
 //   (3) row a at columns m < b and (4) column b at rows m < a, written in
@@ -350,16 +497,17 @@ void PathingSweep::runDenseGroups(Worker& worker, int64_t first, int64_t stride,
 // more do no harm: they cannot win or tie a winner), so its cost follows
 // the number of writes, not N^3.
 //
-// It walks the cells column by column (b outer, a inner). That order gives
-// the plain sweep's values: a cell reads only its row and its column, and
-// both orders evaluate the cells of one row in ascending b and the cells
-// of one column in ascending a. Column by column, the sums of (1) are
-// whole columns of the pathing block (m's column plus one number) and
-// those of (4) too, so they are added for all rows at once; (2) and (3)
-// are one sum per logged write, read from the column at hand.
+// It walks the cells column by column (b outer, a inner), an order that
+// gives the plain sweep's values: a cell reads only its row and its
+// column, and both orders evaluate the cells of one row in ascending b and
+// the cells of one column in ascending a. Column by column, the sums of
+// (1) are whole columns of the pathing block (m's column plus one number)
+// and those of (4) too, so they are offered to every row at once (rows
+// above the one written are done with the column and ignore them); (2) and
+// (3) are one sum per logged write, read from the column at hand. The
+// best sums are kept by position, like the column itself.
 //
-// Should this pass's log overflow, every later column takes the sums
-// through every m, which is always exact, and the next pass is dense.
+// Should this pass's log fill up, the next pass is bounded.
 void PathingSweep::runSparsePass() {
   Worker& worker = workers_[0];
   const size_t lastCount = byColumn_.size();
@@ -367,57 +515,173 @@ void PathingSweep::runSparsePass() {
   // needed before column m is reached, so it still holds this value then.
   lastValue_.resize(lastCount);
   for (size_t i = 0; i < lastCount; ++i) {
-    lastValue_[i] = pathing_[cellIndex(byColumn_[i], columnOf_[i], n_)];
+    lastValue_[i] = value(byColumn_[i], columnOf_[i]);
   }
-  writeValue_.clear();
-  std::vector<float> bestSum(static_cast<size_t>(n_));
-  std::vector<int32_t> bestM(static_cast<size_t>(n_));
-  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  std::vector<float> writeValue;
+  writeValue.reserve(logCapacity_);
+  int64_t count = 0;
+  // Per position, the smallest sum offered and its waypoint, as one key.
+  std::vector<uint64_t> best(static_cast<size_t>(paddedN_));
   for (int64_t b = 0; b < n_; ++b) {
-    const uint8_t* direct = graph_.adjacency.data() + cellIndex(0, b, n_);
-    const uint8_t* route = reachability_.data() + cellIndex(0, b, n_);
-    float* column = pathing_.data() + cellIndex(0, b, n_);
-    std::fill(bestSum.begin(), bestSum.end(), kInfinity);
-    std::fill(bestM.begin(), bestM.end(), -1);
+    float* column = pathing_.data() + b * paddedN_;
+    std::fill(best.begin(), best.end(), UINT64_MAX);
     auto offer = [&](int32_t a, float sum, int32_t m) {
-      const bool better = sum < bestSum[a] || (sum == bestSum[a] && m < bestM[a]);
-      if (better) bestSum[a] = sum, bestM[a] = m;
+      uint64_t& slot = best[position_[a]];
+      const uint64_t key = sumKey(sum, m);
+      slot = key < slot ? key : slot;
     };
-    if (worker.logComplete) {
-      // (1): rows m of column b written in the last pass, for every row a.
-      for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
-        const int32_t m = byColumn_[i];
-        kernels_.pushSums(pathing_.data() + cellIndex(0, m, n_), column[m], m,
-                          bestSum.data(), bestM.data(), 0, n_);
-      }
-      // (2): the last pass's writes a->m in columns m > b.
-      for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
-        const int32_t m = columnOf_[i];
-        offer(byColumn_[i], lastValue_[i] + column[m], m);
-      }
-      // (3): this pass's writes a->m, all in columns m < b.
-      for (size_t i = 0; i < writeValue_.size(); ++i) {
-        const int32_t m = worker.writeColumn[i];
-        offer(worker.writeRow[i], writeValue_[i] + column[m], m);
-      }
-    } else {
-      for (int64_t m = 0; m < n_; ++m) {
-        kernels_.pushSums(pathing_.data() + cellIndex(0, m, n_), column[m],
-                          static_cast<int32_t>(m), bestSum.data(), bestM.data(), 0, n_);
+    // (1): rows m of column b written in the last pass, for every row.
+    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
+      const int32_t m = byColumn_[i];
+      kernels_.pushSums(pathing_.data() + m * paddedN_, column[position_[m]], m, best.data(),
+                        paddedN_);
+    }
+    // (2): the last pass's writes a->m in columns m > b.
+    for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
+      const int32_t m = columnOf_[i];
+      offer(byColumn_[i], lastValue_[i] + column[position_[m]], m);
+    }
+    // (3): this pass's writes a->m, all in columns m < b.
+    for (int64_t i = 0; i < count; ++i) {
+      const int32_t m = worker.logColumn[i];
+      offer(worker.logRow[i], writeValue[i] + column[position_[m]], m);
+    }
+    for (int64_t a0 = 0; a0 < n_; a0 += 64) {
+      const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+      uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
+                            lowBits(n_ - a0);
+      for (; considered; considered &= considered - 1) {
+        const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+        const int32_t p = position_[a];
+        // The slot's sum is below the value (an untouched slot never is).
+        if (!(uint32_t(best[p] >> 32) < floatBits(column[p]))) continue;
+        const float written = keySum(best[p]);
+        column[p] = written;
+        via_[a + b * n_] = static_cast<int16_t>(keyWaypoint(best[p]));
+        noteWrite(a, static_cast<int32_t>(b), written);
+        if (count < static_cast<int64_t>(logCapacity_)) {
+          worker.logRow[count] = a;
+          worker.logColumn[count] = static_cast<int32_t>(b);
+          writeValue.push_back(written);
+          ++count;
+        } else {
+          worker.logFull = true;
+        }
+        // (4): the new value is an operand of the cells below it.
+        kernels_.pushSums(pathing_.data() + int64_t(a) * paddedN_, written, a, best.data(),
+                          paddedN_);
+        ++worker.counts.writes;
       }
     }
-    for (int64_t a = 0; a < n_; ++a) {
-      if (!(bestSum[a] < column[a]) || direct[a] || !route[a]) continue;
-      const float value = bestSum[a];
-      column[a] = value;
-      via_[cellIndex(a, b, n_)] = bestM[a];
-      recordWrite(worker, static_cast<int32_t>(a), static_cast<int32_t>(b));
-      if (worker.logComplete) writeValue_.push_back(value);
-      // (4): the new value is an operand of the cells below it.
-      kernels_.pushSums(pathing_.data() + cellIndex(0, a, n_), value,
-                        static_cast<int32_t>(a), bestSum.data(), bestM.data(), a + 1, n_);
+    if (worker.logFull) {
+      // The log is full: the rest of the pass offers every intermediate.
+      // (Rare: a sparse pass follows a pass of few writes.)
+      for (++b; b < n_; ++b) {
+        column = pathing_.data() + b * paddedN_;
+        for (int64_t a0 = 0; a0 < n_; a0 += 64) {
+          const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+          uint64_t considered = reachability_.bitsFrom(cell) &
+                                ~graph_.adjacency.bitsFrom(cell) & lowBits(n_ - a0);
+          for (; considered; considered &= considered - 1) {
+            const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+            const int32_t p = position_[a];
+            float best = column[p];
+            int32_t bestVia = -1;
+            for (int32_t m = 0; m < n_; ++m) {
+              const float sum = value(a, m) + column[position_[m]];
+              if (sum < best) best = sum, bestVia = m;
+            }
+            if (bestVia < 0) continue;
+            column[p] = best;
+            via_[a + b * n_] = static_cast<int16_t>(bestVia);
+            noteWrite(a, static_cast<int32_t>(b), best);
+            ++worker.counts.writes;
+          }
+        }
+      }
     }
   }
+  worker.logCount = count;
+}
+
+void PathingSweep::noteWrite(int32_t a, int32_t b, float written) {
+  const int32_t rowStamp = pass_.current + b;
+  const int32_t columnStamp = pass_.current + a;
+  rowLatest_[a] = rowStamp;
+  columnLatest_[b] = columnStamp;
+  rowSmallest_[a] = std::min(rowSmallest_[a], written);
+  columnSmallest_[b] = std::min(columnSmallest_[b], written);
+  pass_.rowWritten[a] = std::min(pass_.rowWritten[a], written);
+  pass_.columnWritten[b] = std::min(pass_.columnWritten[b], written);
+  if (!keepBounds_) return;
+  const int64_t blockA = position_[a] / kBlockWidth;
+  const int64_t blockB = position_[b] / kBlockWidth;
+  float& rowMin = rowMin_[a * boundStride_ + blockB];
+  rowMin = std::min(rowMin, written);
+  float& columnMin = columnMin_[b * boundStride_ + blockA];
+  columnMin = std::min(columnMin, written);
+  rowTime_[a * boundStride_ + blockB] = rowStamp;
+  columnTime_[b * boundStride_ + blockA] = columnStamp;
+  if (superStride_ > 0) {
+    const int64_t rowSuper = a * superStride_ + blockB / kBoundGroup;
+    const int64_t columnSuper = b * superStride_ + blockA / kBoundGroup;
+    rowSuperMin_[rowSuper] = std::min(rowSuperMin_[rowSuper], written);
+    columnSuperMin_[columnSuper] = std::min(columnSuperMin_[columnSuper], written);
+    rowSuperTime_[rowSuper] = rowStamp;
+    columnSuperTime_[columnSuper] = columnStamp;
+  }
+}
+
+// The pathing block is read column after column, in memory order, and each
+// column's cells at the group's rows are put in place in the row buffer
+// (which stays in the second-level cache). Positions past N hold
+// +infinity from the start and are never written.
+void PathingSweep::gatherRows(Worker& worker, int64_t a0, int64_t rows) const {
+  int32_t at[kGroupRows];
+  for (int64_t k = 0; k < rows; ++k) at[k] = position_[a0 + k];
+  float* buffer = worker.rowBuffer.data();
+  // A block transpose: 16 positions at a time, so the reads stay within a
+  // few cache lines of 16 columns and the writes are whole cache lines.
+  for (int64_t j0 = 0; j0 < n_; j0 += kBlockWidth) {
+    const int64_t j1 = std::min(n_, j0 + kBlockWidth);
+    const float* column[kBlockWidth];
+    for (int64_t j = j0; j < j1; ++j) column[j - j0] = pathing_.data() + order_[j] * paddedN_;
+    for (int64_t k = 0; k < rows; ++k) {
+      float* out = buffer + k * rowStride_ + j0;
+      const int32_t from = at[k];
+      for (int64_t j = 0; j < j1 - j0; ++j) out[j] = column[j][from];
+    }
+  }
+  // The group's own block: its rows at the group's waypoints.
+  for (int64_t k = 0; k < kGroupRows; ++k) {
+    float* inner = worker.inner.data() + k * kGroupRows;
+    const float* row = buffer + k * rowStride_;
+    for (int64_t m = 0; m < kGroupRows; ++m) {
+      inner[m] = k < rows && m < rows ? row[at[m]] : kInfinity;
+    }
+  }
+}
+
+std::vector<float> PathingSweep::pathing() const {
+  std::vector<float> cells(static_cast<size_t>(n_ * n_));
+  for (int64_t b = 0; b < n_; ++b) {
+    for (int64_t a = 0; a < n_; ++a) cells[a + b * n_] = value(a, b);
+  }
+  return cells;
+}
+
+// Puts the rows back in the report's order and drops the padding, in
+// place: column b moves to offset b * N, never past its own old place, so
+// it is copied out through one column of scratch before being written.
+std::vector<float> PathingSweep::takePathing() {
+  std::vector<float> column(static_cast<size_t>(n_));
+  for (int64_t b = 0; b < n_; ++b) {
+    const float* from = pathing_.data() + b * paddedN_;
+    for (int64_t a = 0; a < n_; ++a) column[a] = from[position_[a]];
+    std::memcpy(pathing_.data() + b * n_, column.data(), column.size() * sizeof(float));
+  }
+  pathing_.resize(static_cast<size_t>(n_ * n_));
+  return std::move(pathing_);
 }
 
 }  // namespace tessivar

@@ -1,15 +1,21 @@
 // The fast pathing sweep against the reference model, after every pass,
 // bit for bit, for every kernel path this machine can run (the portable
-// one always) and every way of choosing dense and sparse passes.
+// one always), every grouping of the intermediates into blocks, each skip
+// on and off, and one and two threads.
 #include "analysis/pathing_sweep.h"
 
 #include <gtest/gtest.h>
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 #include <sstream>
 #include <string>
 
 #include "analysis/pathing.h"
 #include "analysis/reachability_sweep.h"
+#include "platform/cpu_cores.h"
 #include "testing/differential.h"
 
 namespace tessivar {
@@ -19,28 +25,95 @@ using testing::graphOf;
 using testing::mixedStructureMap;
 using testing::pathingMatchesReference;
 
+// Which skips are on.
+enum class Skips {
+  kAll,            // the engine as it runs, superblocks even on small maps
+  kNone,           // every block of every cell: a plain dense pass
+  kBoundsOnly,     // block bounds against the value, no bar, every cell
+  kChangedOnly,    // operands written since, no bounds
+  kNoBar,          // bounds and changed operands, no bar from the intermediate
+  kSparse,         // sparse passes whenever the last pass's writes are known
+  kSparseTinyLog,  // the same with a log of a few entries: it fills up
+  kDense,          // every pass dense: every intermediate of every due cell
+  kDenseNoSkips,   // the same for every considered cell
+};
+
 struct EngineCase {
   KernelPath kernel;
-  PassChoice choice;
+  BlockOrder order;
+  Skips skips;
   int threads;
 };
 
 std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
-  static const char* const kChoices[] = {"Auto", "Dense", "Sparse"};
-  return std::string(kKernels[int(info.param.kernel)]) + kChoices[int(info.param.choice)] +
-         (info.param.threads == 2 ? "TwoThreads" : "OneThread");
+  static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
+  static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
+                                       "ChangedOnly", "NoBar",     "Sparse",
+                                       "SparseTinyLog", "Dense",    "DenseNoSkips"};
+  return std::string(kKernels[int(info.param.kernel)]) + kOrders[int(info.param.order)] +
+         kSkips[int(info.param.skips)] + (info.param.threads == 2 ? "TwoThreads" : "OneThread");
 }
 
 std::vector<EngineCase> allCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
-    for (PassChoice choice :
-         {PassChoice::kAuto, PassChoice::kAlwaysDense, PassChoice::kSparseWhenAble}) {
-      for (int threads : {1, 2}) cases.push_back({kernel, choice, threads});
+    // The engine as it runs, in every grouping, on one and two threads.
+    for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kNumbering, BlockOrder::kSpatial,
+                             BlockOrder::kShuffled}) {
+      for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
     }
+    // Each skip setting with the shuffled grouping (the loosest bounds);
+    // the sparse passes, which run on one thread, once each.
+    for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar}) {
+      for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kShuffled, skips, threads});
+    }
+    for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
+      cases.push_back({kernel, BlockOrder::kShuffled, skips, 1});
+    }
+    // Dense passes in the map's own numbering (the lowest waypoint is the
+    // first position) and in a shuffled one, on one and two threads.
+    for (BlockOrder order : {BlockOrder::kNumbering, BlockOrder::kShuffled}) {
+      for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kDense, threads});
+    }
+    cases.push_back({kernel, BlockOrder::kNumbering, Skips::kDenseNoSkips, 1});
   }
   return cases;
+}
+
+// The long sweeps: the portable kernels and the machine's best, the engine
+// as it runs and with sparse passes forced, one and two threads.
+std::vector<EngineCase> slowCases() {
+  std::vector<EngineCase> cases;
+  for (KernelPath kernel : {KernelPath::kPortable, bestKernelPath()}) {
+    for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kShuffled}) {
+      for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
+    }
+    cases.push_back({kernel, BlockOrder::kShuffled, Skips::kSparse, 1});
+  }
+  return cases;
+}
+
+PathingSweepOptions optionsOf(const EngineCase& c) {
+  PathingSweepOptions options;
+  options.kernel = c.kernel;
+  options.order = c.order;
+  options.shuffleSeed = 17;
+  options.threads = c.threads;
+  const bool sparse = c.skips == Skips::kSparse || c.skips == Skips::kSparseTinyLog;
+  options.blockBounds = c.skips == Skips::kAll || c.skips == Skips::kBoundsOnly ||
+                        c.skips == Skips::kNoBar || sparse;
+  options.changedOnly = c.skips == Skips::kAll || c.skips == Skips::kChangedOnly ||
+                        c.skips == Skips::kNoBar || sparse;
+  options.viaThreshold = c.skips == Skips::kAll || sparse;
+  options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
+  options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
+  if (c.skips == Skips::kDense || c.skips == Skips::kDenseNoSkips) {
+    options.passChoice = PassChoice::kDense;
+    options.changedOnly = c.skips == Skips::kDense;
+  }
+  if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
+  return options;
 }
 
 class PathingSweepTest : public ::testing::TestWithParam<EngineCase> {
@@ -50,17 +123,18 @@ class PathingSweepTest : public ::testing::TestWithParam<EngineCase> {
       GTEST_SKIP() << "this machine cannot run these kernels";
     }
   }
-  PathingSweepOptions options() const {
-    return {GetParam().kernel, GetParam().choice, GetParam().threads};
-  }
+  PathingSweepOptions options() const { return optionsOf(GetParam()); }
 };
 
-TEST_P(PathingSweepTest, UsesTheRequestedKernels) {
+TEST_P(PathingSweepTest, UsesTheRequestedKernelsAndThreads) {
   const WaypointGraph graph = graphOf(sixWaypointExample());
-  const std::vector<uint8_t> reach(graph.cellCount, 1);
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  for (uint64_t cell = 0; cell < graph.cellCount; ++cell) reach.set(cell);
   PathingSweep sweep(graph, reach, options());
   EXPECT_EQ(pathingKernels(GetParam().kernel).path, GetParam().kernel);
   EXPECT_STREQ(sweep.kernelName(), pathingKernels(GetParam().kernel).name);
+  EXPECT_EQ(sweep.threads(), GetParam().threads);
 }
 
 TEST_P(PathingSweepTest, SixWaypointExample) {
@@ -69,7 +143,7 @@ TEST_P(PathingSweepTest, SixWaypointExample) {
   EXPECT_EQ(passes, 2);
 }
 
-TEST_P(PathingSweepTest, ThousandsOfSmallRandomGraphs) {
+TEST_P(PathingSweepTest, HundredsOfSmallRandomGraphs) {
   // Integer positions in a tiny cube: many equal sums, zero lengths, self
   // paths and repeated targets.
   for (uint64_t seed = 1; seed <= 400; ++seed) {
@@ -81,12 +155,17 @@ TEST_P(PathingSweepTest, ThousandsOfSmallRandomGraphs) {
   }
 }
 
-TEST_P(PathingSweepTest, MixedStructuresAcrossTileEdges) {
-  // Sizes around the 64-row groups and 4-column tiles and vector widths.
+TEST_P(PathingSweepTest, MixedStructuresAcrossGroupAndBlockEdges) {
+  // Sizes around the 16-waypoint blocks, the 16-block bound vectors and
+  // the 64-row groups.
   for (uint64_t seed = 1; seed <= 40; ++seed) {
     const int32_t size = 1 + int32_t((seed * 53) % 140);
     ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(seed, size)), options()))
         << "seed " << seed << " size " << size;
+  }
+  for (int32_t size : {15, 16, 17, 63, 64, 65, 129}) {
+    ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(size, size)), options()))
+        << "size " << size;
   }
 }
 
@@ -98,71 +177,30 @@ TEST_P(PathingSweepTest, Grids) {
   }
 }
 
-TEST_P(PathingSweepTest, RealisticMaps) {
+TEST_P(PathingSweepTest, RealisticMapsInBothNumberings) {
   for (int32_t size : {6, 63, 64, 65, 129, 180}) {
     ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(7, size)), options()))
-        << size;
+        << "realistic " << size;
+    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(7, size)), options()))
+        << "walked " << size;
   }
-}
-
-TEST_P(PathingSweepTest, FullChangeLogFallsBackToScanningEverything) {
-  // A log of a few entries fills up in most passes: a sparse pass then
-  // offers every intermediate to the rest of its cells, and the pass after
-  // a full log is dense.
-  for (int64_t capacity : {1, 2, 5, 40}) {
-    PathingSweepOptions tiny = options();
-    tiny.logCapacity = capacity;
-    for (uint64_t seed = 1; seed <= 25; ++seed) {
-      ASSERT_TRUE(pathingMatchesReference(
-          graphOf(generateRandomMap(seed, 5 + int32_t(seed * 3 % 60), 2)), tiny))
-          << "capacity " << capacity << " seed " << seed;
-    }
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(2, 150)), tiny))
-        << "capacity " << capacity;
-  }
-}
-
-TEST_P(PathingSweepTest, SparsePassWhoseLogFillsUp) {
-  // Pass 2 of these maps writes more cells than pass 1: with a log just
-  // big enough for pass 1, pass 2 runs sparse and its log fills up midway,
-  // so its later cells take every intermediate.
-  int fillUps = 0;
-  for (int32_t size : {40, 90, 150}) {
-    const WaypointGraph graph = graphOf(generateRealisticMap(4, size));
-    std::vector<uint8_t> reach;
-    {
-      ReachabilitySweep closure(graph);
-      while (closure.runPass()) {
-      }
-      reach = closure.matrix();
-    }
-    PathingSweep probe(graph, reach, options());
-    probe.runPass();
-    const int64_t firstPassWrites = probe.lastPassWrites();
-    probe.runPass();
-    if (probe.lastPassWrites() <= firstPassWrites || firstPassWrites == 0) continue;
-    ++fillUps;
-    PathingSweepOptions sparse = options();
-    sparse.passChoice = PassChoice::kSparseWhenAble;
-    sparse.logCapacity = firstPassWrites;
-    ASSERT_TRUE(pathingMatchesReference(graph, sparse)) << size;
-  }
-  EXPECT_GT(fillUps, 0) << "no map wrote more cells in pass 2 than in pass 1";
 }
 
 TEST_P(PathingSweepTest, DirectAndUnconnectedCellsAreNeverWritten) {
   const WaypointGraph graph = graphOf(generateRandomMap(99, 30, 2));
-  std::vector<uint8_t> reach(graph.cellCount, 0);
+  CellBits reach;
+  reach.assign(graph.cellCount);
   // Only the cells 0->b count as connected: everything else stays put.
-  for (int64_t b = 0; b < graph.n; ++b) reach[cellIndex(0, b, graph.n)] = 1;
+  for (int64_t b = 0; b < graph.n; ++b) reach.set(cellIndex(0, b, graph.n));
   PathingSweep sweep(graph, reach, options());
   while (sweep.runPass()) {
   }
-  for (int64_t a = 0; a < graph.n; ++a) {
-    for (int64_t b = 0; b < graph.n; ++b) {
+  const std::vector<float> values = sweep.pathing();
+  for (int32_t a = 0; a < graph.n; ++a) {
+    for (int32_t b = 0; b < graph.n; ++b) {
       const size_t cell = cellIndex(a, b, graph.n);
-      if (a == 0 && !graph.adjacency[cell]) continue;
-      EXPECT_EQ(sweep.pathing()[cell], graph.edgeLength[cell]);
+      if (a == 0 && !graph.hasPath(a, b)) continue;
+      EXPECT_EQ(values[cell], graph.edgeLength(a, b));
       EXPECT_EQ(sweep.shortestPath()[cell], kNoIntermediate);
     }
   }
@@ -173,10 +211,12 @@ INSTANTIATE_TEST_SUITE_P(AllEngines, PathingSweepTest, ::testing::ValuesIn(allCa
 
 class SlowPathingSweepTest : public PathingSweepTest {};
 
-TEST_P(SlowPathingSweepTest, LargerRealisticMapsAndGrids) {
+TEST_P(SlowPathingSweepTest, LargerMapsInBothNumberingsAndGrids) {
   for (int32_t size : {300, 450}) {
     ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(5, size)), options()))
-        << size;
+        << "realistic " << size;
+    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(5, size)), options()))
+        << "walked " << size;
   }
   ASSERT_TRUE(pathingMatchesReference(graphOf(generateGridMap(18, 17)), options()));
 }
@@ -190,8 +230,59 @@ TEST_P(SlowPathingSweepTest, ManyMoreRandomGraphs) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEngines, SlowPathingSweepTest, ::testing::ValuesIn(allCases()),
+INSTANTIATE_TEST_SUITE_P(Engines, SlowPathingSweepTest, ::testing::ValuesIn(slowCases()),
                          caseName);
+
+// The engine as it runs picks its passes by the map: on a map numbered the
+// way it was walked it keeps bounds and skips blocks (it sums about 20 % of
+// them on this 400-waypoint map), on a randomly numbered one every pass
+// that is not sparse is dense. On both the last passes are sparse.
+TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
+  for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400)}) {
+    const bool walked = map.name.rfind("walk_", 0) == 0;
+    const WaypointGraph graph = graphOf(map);
+    ReachabilitySweep closure(graph);
+    while (closure.runPass()) {
+    }
+    const CellBits reach = closure.matrix();
+    PathingSweepOptions options;
+    options.threads = 1;
+    PathingSweep sweep(graph, reach, options);
+    const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
+    // Blocks summed against all blocks, for every register block.
+    int64_t scanned = 0, plain = 0, sparse = 0, dense = 0, passes = 0;
+    while (sweep.runPass()) {
+      const PassCounts& counts = sweep.lastPass();
+      ++passes;
+      sparse += counts.sparse;
+      dense += counts.dense;
+      if (counts.sparse) continue;
+      scanned += counts.scanned;
+      plain += counts.registerBlocks * blocks;
+    }
+    EXPECT_GT(scanned, 0) << map.name;
+    if (walked) {
+      EXPECT_EQ(dense, 0) << map.name;
+      EXPECT_LT(scanned * 3, plain) << map.name << ": bounds and changed operands skip two thirds";
+    } else {
+      EXPECT_EQ(dense + sparse, passes) << map.name;
+      EXPECT_EQ(scanned, plain) << map.name;
+    }
+    EXPECT_GE(sparse * 3, passes) << map.name << ": the last third of the passes are sparse";
+  }
+}
+
+// The comparison with the reference catches a bound above the true
+// minimum: the engine then skips blocks that hold the best intermediate.
+TEST(PathingSweepSkips, AWrongBoundIsCaught) {
+  const WaypointGraph graph = graphOf(generateWalkedMap(3, 400));
+  PathingSweepOptions options;
+  options.threads = 1;
+  options.passChoice = PassChoice::kBounded;
+  EXPECT_TRUE(pathingMatchesReference(graph, options));
+  options.boundErrorForTests = 50;
+  EXPECT_FALSE(pathingMatchesReference(graph, options));
+}
 
 // The phases as the run calls them: every line written, every result.
 TEST(FastEnginePhases, LinesMatchTheReference) {
@@ -203,12 +294,15 @@ TEST(FastEnginePhases, LinesMatchTheReference) {
         << seed;
   }
   ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(generateRealisticMap(1, 150))));
+  ASSERT_TRUE(testing::phaseLinesMatchReference(graphOf(generateWalkedMap(1, 150))));
 }
 
 TEST(FastEnginePhases, SixWaypointTranscriptLines) {
   std::ostringstream out;
   const WaypointGraph graph = graphOf(sixWaypointExample());
-  std::vector<uint8_t> reach(graph.cellCount, 1);
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  for (uint64_t cell = 0; cell < graph.cellCount; ++cell) reach.set(cell);
   const PathingResult result = buildPathingBlock(graph, reach, out);
   EXPECT_EQ(out.str(),
             "Building pathing block and shortest path matrix...\n\n"
@@ -217,6 +311,32 @@ TEST(FastEnginePhases, SixWaypointTranscriptLines) {
   EXPECT_EQ(result.pathing[cellIndex(0, 5, 6)], 15.0f);
   EXPECT_EQ(result.shortestPath[cellIndex(0, 5, 6)], 1);
 }
+
+// Bound to one core, the engine takes no second thread.
+TEST(PathingSweepThreads, OneAllowedCoreMeansOneThread) {
+#if defined(__linux__)
+  cpu_set_t saved;
+  ASSERT_EQ(sched_getaffinity(0, sizeof saved, &saved), 0);
+  if (CPU_COUNT(&saved) < 2) GTEST_SKIP() << "this process may use one core only";
+  int first = 0;
+  while (!CPU_ISSET(first, &saved)) ++first;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(first, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  const unsigned cores = platform::usableCores();
+  const WaypointGraph graph = testing::graphOf(generateRealisticMap(1, 300));
+  CellBits reach;
+  reach.assign(graph.cellCount);
+  const int threads = PathingSweep(graph, reach).threads();
+  ASSERT_EQ(sched_setaffinity(0, sizeof saved, &saved), 0);
+  EXPECT_EQ(cores, 1u);
+  EXPECT_EQ(threads, 1);
+#else
+  GTEST_SKIP() << "affinity masks are read on Linux only";
+#endif
+}
+
 
 }  // namespace
 }  // namespace tessivar

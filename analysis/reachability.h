@@ -13,8 +13,8 @@
 namespace tessivar {
 
 struct ReachabilityResult {
-  // N x N, cell a->b at a + b * N: 1 where a route from a to b is known.
-  std::vector<uint8_t> matrix;
+  // N x N, cell a->b at a + b * N: set where a route from a to b is known.
+  CellBits matrix;
   int32_t passes = 0;          // passes that set at least one cell
   int64_t reachableCount = 0;  // cells set in the matrix
 };

@@ -6,17 +6,18 @@ ReachabilitySweep::ReachabilitySweep(const WaypointGraph& graph,
                                      KernelPath kernel)
     : kernels_(pathingKernels(kernel)), n_(graph.n), words_((graph.n + 63) / 64) {
   bits_.assign(static_cast<size_t>(2 * n_ * words_), 0);
-  // Column b is contiguous in the adjacency matrix: cells m->b at m + b*N.
-  for (int64_t b = 0; b < n_; ++b) {
-    const uint8_t* cells = graph.adjacency.data() + cellIndex(0, b, n_);
-    for (int64_t m = 0; m < n_; ++m) {
-      if (!cells[m]) continue;
-      column(b)[m >> 6] |= uint64_t(1) << (m & 63);
+  for (int32_t m = 0; m < n_; ++m) {
+    const int32_t* targets = graph.pathsFrom(m);
+    for (uint64_t k = 0; k < graph.pathCount(m); ++k) {
+      const int64_t b = targets[k];
       row(m)[b >> 6] |= uint64_t(1) << (b & 63);
-      // The count starts at the distinct direct pairs, so a path listed
-      // twice in the file is counted once.
-      ++count_;
+      column(b)[m >> 6] |= uint64_t(1) << (m & 63);
     }
+  }
+  // The count starts at the distinct direct pairs, so a path listed twice
+  // in the file is counted once.
+  for (int64_t a = 0; a < n_; ++a) {
+    for (int64_t w = 0; w < words_; ++w) count_ += __builtin_popcountll(row(a)[w]);
   }
 }
 
@@ -47,12 +48,26 @@ bool ReachabilitySweep::reachable(int64_t a, int64_t b) const {
   return (bits_[a * words_ + (b >> 6)] >> (b & 63)) & 1;
 }
 
-std::vector<uint8_t> ReachabilitySweep::matrix() const {
-  std::vector<uint8_t> cells(static_cast<size_t>(n_ * n_));
+// Column b's bits are cells m->b over m, which are bits b * N to b * N + N - 1
+// of the result: each column is copied in at its bit offset, a word at a
+// time.
+CellBits ReachabilitySweep::matrix() const {
+  CellBits cells;
+  cells.assign(uint64_t(n_) * uint64_t(n_));
+  uint64_t* out = cells.words();
   for (int64_t b = 0; b < n_; ++b) {
     const uint64_t* columnB = bits_.data() + (n_ + b) * words_;
-    uint8_t* out = cells.data() + cellIndex(0, b, n_);
-    for (int64_t m = 0; m < n_; ++m) out[m] = (columnB[m >> 6] >> (m & 63)) & 1;
+    const uint64_t start = uint64_t(b) * uint64_t(n_);
+    for (int64_t w = 0; w < words_; ++w) {
+      uint64_t bits = columnB[w];
+      if (!bits) continue;
+      const uint64_t at = start + uint64_t(w) * 64;
+      const unsigned shift = at & 63;
+      out[at >> 6] |= bits << shift;
+      // Bits past N in the column's last word are clear, so the spill
+      // never reaches the next column's cells or past the end.
+      if (shift != 0 && (bits >> (64 - shift)) != 0) out[(at >> 6) + 1] |= bits >> (64 - shift);
+    }
   }
   return cells;
 }

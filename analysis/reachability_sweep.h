@@ -30,8 +30,8 @@ class ReachabilitySweep {
   // Cells set: the distinct direct pairs plus every cell a pass set.
   int64_t reachableCount() const { return count_; }
   bool reachable(int64_t a, int64_t b) const;
-  // The matrix as N x N bytes, cell a->b at a + b * N.
-  std::vector<uint8_t> matrix() const;
+  // The matrix, cell a->b at bit a + b * N.
+  CellBits matrix() const;
 
  private:
   uint64_t* row(int64_t a) { return bits_.data() + a * words_; }

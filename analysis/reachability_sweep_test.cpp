@@ -48,10 +48,11 @@ TEST(ReachabilitySweep, ChainsAndCycleFromTheDescription) {
 TEST(ReachabilitySweep, MatrixLayoutIsAPlusBTimesN) {
   MapSpec oneWay{"ow", {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}}, {{}, {}, {0}}};
   ReachabilitySweep sweep(graphOf(oneWay));
-  const std::vector<uint8_t> cells = sweep.matrix();
+  const CellBits cells = sweep.matrix();
   ASSERT_EQ(cells.size(), 9u);
-  EXPECT_EQ(cells[2 + 0 * 3], 1);  // 2 -> 0
-  EXPECT_EQ(cells[0 + 2 * 3], 0);  // 0 -> 2
+  EXPECT_TRUE(cells[2 + 0 * 3]);   // 2 -> 0
+  EXPECT_FALSE(cells[0 + 2 * 3]);  // 0 -> 2
+  EXPECT_EQ(cells.count(), 1u);
   EXPECT_TRUE(sweep.reachable(2, 0));
   EXPECT_FALSE(sweep.reachable(0, 2));
 }

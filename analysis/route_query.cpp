@@ -2,7 +2,7 @@
 
 namespace tessivar {
 
-std::vector<int32_t> expandRoute(const std::vector<int32_t>& shortestPath,
+std::vector<int32_t> expandRoute(const std::vector<int16_t>& shortestPath,
                                  int32_t n, int32_t a, int32_t b) {
   // In-order walk of the tree of intermediates: the route a..b is the
   // route a..m, then m, then the route m..b, where m is the intermediate of
@@ -33,7 +33,7 @@ std::vector<int32_t> expandRoute(const std::vector<int32_t>& shortestPath,
   return route;
 }
 
-void printRoute(const std::vector<int32_t>& shortestPath, int32_t n,
+void printRoute(const std::vector<int16_t>& shortestPath, int32_t n,
                 int32_t a, int32_t b, std::ostream& out) {
   for (int32_t m : expandRoute(shortestPath, n, a, b)) out << m << "->";
 }

@@ -17,11 +17,11 @@ constexpr int32_t kQueryTo = 5;
 // back from the shortest path matrix. The expansion is iterative, never
 // more than N levels deep and never longer than N waypoints, so a matrix
 // whose intermediates form a cycle cannot loop or exhaust the stack.
-std::vector<int32_t> expandRoute(const std::vector<int32_t>& shortestPath,
+std::vector<int32_t> expandRoute(const std::vector<int16_t>& shortestPath,
                                  int32_t n, int32_t a, int32_t b);
 
 // Writes each intermediate of the route from a to b followed by "->".
-void printRoute(const std::vector<int32_t>& shortestPath, int32_t n,
+void printRoute(const std::vector<int16_t>& shortestPath, int32_t n,
                 int32_t a, int32_t b, std::ostream& out);
 
 // Writes the length and the route of the pair 0 -> 5. The route line has no

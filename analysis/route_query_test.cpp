@@ -72,7 +72,7 @@ TEST(RouteQuery, LongChainOfIntermediates) {
   // A route through every waypoint, each leg split at its far end, so the
   // expansion goes N levels deep.
   const int32_t n = 2000;
-  std::vector<int32_t> via(size_t(n) * n, kNoIntermediate);
+  std::vector<int16_t> via(size_t(n) * n, kNoIntermediate);
   for (int32_t m = 2; m < n; ++m) via[cellIndex(0, m, n)] = m - 1;
   const std::vector<int32_t> route = expandRoute(via, n, 0, n - 1);
   ASSERT_EQ(route.size(), size_t(n - 2));

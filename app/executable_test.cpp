@@ -174,9 +174,10 @@ TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
   TESSIVAR_SKIP_UNDER_AS_LIMIT();
   const std::string prlimit = testing::findOnPath("prlimit");
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
-  // 6000 waypoints need about 500 MB; the file itself is about 100 kB.
-  ASSERT_GT(runMemoryNeed({6000}), uint64_t(256) << 20);
-  const std::string path = writeTempFile("n6000.wpt", zeroMap(6000));
+  // 7000 waypoints with no paths need about 340 MB; the file itself is
+  // about 130 kB.
+  ASSERT_GT(runMemoryNeed({7000}), uint64_t(256) << 20);
+  const std::string path = writeTempFile("n7000.wpt", zeroMap(7000));
   const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
   expectExited(run, 3);
   EXPECT_EQ(run.err, kAbnormalEnd);

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/whole_run.h"
 #include "analysis/island_bridge.h"
 #include "analysis/islands.h"
 #include "analysis/networks.h"
@@ -245,32 +246,7 @@ int brute(const char* path) {
 }
 
 int wholeRun(const char* binary, const char* map, const char* output) {
-#if defined(__unix__)
-  const Clock::time_point start = Clock::now();
-  const pid_t child = fork();
-  if (child < 0) return 1;
-  if (child == 0) {
-    const int fd = open(output, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(127);
-    dup2(fd, 1);
-    execl(binary, binary, "--json", map, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
-  struct rusage usage;
-  if (wait4(child, &status, 0, &usage) != child) return 1;
-  const double wall = secondsSince(start);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "islands_bench: %s %s failed\n", binary, map);
-    return 1;
-  }
-  std::printf("%.4f %ld\n", wall, usage.ru_maxrss);
-  return 0;
-#else
-  (void)binary, (void)map, (void)output;
-  std::fprintf(stderr, "islands_bench: whole runs need a POSIX system\n");
-  return 1;
-#endif
+  return tessivar::bench::timeWholeRun("islands_bench", {binary, "--json", map}, output);
 }
 
 int usage() {

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
   }
   const int32_t n = tessivar::headerWaypointCount(bytes.data());
   const tessivar::RunSize size{
-      n, tessivar::countPathEntries(bytes.data(), bytes.size(), n),
-      bytes.size()};
+      n, tessivar::countPathEntries(bytes.data(), bytes.size(), n), bytes.size(),
+      tessivar::countPathEntriesInsideBlocks(bytes.data(), bytes.size(), n)};
   const long long counted = static_cast<long long>(
       tessivar::runMemoryNeed(size) - tessivar::run_memory::kHeadroomBytes);
 

@@ -8,13 +8,28 @@
 //                                            reachability and pathing phases
 //                                            and prints their times in seconds
 //                                            and pass counts
+//   tessivar_bench passes MAP [THREADS [KERNEL]]
+//                                            runs the pathing phase pass by
+//                                            pass and prints, per pass, its
+//                                            time and what it did: cells
+//                                            evaluated, blocks of 16
+//                                            intermediates summed, cells
+//                                            rewritten
+//   With `passes`, environment variables force the engine's choices, for
+//   experiments: NOBAR, NOCHANGED, NOBOUNDS (that skip off), NUMBERING or
+//   SPATIAL (the grouping of intermediates into blocks), and
+//   PASSES=dense|bounded|sparse-bounded|sparse-dense (the kinds of pass).
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "bench/whole_run.h"
+#include "analysis/pathing_sweep.h"
+#include "analysis/reachability.h"
 #include "testing/reference_engine.h"
 #include "waypoint/loader.h"
 
@@ -29,47 +44,40 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Processor time of the whole process, which a busy machine does not
+// inflate the way it inflates wall time.
+double processorSeconds() {
+#if defined(__unix__)
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+#else
+  return 0;
+#endif
+}
+
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 int wholeRun(const char* binary, const char* map, const char* report) {
-#if defined(__unix__)
-  const Clock::time_point start = Clock::now();
-  const pid_t child = fork();
-  if (child < 0) return 1;
-  if (child == 0) {
-    const int fd = open(report, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) _exit(127);
-    dup2(fd, 1);
-    execl(binary, binary, map, static_cast<char*>(nullptr));
-    _exit(127);
+  return tessivar::bench::timeWholeRun("tessivar_bench", {binary, map}, report);
+}
+
+// Loads `map` as the tool does; false (with a message) when it can't.
+bool loadMap(const char* map, tessivar::WaypointGraph& graph, std::ostream& lines) {
+  if (tessivar::loadWaypointFile(map, graph, lines).status == tessivar::LoadStatus::kLoaded) {
+    return true;
   }
-  int status = 0;
-  struct rusage usage;
-  if (wait4(child, &status, 0, &usage) != child) return 1;
-  const double wall = secondsSince(start);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "tessivar_bench: %s %s failed\n", binary, map);
-    return 1;
-  }
-  std::printf("%.4f %ld\n", wall, usage.ru_maxrss);
-  return 0;
-#else
-  (void)binary, (void)map, (void)report;
-  std::fprintf(stderr, "tessivar_bench: whole runs need a POSIX system\n");
-  return 1;
-#endif
+  std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
+  return false;
 }
 
 int referenceRun(const char* map) {
   tessivar::WaypointGraph graph;
   std::ostringstream lines;
-  if (tessivar::loadWaypointFile(map, graph, lines).status !=
-      tessivar::LoadStatus::kLoaded) {
-    std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
-    return 1;
-  }
+  if (!loadMap(map, graph, lines)) return 1;
   const int64_t n = graph.n;
   Clock::time_point start = Clock::now();
   tessivar::testing::ReferenceReachabilitySweep reach(graph);
@@ -86,6 +94,62 @@ int referenceRun(const char* map) {
   return 0;
 }
 
+int passRun(const char* map, int threads, const char* kernel) {
+  tessivar::WaypointGraph graph;
+  std::ostringstream lines;
+  if (!loadMap(map, graph, lines)) return 1;
+  const tessivar::ReachabilityResult reach = tessivar::buildReachabilityMatrix(graph, lines);
+  tessivar::PathingSweepOptions options;
+  options.threads = threads;
+  if (kernel && std::strcmp(kernel, "portable") == 0) options.kernel = tessivar::KernelPath::kPortable;
+  if (kernel && std::strcmp(kernel, "avx2") == 0) options.kernel = tessivar::KernelPath::kAvx2;
+  if (std::getenv("NOBAR")) options.viaThreshold = false;
+  if (std::getenv("NOCHANGED")) options.changedOnly = false;
+  if (std::getenv("NOBOUNDS")) options.blockBounds = false;
+  if (std::getenv("NUMBERING")) options.order = tessivar::BlockOrder::kNumbering;
+  if (std::getenv("SPATIAL")) options.order = tessivar::BlockOrder::kSpatial;
+  if (const char* kind = std::getenv("PASSES")) {
+    if (std::strcmp(kind, "dense") == 0) options.passChoice = tessivar::PassChoice::kDense;
+    if (std::strcmp(kind, "bounded") == 0) options.passChoice = tessivar::PassChoice::kBounded;
+    if (std::strcmp(kind, "sparse-bounded") == 0) options.passChoice = tessivar::PassChoice::kSparseOrBounded;
+    if (std::strcmp(kind, "sparse-dense") == 0) options.passChoice = tessivar::PassChoice::kSparseOrDense;
+  }
+  Clock::time_point start = Clock::now();
+  tessivar::PathingSweep sweep(graph, reach.matrix, options);
+  std::printf("setup %.4f s, %s, %d thread(s)\n", secondsSince(start), sweep.kernelName(),
+              sweep.threads());
+  std::printf("pass seconds cpu-seconds considered skipped evaluated blocks/evaluated writes"
+              " blocks/register-block%%\n");
+  const int64_t blocks = (graph.n + tessivar::kBlockWidth - 1) / tessivar::kBlockWidth;
+  double total = 0, totalCpu = 0;
+  for (int32_t pass = 1; pass <= graph.n; ++pass) {
+    start = Clock::now();
+    const double cpuStart = processorSeconds();
+    const bool changed = sweep.runPass();
+    const double seconds = secondsSince(start);
+    const double cpu = processorSeconds() - cpuStart;
+    total += seconds;
+    totalCpu += cpu;
+    const tessivar::PassCounts& counts = sweep.lastPass();
+    std::printf("%d%s%s %.4f %.4f %lld %lld %lld %.2f %lld %.1f\n", pass, counts.sparse ? "s" : "", counts.dense ? "d" : "",
+                seconds, cpu,
+                static_cast<long long>(counts.considered),
+                static_cast<long long>(counts.skipped),
+                static_cast<long long>(counts.evaluated),
+                counts.evaluated ? double(counts.scanned) / double(counts.evaluated) : 0.0,
+                static_cast<long long>(counts.writes),
+                counts.registerBlocks ? 100.0 * double(counts.scanned) /
+                                            double(counts.registerBlocks * blocks)
+                                      : 0.0);
+    if (!changed) break;
+  }
+  start = Clock::now();
+  const std::vector<float> values = sweep.takePathing();
+  std::printf("passes %.4f s (processor %.4f s), taking the results %.4f s\n", total, totalCpu,
+              secondsSince(start));
+  return values.empty() && graph.n > 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,7 +159,11 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "reference") == 0) {
     return referenceRun(argv[2]);
   }
+  if (argc >= 3 && argc <= 5 && std::strcmp(argv[1], "passes") == 0) {
+    return passRun(argv[2], argc >= 4 ? std::atoi(argv[3]) : 0, argc == 5 ? argv[4] : nullptr);
+  }
   std::fprintf(stderr,
-               "usage: tessivar_bench whole BINARY MAP REPORT | reference MAP\n");
+               "usage: tessivar_bench whole BINARY MAP REPORT | reference MAP |"
+               " passes MAP [THREADS [portable|avx2|avx512]]\n");
   return 2;
 }

@@ -53,10 +53,11 @@ std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
                                  uint32_t(data[18]) << 16 |
                                  uint32_t(data[19]) << 24);
       }
-      if (runFits(RunSize{n, countPathEntries(data, size, n), size}, budget)) {
+      if (runFits(RunSize{n, countPathEntries(data, size, n), size,
+                              countPathEntriesInsideBlocks(data, size, n)}, budget)) {
         return "memory refused for a map within the budget";
       }
-      if (graph.adjacency.capacity() != 0 || graph.edgeLength.capacity() != 0) {
+      if (graph.adjacency.capacity() != 0) {
         return "matrices allocated before the memory check";
       }
       return "";
@@ -71,16 +72,31 @@ std::string checkGraph(const WaypointGraph& g, const std::string& lines) {
   const uint64_t n = g.n < 0 ? 0 : uint64_t(g.n);
   if (g.n < 0) return "negative waypoint count loaded";
   if (g.cellCount != n * n) return "cell count is not N x N";
-  if (g.adjacency.size() != g.cellCount || g.edgeLength.size() != g.cellCount ||
-      g.records.size() != n) {
+  if (g.adjacency.size() != g.cellCount || g.records.size() != n ||
+      g.pathBegin.size() != n + 1 || g.pathLengths.size() != g.pathTargets.size()) {
     return "array sizes do not match N";
+  }
+  // The adjacency matrix holds exactly the listed paths, and every edge
+  // length is finite and not negative: the no-path distance where there is
+  // no path, the listed path's length where there is one.
+  std::vector<uint8_t> listed(g.cellCount, 0);
+  for (int32_t i = 0; i < g.n; ++i) {
+    for (uint64_t k = 0; k < g.pathCount(i); ++k) {
+      const int32_t j = g.pathsFrom(i)[k];
+      if (j < 0 || j >= g.n) return "path target out of range";
+      const float length = g.lengthsFrom(i)[k];
+      if (!std::isfinite(length) || length < 0) return "edge length not finite";
+      // A target listed twice has the same length both times.
+      if (!(g.edgeLength(i, j) == length)) return "edge length is not the path's length";
+      listed[cellIndex(i, j, n)] = 1;
+    }
   }
   int64_t set = 0;
   for (uint64_t cell = 0; cell < g.cellCount; ++cell) {
-    const float length = g.edgeLength[cell];
-    if (g.adjacency[cell] > 1) return "adjacency cell is neither 0 nor 1";
-    if (!std::isfinite(length) || length < 0) return "edge length not finite";
-    if (!g.adjacency[cell] && length != kNoPathDistance) {
+    if (g.adjacency[cell] != (listed[cell] != 0)) return "adjacency differs from the path lists";
+    // (Each look-up walks a path list: only for the maps the phases run on.)
+    if (!listed[cell] && g.n <= kFuzzPhaseWaypoints &&
+        g.edgeLength(int32_t(cell % n), int32_t(cell / n)) != kNoPathDistance) {
       return "edge length without a path";
     }
     set += g.adjacency[cell];
@@ -97,7 +113,8 @@ std::string checkGraph(const WaypointGraph& g, const std::string& lines) {
 // what the reachability pass loop must arrive at.
 std::vector<uint8_t> closure(const WaypointGraph& g) {
   const int64_t n = g.n;
-  std::vector<uint8_t> reach = g.adjacency;
+  std::vector<uint8_t> reach(g.cellCount);
+  for (uint64_t cell = 0; cell < g.cellCount; ++cell) reach[cell] = g.adjacency[cell];
   for (int64_t m = 0; m < n; ++m) {
     for (int64_t a = 0; a < n; ++a) {
       if (!reach[cellIndex(a, m, n)]) continue;
@@ -113,10 +130,10 @@ std::vector<uint8_t> closure(const WaypointGraph& g) {
 // network exactly when each reaches the other, and each island's kind is
 // what the closure says of it and a main network waypoint.
 std::string checkIslands(const WaypointGraph& g,
-                         const std::vector<uint8_t>& reach) {
+                         const CellBits& reach) {
   const int64_t n = g.n;
   auto reaches = [&](int64_t a, int64_t b) {
-    return a == b || reach[cellIndex(a, b, n)] != 0;
+    return a == b || reach[cellIndex(a, b, n)];
   };
   const Networks networks = findNetworks(g);
   for (int64_t a = 0; a < n; ++a) {
@@ -169,11 +186,15 @@ std::string checkPhases(const WaypointGraph& g) {
   }
 
   const ReachabilityResult reach = buildReachabilityMatrix(g, out);
-  if (reach.matrix != closure(g)) {
-    return "reachability matrix is not the closure of the adjacency matrix";
-  }
+  const std::vector<uint8_t> expected = closure(g);
+  if (reach.matrix.size() != expected.size()) return "reachability matrix size";
   int64_t reachable = 0;
-  for (uint8_t cell : reach.matrix) reachable += cell;
+  for (uint64_t cell = 0; cell < expected.size(); ++cell) {
+    if (reach.matrix[cell] != (expected[cell] != 0)) {
+      return "reachability matrix is not the closure of the adjacency matrix";
+    }
+    reachable += reach.matrix[cell];
+  }
   if (reach.reachableCount != reachable) return "reachable count is wrong";
   if (reach.passes < 0 || reach.passes > n) return "reachability pass count";
   const std::string islands = checkIslands(g, reach.matrix);
@@ -188,8 +209,9 @@ std::string checkPhases(const WaypointGraph& g) {
   for (uint64_t cell = 0; cell < g.cellCount; ++cell) {
     const int32_t via = pathing.shortestPath[cell];
     if (via < kNoIntermediate || via >= n) return "intermediate out of range";
+    const float length = g.edgeLength(int32_t(cell % uint64_t(n)), int32_t(cell / uint64_t(n)));
     if ((g.adjacency[cell] || !reach.matrix[cell]) &&
-        (via != kNoIntermediate || !(pathing.pathing[cell] == g.edgeLength[cell]))) {
+        (via != kNoIntermediate || !(pathing.pathing[cell] == length))) {
       return "pathing changed a direct or unconnected pair";
     }
   }

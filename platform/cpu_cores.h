@@ -6,6 +6,7 @@
 #define TESSIVAR_PLATFORM_CPU_CORES_H_
 
 #include <cstdint>
+#include <string>
 
 namespace tessivar {
 namespace platform {
@@ -14,6 +15,9 @@ namespace platform {
 // Windows: the processors in its affinity mask (GetProcessAffinityMask),
 // capped by a hard CPU rate limit of the job it runs in (a cap of r% of the
 // machine's processors leaves r% of them, rounded up).
+// Linux: the CPUs in its affinity mask (sched_getaffinity), capped by the
+// smallest CPU quota along its control group and the group's parents
+// (v2 cpu.max, v1 cpu.cfs_quota_us / cpu.cfs_period_us), rounded down.
 // Elsewhere: the machine's cores (std::thread::hardware_concurrency).
 unsigned usableCores();
 
@@ -29,6 +33,23 @@ bool coreIdleNow(unsigned cores);
 // The cores a hard CPU rate cap leaves: `rate` in hundredths of a percent
 // of `processors` (Windows' unit), rounded up, at least 1.
 unsigned coresUnderRateCap(uint32_t rate, unsigned processors);
+
+namespace cpu_cores_detail {
+// The readings behind usableCores() and coreIdleNow() on Linux, on the
+// text of the files they read. The quotas are in cores, 0 for "no limit"
+// (or text that can't be read).
+// cgroup v2 cpu.max: "max 100000" or "<quota> <period>".
+double quotaFromCpuMax(const std::string& text);
+// cgroup v1 cpu.cfs_quota_us and cpu.cfs_period_us (quota -1: none).
+double quotaFromCfs(const std::string& quota, const std::string& period);
+// The group path of the process in /proc/self/cgroup text: the v2 line
+// ("0::/path") when `unified`, else the v1 line whose controllers include
+// "cpu"; "" when there is none.
+std::string groupPath(const std::string& procSelfCgroup, bool unified);
+// The running-thread count from /proc/loadavg text ("0.5 0.4 0.3 2/130
+// 123"), or -1.
+int runningThreads(const std::string& loadavg);
+}  // namespace cpu_cores_detail
 
 }  // namespace platform
 }  // namespace tessivar

@@ -47,7 +47,8 @@ class StandardStreams {
 
  private:
   std::unique_ptr<std::streambuf> errorBuffer_;
-  std::streambuf* savedErrorBuffer_ = nullptr;
+  // Windows only: std::cerr's own buffer, given back at the end.
+  [[maybe_unused]] std::streambuf* savedErrorBuffer_ = nullptr;
 };
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 # Installs the Debian packages a group of tasks needs, where missing.
 #   install-deps.sh build     compiler, CMake, GoogleTest (default)
 #   install-deps.sh bench     Google Benchmark
+#   install-deps.sh peer      Boost.Graph, for the benchmark's peer column
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
 #   install-deps.sh browser   headless Chromium and xmllint
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
@@ -13,6 +14,7 @@ for group in "${@:-build}"; do
   case "$group" in
     build) packages+=(g++ cmake make libgtest-dev) ;;
     bench) packages+=(libbenchmark-dev) ;;
+    peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     browser) packages+=(chromium libxml2-utils) ;;
     windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest) ;;

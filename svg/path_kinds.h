@@ -19,8 +19,9 @@ struct PathKinds {
   std::vector<int32_t> self;
 };
 
-// Reads the adjacency matrix once in memory order, so a map of a few
-// thousand waypoints takes milliseconds. Each list is sorted.
+// Reads the path lists, looking up only the reverse of each path in the
+// adjacency matrix, so a map of a few thousand waypoints takes
+// milliseconds. Each list is sorted.
 PathKinds classifyPaths(const WaypointGraph& graph);
 
 }  // namespace tessivar

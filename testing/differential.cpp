@@ -85,6 +85,16 @@ int64_t firstDifference(const std::vector<T>& x, const std::vector<T>& y) {
   return -1;
 }
 
+// Intermediates as the library keeps them (16 bits) against the
+// reference's plain integers.
+int64_t firstDifference(const std::vector<int16_t>& x, const std::vector<int32_t>& y) {
+  if (x.size() != y.size()) return -2;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (int32_t(x[i]) != y[i]) return static_cast<int64_t>(i);
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::vector<KernelPath> supportedKernelPaths() {
@@ -118,7 +128,7 @@ std::vector<KernelPath> supportedKernelPaths() {
              << "pass " << pass + 1 << ": count " << fast.reachableCount()
              << ", reference " << reference.reachableCount();
     }
-    const int64_t cell = firstDifference(fast.matrix(), reference.matrix());
+    const int64_t cell = firstDifference(toBytes(fast.matrix()), reference.matrix());
     if (cell != -1) {
       return ::testing::AssertionFailure()
              << "pass " << pass + 1 << ": matrices differ at cell "
@@ -138,25 +148,28 @@ std::vector<KernelPath> supportedKernelPaths() {
   ReferenceReachabilitySweep reach(graph);
   for (int32_t pass = 0; pass < n && reach.runPass(); ++pass) {
   }
+  const CellBits reachability = toCellBits(reach.matrix());
   ReferencePathingSweep reference(graph, reach.matrix());
-  PathingSweep fast(graph, reach.matrix(), options);
+  PathingSweep fast(graph, reachability, options);
   int32_t pass = 0;
   while (pass < n) {
     const bool expected = reference.runPass();
     const bool changed = fast.runPass();
-    const char* kind = fast.lastPassSparse() ? " (sparse)" : " (dense)";
+    const std::string kind = " (" + std::to_string(fast.lastPass().evaluated) + " cells, " +
+                             std::to_string(fast.lastPass().scanned) + " blocks)";
     if (changed != expected) {
       return ::testing::AssertionFailure()
              << "pass " << pass + 1 << kind << ": rewrote cells " << changed
              << ", reference " << expected;
     }
-    int64_t cell = firstDifference(fast.pathing(), reference.pathing());
+    const std::vector<float> values = fast.pathing();
+    int64_t cell = firstDifference(values, reference.pathing());
     if (cell != -1) {
       auto failure = ::testing::AssertionFailure()
                      << "pass " << pass + 1 << kind << " [" << fast.kernelName()
                      << "]: pathing differs";
       if (cell >= 0) {
-        failure << " at " << cellName(cell, n) << ": " << fast.pathing()[cell]
+        failure << " at " << cellName(cell, n) << ": " << values[cell]
                 << " (via " << fast.shortestPath()[cell] << "), reference "
                 << reference.pathing()[cell] << " (via "
                 << reference.shortestPath()[cell] << ")";
@@ -194,12 +207,12 @@ std::vector<KernelPath> supportedKernelPaths() {
   }
   if (reach.passes != expected.reachabilityPasses ||
       reach.reachableCount != expected.reachableCount ||
-      reach.matrix != expected.reachability) {
+      toBytes(reach.matrix) != expected.reachability) {
     return ::testing::AssertionFailure() << "reachability result differs";
   }
   if (pathing.passes != expected.pathingPasses ||
       firstDifference(pathing.pathing, expected.pathing) != -1 ||
-      pathing.shortestPath != expected.shortestPath) {
+      firstDifference(pathing.shortestPath, expected.shortestPath) != -1) {
     return ::testing::AssertionFailure() << "pathing result differs";
   }
   return ::testing::AssertionSuccess();

@@ -3,9 +3,24 @@
 namespace tessivar {
 namespace testing {
 
+CellBits toCellBits(const std::vector<uint8_t>& cells) {
+  CellBits bits;
+  bits.assign(cells.size());
+  for (size_t cell = 0; cell < cells.size(); ++cell) {
+    if (cells[cell]) bits.set(cell);
+  }
+  return bits;
+}
+
+std::vector<uint8_t> toBytes(const CellBits& bits) {
+  std::vector<uint8_t> cells(static_cast<size_t>(bits.size()));
+  for (size_t cell = 0; cell < cells.size(); ++cell) cells[cell] = bits[cell];
+  return cells;
+}
+
 ReferenceReachabilitySweep::ReferenceReachabilitySweep(
     const WaypointGraph& graph)
-    : n_(graph.n), matrix_(graph.adjacency) {
+    : n_(graph.n), matrix_(toBytes(graph.adjacency)) {
   // The count starts at the distinct direct pairs.
   for (uint8_t cell : matrix_) count_ += cell;
 }
@@ -33,15 +48,24 @@ ReferencePathingSweep::ReferencePathingSweep(
     : graph_(graph),
       reachability_(reachability),
       n_(graph.n),
-      pathing_(graph.edgeLength),
-      via_(graph.cellCount, -1) {}
+      pathing_(graph.cellCount),
+      via_(graph.cellCount, -1) {
+  // The edge length matrix, cell by cell.
+  for (int32_t a = 0; a < n_; ++a) {
+    for (int32_t b = 0; b < n_; ++b) pathing_[cellIndex(a, b, n_)] = graph.edgeLength(a, b);
+  }
+}
+
+ReferencePathingSweep::ReferencePathingSweep(const WaypointGraph& graph,
+                                             const CellBits& reachability)
+    : ReferencePathingSweep(graph, toBytes(reachability)) {}
 
 bool ReferencePathingSweep::runPass() {
   bool stable = true;
   for (int64_t a = 0; a < n_; ++a) {
     for (int64_t b = 0; b < n_; ++b) {
       const size_t cell = cellIndex(a, b, n_);
-      if (graph_.adjacency[cell] || !reachability_[cell]) continue;
+      if (graph_.hasPath(a, b) || !reachability_[cell]) continue;
       float best = pathing_[cell];
       int32_t bestM = via_[cell];
       for (int64_t m = 0; m < n_; ++m) {

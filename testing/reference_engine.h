@@ -16,7 +16,8 @@ namespace testing {
 
 // Reachability closure, pass by pass: a outer, b inner, every unset cell
 // set at once when some m has a->m and m->b set, cells set earlier in the
-// pass taking part in the searches that follow.
+// pass taking part in the searches that follow. The matrices are plain
+// bytes and floats, one per cell, built from the graph cell by cell.
 class ReferenceReachabilitySweep {
  public:
   explicit ReferenceReachabilitySweep(const WaypointGraph& graph);
@@ -39,6 +40,7 @@ class ReferencePathingSweep {
  public:
   ReferencePathingSweep(const WaypointGraph& graph,
                         const std::vector<uint8_t>& reachability);
+  ReferencePathingSweep(const WaypointGraph& graph, const CellBits& reachability);
   // Runs one pass; true when it rewrote at least one cell.
   bool runPass();
   const std::vector<float>& pathing() const { return pathing_; }
@@ -46,7 +48,7 @@ class ReferencePathingSweep {
 
  private:
   const WaypointGraph& graph_;
-  const std::vector<uint8_t>& reachability_;
+  std::vector<uint8_t> reachability_;
   int64_t n_;
   std::vector<float> pathing_;
   std::vector<int32_t> via_;
@@ -60,6 +62,10 @@ struct ReferenceReport {
   std::vector<int32_t> shortestPath;
   int32_t pathingPasses = 0;
 };
+
+// The matrix as bits, cell a->b at bit a + b * N, and back.
+CellBits toCellBits(const std::vector<uint8_t>& cells);
+std::vector<uint8_t> toBytes(const CellBits& bits);
 
 // Both phases with the report's lines, as the library writes them.
 ReferenceReport runReferencePhases(const WaypointGraph& graph,

@@ -53,6 +53,23 @@ uint32_t MapRandom::below(uint32_t bound) {
 
 double MapRandom::unit() { return double(next() >> 11) * 0x1.0p-53; }
 
+namespace {
+
+// The centres of `roomCount` rooms on three floor heights, spread over a
+// square that grows with the room count.
+std::vector<std::array<float, 3>> roomCentres(MapRandom& random, int32_t roomCount) {
+  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  const double extent = 450.0 * std::sqrt(double(roomCount));
+  std::vector<std::array<float, 3>> centres(roomCount);
+  for (auto& centre : centres) {
+    centre = {roundToHalf(random.unit() * extent),
+              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
+  }
+  return centres;
+}
+
+}  // namespace
+
 std::vector<uint8_t> encodeWaypointFile(const MapSpec& map,
                                         const std::string& typeText) {
   std::vector<uint8_t> bytes;
@@ -106,16 +123,9 @@ MapSpec generateRealisticMap(uint64_t seed, int32_t size) {
   map.positions.resize(size);
   map.paths.resize(size);
 
-  // Rooms of about forty waypoints on three floor heights, spread over a
-  // square that grows with the room count.
-  static const float kFloors[] = {0.0f, 160.0f, 320.0f};
+  // Rooms of about forty waypoints on three floor heights.
   const int32_t roomCount = std::max(1, (size + 39) / 40);
-  const double extent = 450.0 * std::sqrt(double(roomCount));
-  std::vector<std::array<float, 3>> centres(roomCount);
-  for (auto& centre : centres) {
-    centre = {roundToHalf(random.unit() * extent),
-              roundToHalf(random.unit() * extent), kFloors[random.below(3)]};
-  }
+  const std::vector<std::array<float, 3>> centres = roomCentres(random, roomCount);
   std::vector<std::vector<int32_t>> rooms(roomCount);
   for (int32_t i = 0; i < size; ++i) {
     const int32_t room = i % roomCount;
@@ -234,6 +244,171 @@ MapSpec sixWaypointExample() {
   map.name = "six_waypoints";
   map.positions = {{0, 0, 0}, {10, 0, 0}, {3, 0, 0}, {6, 0, 0}, {5, 12, 0}, {10, 5, 0}};
   map.paths = {{2, 4}, {5}, {3}, {1}, {1}, {}};
+  return map;
+}
+
+}  // namespace tessivar
+
+namespace tessivar {
+
+MapSpec generateWalkedMap(uint64_t seed, int32_t size) {
+  MapSpec map;
+  map.name = "walk_" + std::to_string(seed) + "_" + std::to_string(size);
+  size = std::max(0, std::min(size, 32767));
+  if (size == 0) return map;
+  MapRandom random(seed * 0x9E3779B97F4A7C15ull + uint64_t(size) * 31 + 7);
+  map.positions.resize(size);
+  map.paths.resize(size);
+
+  // Rooms placed as in the realistic maps; each room is joined to the
+  // nearest room placed before it, so the rooms form a tree a person can
+  // walk.
+  const int32_t roomCount = std::max(1, (size + 39) / 40);
+  const std::vector<std::array<float, 3>> centres = roomCentres(random, roomCount);
+  std::vector<std::vector<int32_t>> near(roomCount);
+  for (int32_t r = 1; r < roomCount; ++r) {
+    int32_t nearest = 0;
+    for (int32_t s = 1; s < r; ++s) {
+      if (distance(centres[r], centres[s]) < distance(centres[r], centres[nearest])) {
+        nearest = s;
+      }
+    }
+    near[r].push_back(nearest);
+    near[nearest].push_back(r);
+  }
+
+  // The order the rooms are walked in: depth first through the tree,
+  // nearest room first, except that now and then the person goes on in a
+  // room picked at random among those not yet visited.
+  std::vector<int32_t> order;
+  std::vector<char> visited(roomCount, 0);
+  std::vector<int32_t> stack = {0};
+  while (static_cast<int32_t>(order.size()) < roomCount) {
+    int32_t room = -1;
+    if (!order.empty() && random.below(12) == 0) {
+      int32_t pick = static_cast<int32_t>(random.below(roomCount));
+      while (visited[pick]) pick = (pick + 1) % roomCount;
+      room = pick;
+    } else {
+      while (!stack.empty() && visited[stack.back()]) stack.pop_back();
+      if (stack.empty()) {
+        room = static_cast<int32_t>(std::find(visited.begin(), visited.end(), 0) -
+                                    visited.begin());
+      } else {
+        room = stack.back();
+        stack.pop_back();
+      }
+    }
+    visited[room] = 1;
+    order.push_back(room);
+    std::vector<int32_t> next = near[room];
+    std::sort(next.begin(), next.end(), [&](int32_t x, int32_t y) {
+      return distance(centres[room], centres[x]) > distance(centres[room], centres[y]);
+    });
+    for (int32_t r : next) {
+      if (!visited[r]) stack.push_back(r);
+    }
+  }
+
+  // Waypoints in walking order: each room gets its share, placed by short
+  // steps that turn a little each time and stay inside the room.
+  std::vector<std::vector<int32_t>> rooms(roomCount);
+  std::vector<int32_t> roomOf(size);
+  int32_t id = 0;
+  for (int32_t k = 0; k < roomCount; ++k) {
+    const int32_t room = order[k];
+    const int32_t share = (int64_t(size) * (k + 1)) / roomCount - (int64_t(size) * k) / roomCount;
+    const auto& centre = centres[room];
+    double x = centre[0] + (random.unit() - 0.5) * 200.0;
+    double y = centre[1] + (random.unit() - 0.5) * 200.0;
+    double heading = random.unit() * 6.283185307179586;
+    for (int32_t i = 0; i < share; ++i, ++id) {
+      if (i > 0) {
+        heading += (random.unit() - 0.5) * 2.0;
+        const double step = 35.0 + 45.0 * random.unit();
+        x += step * std::cos(heading);
+        y += step * std::sin(heading);
+        const double dx = x - centre[0], dy = y - centre[1];
+        const double r = std::sqrt(dx * dx + dy * dy);
+        if (r > 160.0) {  // back towards the middle of the room
+          x = centre[0] + dx * 150.0 / r;
+          y = centre[1] + dy * 150.0 / r;
+          heading += 3.141592653589793;
+        }
+      }
+      map.positions[id] = {roundToHalf(x), roundToHalf(y),
+                           centre[2] + float(random.below(9))};
+      rooms[room].push_back(id);
+      roomOf[id] = room;
+    }
+  }
+
+  // Inside a room: the three nearest neighbours and the waypoint placed
+  // just before, both ways except for an occasional one-way path.
+  for (const auto& room : rooms) {
+    for (size_t k = 0; k < room.size(); ++k) {
+      const int32_t i = room[k];
+      std::vector<std::pair<float, int32_t>> close;
+      for (int32_t j : room) {
+        if (j != i) close.push_back({distance(map.positions[i], map.positions[j]), j});
+      }
+      const size_t keep = std::min<size_t>(3, close.size());
+      std::partial_sort(close.begin(), close.begin() + keep, close.end());
+      if (k > 0) close.insert(close.begin(), {0.0f, room[k - 1]});
+      for (size_t c = 0; c < std::min(keep + (k > 0), close.size()); ++c) {
+        addPath(map, i, close[c].second);
+        if (random.below(100) >= 8) addPath(map, close[c].second, i);
+      }
+    }
+  }
+
+  // Rooms are joined along the tree by their closest waypoints; a link to
+  // a lower floor is often a one-way drop.
+  for (int32_t r = 0; r < roomCount; ++r) {
+    for (int32_t s : near[r]) {
+      if (s > r || rooms[r].empty() || rooms[s].empty()) continue;
+      float best = INFINITY;
+      int32_t from = rooms[r][0], to = rooms[s][0];
+      for (int32_t i : rooms[r]) {
+        for (int32_t j : rooms[s]) {
+          const float d = distance(map.positions[i], map.positions[j]);
+          if (d < best) best = d, from = i, to = j;
+        }
+      }
+      if (map.positions[from][2] < map.positions[to][2]) std::swap(from, to);
+      addPath(map, from, to);
+      if (centres[r][2] == centres[s][2] || random.below(2) == 0) addPath(map, to, from);
+    }
+  }
+
+  // A few one-way drops from a ledge to the nearest waypoint of a room
+  // on a lower floor.
+  const int32_t drops = 1 + size / 200;
+  for (int32_t t = 0; t < drops; ++t) {
+    const int32_t i = static_cast<int32_t>(random.below(size));
+    float best = INFINITY;
+    int32_t to = -1;
+    for (int32_t j = 0; j < size; ++j) {
+      if (centres[roomOf[j]][2] >= centres[roomOf[i]][2]) continue;
+      const float d = distance(map.positions[i], map.positions[j]);
+      if (d < best) best = d, to = j;
+    }
+    if (to >= 0) addPath(map, i, to);
+  }
+
+  // Traps and orphans, as a map editor leaves them.
+  const int32_t traps = size >= 16 ? std::max(1, size / 100) : 0;
+  const int32_t orphans = size >= 16 ? std::max(1, size / 150) : 0;
+  for (int32_t t = 0; t < traps + orphans; ++t) {
+    const int32_t v = static_cast<int32_t>(random.below(size));
+    if (v == 0 || v == 5) continue;
+    map.paths[v].clear();
+    if (t >= traps) {
+      for (auto& list : map.paths) {
+        list.erase(std::remove(list.begin(), list.end(), v), list.end());
+      }
+    }
+  }
   return map;
 }
 

@@ -41,6 +41,14 @@ size_t coordinateOffset(int32_t waypoint, int axis);
 // always give the same map. Waypoints 0 and 5 are never orphans or traps.
 MapSpec generateRealisticMap(uint64_t seed, int32_t size);
 
+// A game-like map numbered the way a person places waypoints: walking
+// through the level room by room, so consecutive numbers stand close
+// together, with an occasional jump to another part of the map and a few
+// one-way drops to a lower floor. Rooms, floors, paths, traps and orphans
+// are like generateRealisticMap's. Waypoints 0 and 5 are never orphans or
+// traps.
+MapSpec generateWalkedMap(uint64_t seed, int32_t size);
+
 // A width x height grid with unit spacing and two-way paths between
 // neighbours: many routes of equal length.
 MapSpec generateGridMap(int32_t width, int32_t height);

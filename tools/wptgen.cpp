@@ -1,6 +1,9 @@
 // wptgen: writes a generated waypoint file.
 //
 //   wptgen realistic SIZE SEED OUT   game-like rooms on several floors
+//   wptgen walked SIZE SEED OUT      the same kind of level, numbered in
+//                                    the order a person walking through it
+//                                    places the waypoints
 //   wptgen grid WIDTH HEIGHT OUT     unit grid with two-way paths
 //   wptgen random SIZE SEED OUT      random small-integer graph
 //   wptgen islands SIZE SEED OUT     rooms with pits, spawn rooms, detached
@@ -18,8 +21,9 @@
 namespace {
 
 int usage() {
-  std::cerr << "usage: wptgen realistic SIZE SEED OUT | grid WIDTH HEIGHT OUT |"
-               " random SIZE SEED OUT | islands SIZE SEED OUT | example OUT\n";
+  std::cerr << "usage: wptgen realistic SIZE SEED OUT | walked SIZE SEED OUT |"
+               " grid WIDTH HEIGHT OUT | random SIZE SEED OUT |"
+               " islands SIZE SEED OUT | example OUT\n";
   return 1;
 }
 
@@ -45,6 +49,8 @@ int main(int argc, char** argv) {
              a >= 0 && a <= 32767 && b >= 0) {
     if (kind == "realistic") {
       map = generateRealisticMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
+    } else if (kind == "walked") {
+      map = generateWalkedMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
     } else if (kind == "grid" && a * b <= 32767) {
       map = generateGridMap(static_cast<int32_t>(a), static_cast<int32_t>(b));
     } else if (kind == "islands") {

@@ -8,17 +8,15 @@ namespace tessivar {
 
 namespace {
 
-// Fills the adjacency and edge length matrices from the path lists, which
-// the reader has checked (targets in range, finite lengths).
-void buildMatrices(WaypointGraph& graph) {
+// Fills the adjacency matrix from the path lists, which the reader has
+// checked (targets in range, finite lengths). The lengths stay with the
+// path lists.
+void buildAdjacency(WaypointGraph& graph) {
   const int32_t n = graph.n;
   for (int32_t i = 0; i < n; ++i) {
     const int32_t* targets = graph.pathsFrom(i);
     for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
-      const int32_t j = targets[k];
-      const size_t cell = cellIndex(i, j, n);
-      graph.adjacency[cell] = 1;
-      pathLength(graph.records[i], graph.records[j], &graph.edgeLength[cell]);
+      graph.adjacency.set(cellIndex(i, targets[k], n));
     }
   }
 }
@@ -35,13 +33,13 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
   const int32_t n = graph.n;
   // Everything the run will allocate is known now: the matrices by N, the
   // path lists by their counts, and the bytes held here by their size.
-  const RunSize run{n, countPathEntries(data, size, n), size};
+  const RunSize run{n, countPathEntries(data, size, n), size,
+                    countPathEntriesInsideBlocks(data, size, n)};
   if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
 
   out << "Initializing adjacency and edge length matrices...";
   graph.cellCount = uint64_t(n) * uint64_t(n);
-  graph.adjacency.assign(graph.cellCount, 0);
-  graph.edgeLength.assign(graph.cellCount, kNoPathDistance);
+  graph.adjacency.assign(graph.cellCount);
   out << "done." << std::endl;
 
   result = reader.readRecords(graph);
@@ -50,7 +48,7 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 
   result = reader.readPathLists(graph);
   if (!result.ok()) return result;
-  buildMatrices(graph);
+  buildAdjacency(graph);
   out << "Read " << graph.pathEntryTotal << " edges..." << std::endl;
   return {};
 }
@@ -80,9 +78,10 @@ LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
   if (!read.ok()) return read;
   // The map is built while the bytes are still held. Its records take as
   // many bytes as theirs in the file, each path list's start 8 bytes for a
-  // 2-byte count and each target 4 bytes for 2, so it never needs more than
-  // twice the bytes read: checked against what the process can still have,
-  // on both counts, a huge map ends cleanly instead of being killed halfway.
+  // 2-byte count (with its 16-byte record, 24 for 18) and each path entry 8
+  // bytes (target and length) for 2, so it never needs more than four times
+  // the bytes read: checked against what the process can still have, on
+  // both counts, a huge map ends cleanly instead of being killed halfway.
   const MemoryBudget left = budgetLess(budget, bytes.capacity());
   const uint64_t need = mapMemoryNeed(bytes.size());
   if (need > left.availableBytes || need > left.addressSpaceBytes) {

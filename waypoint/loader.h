@@ -24,7 +24,8 @@
 //
 // The loader reads the file into memory (waypoint/file_bytes.h), parses the
 // sections from the bytes (waypoint/map_reader.h), and builds the report's
-// adjacency and edge length matrices from the path lists. Nothing of size
+// adjacency matrix (one bit per cell) from the path lists, which keep each
+// path's length for the report's edge length matrix. Nothing of size
 // N x N is allocated before the file size has been checked against N and
 // the run's memory need against what the process can have. Tools that need
 // no matrix load a WaypointMap with loadWaypointMap instead.

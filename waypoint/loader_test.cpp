@@ -132,13 +132,13 @@ TEST(LoaderValid, MatricesOfThreeWaypoints) {
       const bool isDirect = direct.count({a, b}) != 0;
       EXPECT_EQ(g.adjacency[cell], isDirect ? 1 : 0) << a << "->" << b;
       if (!isDirect) {
-        EXPECT_EQ(g.edgeLength[cell], kNoPathDistance);
+        EXPECT_EQ(g.edgeLength(a, b), kNoPathDistance);
       }
     }
   }
-  EXPECT_EQ(g.edgeLength[cellIndex(0, 1, 3)], 5.0f);
-  EXPECT_EQ(g.edgeLength[cellIndex(1, 0, 3)], 5.0f);
-  EXPECT_EQ(g.edgeLength[cellIndex(0, 2, 3)], 12.0f);
+  EXPECT_EQ(g.edgeLength(0, 1), 5.0f);
+  EXPECT_EQ(g.edgeLength(1, 0), 5.0f);
+  EXPECT_EQ(g.edgeLength(0, 2), 12.0f);
   EXPECT_EQ(g.records[1].y, 4.0f);
   EXPECT_EQ(g.pathEntryTotal, 3);
 }
@@ -157,7 +157,7 @@ TEST(LoaderValid, SelfPathSetsTheDiagonalWithLengthZero) {
   const Parsed parsed = parseBytes(encodeWaypointFile(map));
   ASSERT_EQ(parsed.result.status, LoadStatus::kLoaded);
   EXPECT_EQ(parsed.graph.adjacency[cellIndex(0, 0, 2)], 1);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(0, 0, 2)], 0.0f);
+  EXPECT_EQ(parsed.graph.edgeLength(0, 0), 0.0f);
   EXPECT_EQ(parsed.graph.adjacency[cellIndex(1, 1, 2)], 0);
 }
 
@@ -166,9 +166,7 @@ TEST(LoaderValid, DuplicatedTargetSetsTheCellOnceButCountsTwice) {
   const Parsed parsed = parseBytes(encodeWaypointFile(map));
   ASSERT_EQ(parsed.result.status, LoadStatus::kLoaded);
   EXPECT_EQ(parsed.graph.pathEntryTotal, 2);
-  int cellsSet = 0;
-  for (uint8_t cell : parsed.graph.adjacency) cellsSet += cell;
-  EXPECT_EQ(cellsSet, 1);
+  EXPECT_EQ(parsed.graph.adjacency.count(), 1u);
   EXPECT_NE(parsed.lines.find("Read 2 edges...\n"), std::string::npos);
 }
 
@@ -177,24 +175,24 @@ TEST(LoaderValid, PathsAreOneWay) {
   const Parsed parsed = parseBytes(encodeWaypointFile(map));
   ASSERT_EQ(parsed.result.status, LoadStatus::kLoaded);
   EXPECT_EQ(parsed.graph.adjacency[cellIndex(0, 1, 2)], 1);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(0, 1, 2)], 7.0f);
+  EXPECT_EQ(parsed.graph.edgeLength(0, 1), 7.0f);
   EXPECT_EQ(parsed.graph.adjacency[cellIndex(1, 0, 2)], 0);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(1, 0, 2)], kNoPathDistance);
+  EXPECT_EQ(parsed.graph.edgeLength(1, 0), kNoPathDistance);
 }
 
 TEST(LoaderValid, SamePositionGivesLengthZero) {
   MapSpec map{"same", {{2.5f, -1, 8}, {2.5f, -1, 8}}, {{1}, {0}}};
   const Parsed parsed = parseBytes(encodeWaypointFile(map));
   ASSERT_EQ(parsed.result.status, LoadStatus::kLoaded);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(0, 1, 2)], 0.0f);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(1, 0, 2)], 0.0f);
+  EXPECT_EQ(parsed.graph.edgeLength(0, 1), 0.0f);
+  EXPECT_EQ(parsed.graph.edgeLength(1, 0), 0.0f);
 }
 
 TEST(LoaderValid, HugeButFiniteLengthLoads) {
   MapSpec map{"far", {{1e38f, 0, 0}, {-1e38f, 0, 0}}, {{1}, {}}};
   const Parsed parsed = parseBytes(encodeWaypointFile(map));
   ASSERT_EQ(parsed.result.status, LoadStatus::kLoaded);
-  EXPECT_EQ(parsed.graph.edgeLength[cellIndex(0, 1, 2)], 2e38f);
+  EXPECT_EQ(parsed.graph.edgeLength(0, 1), 2e38f);
 }
 
 TEST(LoaderValid, MapNameWithoutNulShowsAll32Characters) {
@@ -358,7 +356,7 @@ TEST(LoaderCorrupt, HugeWaypointCountWithAShortFileAllocatesNothing) {
   const Parsed parsed = parseBytes(bytes);
   EXPECT_EQ(parsed.result.status, LoadStatus::kCorrupt);
   EXPECT_EQ(parsed.graph.adjacency.capacity(), 0u);
-  EXPECT_EQ(parsed.graph.edgeLength.capacity(), 0u);
+  EXPECT_EQ(parsed.graph.pathLengths.capacity(), 0u);
 }
 
 // ------------------------------------------------------------- truncation
@@ -520,7 +518,7 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
       ASSERT_EQ(graph.n, ref->n);
       ASSERT_EQ(graph.cellCount, uint64_t(ref->n) * uint64_t(ref->n));
       ASSERT_EQ(graph.adjacency.size(), graph.cellCount);
-      ASSERT_EQ(graph.edgeLength.size(), graph.cellCount);
+      ASSERT_EQ(graph.pathLengths.size(), graph.pathTargets.size());
       EXPECT_EQ(graph.pathEntryTotal, ref->total);
       size_t set = 0;
       for (int a = 0; a < graph.n; ++a) {
@@ -528,9 +526,10 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
           const size_t cell = cellIndex(a, b, graph.n);
           const bool direct = ref->pairs.count({a, b}) != 0;
           ASSERT_EQ(graph.adjacency[cell], direct ? 1 : 0) << mutant;
-          ASSERT_TRUE(std::isfinite(graph.edgeLength[cell]));
+          const float length = graph.edgeLength(a, b);
+          ASSERT_TRUE(std::isfinite(length));
           if (!direct) {
-            ASSERT_EQ(graph.edgeLength[cell], kNoPathDistance);
+            ASSERT_EQ(length, kNoPathDistance);
           }
           set += direct;
         }
@@ -557,8 +556,8 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
   // 60 waypoints, their path entries, and the bytes the caller holds.
-  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60),
-                     bytes.size()};
+  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60), bytes.size(),
+                     countPathEntriesInsideBlocks(bytes.data(), bytes.size(), 60)};
   for (const MemoryBudget& budget :
        {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
         MemoryBudget{runMemoryNeed(size) - 1},
@@ -569,7 +568,7 @@ TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
         bytes.data(), bytes.size(), budget, graph, lines);
     EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << budget.availableBytes;
     EXPECT_EQ(graph.adjacency.capacity(), 0u);
-    EXPECT_EQ(graph.edgeLength.capacity(), 0u);
+    EXPECT_EQ(graph.pathLengths.capacity(), 0u);
     EXPECT_EQ(graph.records.capacity(), 0u);
     EXPECT_EQ(lines.str().find("Initializing"), std::string::npos);
   }
@@ -584,15 +583,16 @@ TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
 }
 
 TEST(LoaderMemory, RunNeedCountsEveryMatrixAndSaturates) {
-  // Five matrices of 1, 4, 1, 4 and 4 bytes a cell at the least.
-  EXPECT_GE(runMemoryNeed({1000}), 14ull * 1000 * 1000);
+  // Two bit matrices, the pathing block (4 bytes a cell), the 16-bit
+  // intermediates and the engine's bounds (over a byte a cell).
+  EXPECT_GE(runMemoryNeed({1000}), 7250ull * 1000);
   EXPECT_GT(runMemoryNeed({70000}), 24ull << 30) << "more than this machine";
   EXPECT_LT(runMemoryNeed({1000}), runMemoryNeed({1001}));
   EXPECT_EQ(runMemoryNeed({std::numeric_limits<int64_t>::max()}), UINT64_MAX);
   EXPECT_EQ(runMemoryNeed({-5}), runMemoryNeed({0}));
-  // Path lists count for the whole run, 4 bytes an entry; a file's bytes
-  // while the loader holds them.
-  EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 20000);
+  // Path lists count for the whole run, 8 bytes an entry (target and
+  // length); a file's bytes while the loader holds them.
+  EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 40000);
   EXPECT_GT(runMemoryNeed({10, 0, uint64_t(1) << 30}), uint64_t(1) << 30);
   // A second pathing thread counts only against the address space.
   const int64_t two = run_memory::kSecondThreadMinimumWaypoints;
@@ -637,8 +637,8 @@ TEST(LoaderFile, FileLoadsLikeItsBytes) {
       loadWaypointFile(testing::writeTempFile("rooms.wpt", bytes), graph, lines);
   ASSERT_EQ(result.status, LoadStatus::kLoaded);
   EXPECT_EQ(lines.str(), fromBytes.lines);
-  EXPECT_EQ(graph.adjacency, fromBytes.graph.adjacency);
-  EXPECT_EQ(graph.edgeLength, fromBytes.graph.edgeLength);
+  EXPECT_TRUE(graph.adjacency == fromBytes.graph.adjacency);
+  EXPECT_EQ(graph.pathLengths, fromBytes.graph.pathLengths);
 }
 
 TEST(LoaderFile, MapLoadsWithoutMatrices) {

@@ -51,17 +51,41 @@ int32_t headerWaypointCount(const uint8_t* header) {
   return readInt32(header + 16);
 }
 
-uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
-  uint64_t total = 0;
-  if (n <= 0 || size < recordsEnd(n)) return 0;
+namespace {
+
+// Calls visit(i, list, count) for the path list of each waypoint i in turn
+// (`list` points at its first target), up to the first list that is
+// negative or not all there.
+template <typename Visit>
+void forEachPathList(const uint8_t* data, size_t size, int32_t n, Visit visit) {
+  if (n <= 0 || size < recordsEnd(n)) return;
   for (uint64_t offset = recordsEnd(n), i = 0; i < uint64_t(n); ++i) {
     if (size - offset < 2) break;
     const int16_t count = readInt16(data + offset);
     if (count < 0 || size - offset - 2 < uint64_t(count) * 2) break;
-    total += uint64_t(count);
+    visit(i, data + offset + 2, count);
     offset += 2 + uint64_t(count) * 2;
   }
+}
+
+}  // namespace
+
+uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
+  uint64_t total = 0;
+  forEachPathList(data, size, n,
+                  [&](uint64_t, const uint8_t*, int16_t count) { total += uint64_t(count); });
   return total;
+}
+
+uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n) {
+  uint64_t inside = 0;
+  forEachPathList(data, size, n, [&](uint64_t i, const uint8_t* list, int16_t count) {
+    for (int16_t k = 0; k < count; ++k) {
+      const int16_t target = readInt16(list + uint64_t(k) * 2);
+      inside += target >= 0 && uint64_t(target) / 16 == i / 16;
+    }
+  });
+  return inside;
 }
 
 bool pathLength(const WaypointRecord& from, const WaypointRecord& to,
@@ -135,7 +159,10 @@ LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
   // The count sizes the target list exactly, so a big map's lists are
   // never copied while they grow.
   map.pathTargets.clear();
-  map.pathTargets.reserve(countPathEntries(data_, size_, n));
+  const uint64_t total = countPathEntries(data_, size_, n);
+  map.pathTargets.reserve(total);
+  map.pathLengths.clear();
+  map.pathLengths.reserve(total);
   map.pathBegin.assign(1, 0);
   map.pathBegin.reserve(uint64_t(n) + 1);
   map.pathEntryTotal = 0;
@@ -177,6 +204,7 @@ LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
                        " has a length that is not a finite number");
       }
       map.pathTargets.push_back(j);
+      map.pathLengths.push_back(length);
     }
     map.pathBegin.push_back(map.pathTargets.size());
   }

@@ -60,6 +60,9 @@ int32_t headerWaypointCount(const uint8_t* header);
 // bytes, up to the first list that is negative or not all there: what
 // reading the lists will allocate, known before it starts.
 uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n);
+// Of those, the entries whose target lies in the same block of 16
+// consecutive waypoint numbers as their waypoint (i / 16 == target / 16).
+uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n);
 
 // Straight-line length of a path: each coordinate difference rounded to a
 // float, the sum of squares and its square root in double precision, the

@@ -62,7 +62,20 @@ bool mappedBytes(uint64_t* all, uint64_t* data) {
 }
 #endif
 
+// Bytes for `cells` cells of `perCell` sixteenths of a byte each, rounded
+// up. Saturates.
+uint64_t sixteenths(uint64_t cells, uint64_t perCell) {
+  const uint64_t whole = saturatingMul(cells / 16, perCell);
+  return saturatingAdd(whole, ((cells % 16) * perCell + 15) / 16);
+}
+
 }  // namespace
+
+bool run_memory::pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks) {
+  // In integers, so the loader and the engine agree on every map. (Path
+  // counts fit in 32 bits per waypoint, so the products can't overflow.)
+  return pathEntries > 0 && pathEntriesInsideBlocks * 10 >= pathEntries * kBoundsShareTenths;
+}
 
 uint64_t runMemoryNeed(const RunSize& size) {
   using namespace run_memory;
@@ -74,10 +87,13 @@ uint64_t runMemoryNeed(const RunSize& size) {
   // The loader's peak holds the file bytes and two matrices; the pathing
   // phase's holds every matrix and the engine's buffers.
   const uint64_t loading = saturatingAdd(
-      size.fileBytes, saturatingMul(cells, kLoadingBytesPerCell));
-  const uint64_t pathing =
-      saturatingAdd(saturatingMul(cells, kPeakBytesPerCell),
-                    saturatingMul(n, kPathingBytesPerWaypoint));
+      size.fileBytes, sixteenths(cells, kLoadingSixteenthsPerCell));
+  const uint64_t perCell =
+      kPeakSixteenthsPerCell +
+      (pathingKeepsBounds(size.pathEntries, size.pathEntriesInsideBlocks) ? kBoundsSixteenthsPerCell
+                                                                          : 0);
+  const uint64_t pathing = saturatingAdd(sixteenths(cells, perCell),
+                                         saturatingMul(n, kPathingBytesPerWaypoint));
   return saturatingAdd(saturatingAdd(map, std::max(loading, pathing)),
                        kHeadroomBytes);
 }
@@ -126,7 +142,7 @@ uint64_t secondThreadAddressSpace() {
 }
 
 uint64_t mapMemoryNeed(uint64_t fileBytes) {
-  return saturatingAdd(saturatingMul(fileBytes, 2), 1 << 16);
+  return saturatingAdd(saturatingMul(fileBytes, 4), 1 << 16);
 }
 
 MemoryBudget processMemoryBudget() {

@@ -20,27 +20,42 @@ namespace tessivar {
 // change when an array of the run changes.
 namespace run_memory {
 
-// Bytes per cell of the N x N matrices alive in the pathing phase, the
-// run's peak: adjacency (1), edge length (4), reachability (1), pathing
-// block (4) and shortest path matrix (4). The reachability phase's bit rows
-// and columns (a quarter byte per cell) are gone before the pathing phase
-// allocates its two matrices, and the pathing engine keeps nothing else
-// per cell.
-constexpr uint64_t kPeakBytesPerCell = 14;
-// Bytes per cell while the loader builds its matrices and still holds the
-// file's bytes: adjacency (1) and edge length (4).
-constexpr uint64_t kLoadingBytesPerCell = 5;
+// Sixteenths of a byte per cell of the N x N arrays alive in the pathing
+// phase, the run's peak: the adjacency and reachability bit matrices (2
+// each), the pathing block (64) and the 16-bit intermediates (32). The
+// reachability phase's bit rows and columns (4) are gone before the pathing
+// phase allocates its arrays, and there is no edge length matrix: the
+// lengths stay with the path lists.
+constexpr uint64_t kPeakSixteenthsPerCell = 100;
+// On maps where the pathing engine keeps its bounds (pathingKeepsBounds):
+// its minima and last-write times per row and per column for each block of
+// 16 intermediates (16) and each group of 16 blocks (1).
+constexpr uint64_t kBoundsSixteenthsPerCell = 17;
+// The pathing engine keeps its bounds, and runs passes bounded by blocks
+// of intermediates, only on maps whose own numbering keeps neighbours
+// together: at least kBoundsShareTenths tenths of the path entries join
+// two waypoints of the same block of 16 consecutive numbers. Elsewhere
+// (randomly numbered maps, where the cells a tile evaluates together lie
+// all over the map) a pass sums every intermediate, which costs less than
+// keeping the bounds (BENCHMARKS.md has the measurements).
+constexpr uint64_t kBoundsShareTenths = 3;
+bool pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks);
+// Sixteenths of a byte per cell while the loader builds its matrix and
+// still holds the file's bytes: the adjacency bit matrix (2).
+constexpr uint64_t kLoadingSixteenthsPerCell = 2;
 // Bytes per waypoint from loading to the end: its record (16) and the start
 // of its path list (8).
 constexpr uint64_t kMapBytesPerWaypoint = 16 + 8;
-// Bytes per path entry from loading to the end: its target (int32).
-constexpr uint64_t kBytesPerPathEntry = 4;
-// The pathing engine's O(N) buffers, per waypoint: for each of its two
-// threads a 64-row copy of the pathing block (256 bytes) and a change log of
-// 64 entries (512 bytes); the values of a sparse pass's writes (256 bytes);
-// the last pass's changes indexed by row and by column with their values
-// (up to 2048 bytes); under 4 KiB in all.
-constexpr uint64_t kPathingBytesPerWaypoint = 4096;
+// Bytes per path entry from loading to the end: its target (int32) and its
+// length (float).
+constexpr uint64_t kBytesPerPathEntry = 4 + 4;
+// The pathing engine's O(N) arrays, per waypoint: padding of the pathing
+// block's columns (60 bytes), of the block and group arrays (512),
+// per-row and per-column values (44); for each of its two threads a 64-row
+// copy of the pathing block (256) and a write log of 64 entries (512); a
+// sparse pass's index of the last pass's writes (1536), their values (512)
+// and its own (256) and best sums (24); under 4.5 KiB in all.
+constexpr uint64_t kPathingBytesPerWaypoint = 4608;
 // What the program allocates beyond the arrays above once the budget has
 // been taken: stream and file buffers, the allocator's rounding and the
 // free space it keeps at the heap's top, the report's strings. Measured with
@@ -68,6 +83,9 @@ struct RunSize {
   uint64_t pathEntries = 0;
   // The file's bytes the loader holds while it builds the matrices.
   uint64_t fileBytes = 0;
+  // Path entries whose two waypoints lie in the same block of 16
+  // consecutive numbers (run_memory::pathingKeepsBounds).
+  uint64_t pathEntriesInsideBlocks = 0;
 };
 
 struct MemoryBudget {
@@ -103,7 +121,7 @@ MemoryBudget budgetLess(const MemoryBudget& budget, uint64_t bytes);
 uint64_t secondThreadAddressSpace();
 
 // Bytes a WaypointMap parsed from `fileBytes` bytes of a waypoint file may
-// need: at most twice the bytes, plus a little. Saturates.
+// need: at most four times the bytes, plus a little. Saturates.
 uint64_t mapMemoryNeed(uint64_t fileBytes);
 
 // The process's budget now: physical memory, MemAvailable and the

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "waypoint/cell_bits.h"
+
 namespace tessivar {
 
 // Length of a pair with no direct path, and the pathing value of a pair
@@ -47,6 +49,8 @@ struct WaypointMap {
   // target more than once.
   std::vector<uint64_t> pathBegin;
   std::vector<int32_t> pathTargets;
+  // The straight-line length of each path entry, in step with pathTargets.
+  std::vector<float> pathLengths;
   // Sum of the path counts of all waypoints, as read: a target listed twice
   // counts twice.
   int64_t pathEntryTotal = 0;
@@ -55,18 +59,30 @@ struct WaypointMap {
   const int32_t* pathsFrom(int32_t i) const {
     return pathTargets.data() + pathBegin[i];
   }
+  const float* lengthsFrom(int32_t i) const {
+    return pathLengths.data() + pathBegin[i];
+  }
 };
 
-// The map with the report's two input matrices built from its path lists.
+// The map with the report's adjacency matrix built from its path lists.
+// The edge length matrix of the report is not stored cell by cell: a cell's
+// length is its path entry's, read from the path lists.
 struct WaypointGraph : WaypointMap {
   uint64_t cellCount = 0;   // n * n
-  // 1 where waypoint a's path list names b (cell a->b), else 0.
-  std::vector<uint8_t> adjacency;
-  // Straight-line length of each direct path; kNoPathDistance elsewhere.
-  std::vector<float> edgeLength;
+  // Set where waypoint a's path list names b (cell a->b).
+  CellBits adjacency;
 
   bool hasPath(int64_t a, int64_t b) const {
-    return adjacency[cellIndex(a, b, n)] != 0;
+    return adjacency[cellIndex(a, b, n)];
+  }
+  // The edge length matrix's cell a->b: the straight-line length of the
+  // path from a to b, or kNoPathDistance where there is none.
+  float edgeLength(int32_t a, int32_t b) const {
+    const int32_t* targets = pathsFrom(a);
+    for (uint64_t k = 0; k < pathCount(a); ++k) {
+      if (targets[k] == b) return lengthsFrom(a)[k];
+    }
+    return kNoPathDistance;
   }
 };
 
