@@ -16,6 +16,10 @@
 namespace tessivar {
 namespace platform {
 
+// Appends code point `c` (up to U+10FFFF; a surrogate as its own three
+// bytes) to `out` in UTF-8.
+void appendUtf8(std::string& out, char32_t c);
+
 // UTF-16 (unpaired surrogates included) as UTF-8.
 std::string utf16ToUtf8(const char16_t* text, size_t size);
 std::string utf16ToUtf8(const std::u16string& text);

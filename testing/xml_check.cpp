@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <set>
 
+#include "platform/unicode.h"
+
 namespace tessivar {
 namespace testing {
 
@@ -11,24 +13,6 @@ namespace {
 bool isXmlChar(uint32_t c) {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void appendUtf8(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
 }
 
 // Checks that every byte sequence is well-formed UTF-8 and every character
@@ -138,7 +122,7 @@ class Reader {
       if (c > 0x10FFFF) return fail("character reference out of range");
     }
     if (!isXmlChar(c)) return fail("reference to a character XML forbids");
-    appendUtf8(out, c);
+    platform::appendUtf8(out, c);
     return true;
   }
 
