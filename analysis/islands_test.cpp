@@ -19,13 +19,13 @@ namespace {
 using testing::tangledGraph;
 using testing::waypointMapOf;
 
-void expectMatchesSearch(const MapSpec& spec, double maxRise) {
-  const WaypointMap map = waypointMapOf(spec);
-  ASSERT_EQ(map.n, int32_t(spec.positions.size()));
-  ASSERT_EQ(findNetworks(map).networkOf, testing::networksBySearch(map)) << spec.name;
+void expectMatchesSearch(const MapSpec& layout, double maxRise) {
+  const WaypointMap map = waypointMapOf(layout);
+  ASSERT_EQ(map.n, int32_t(layout.positions.size()));
+  ASSERT_EQ(findNetworks(map).networkOf, testing::networksBySearch(map)) << layout.name;
   ASSERT_EQ(testing::describe(findIslands(map, maxRise)),
             testing::describe(testing::islandsBySearch(map, maxRise)))
-      << spec.name << ", rise limit " << maxRise;
+      << layout.name << ", rise limit " << maxRise;
 }
 
 // Sizes 0 to 40; rise limits at, just below and just above the height
@@ -45,25 +45,25 @@ TEST(SlowIslands, MatchSearchesOnLargerGraphs) {
         tangledGraph(seed, 41 + int32_t(seed * 7 % 400)), seed % 2 ? 45 : 15));
   }
   for (uint64_t seed = 0; seed < 6; ++seed) {
-    for (const MapSpec& spec : {generateIslandMap(seed, 300 + int32_t(seed) * 150),
+    for (const MapSpec& layout : {generateIslandMap(seed, 300 + int32_t(seed) * 150),
                                 generateRealisticMap(seed, 600),
                                 generateRandomMap(seed, 400, 1)}) {
-      ASSERT_NO_FATAL_FAILURE(expectMatchesSearch(spec, seed % 2 ? 45 : 10));
+      ASSERT_NO_FATAL_FAILURE(expectMatchesSearch(layout, seed % 2 ? 45 : 10));
     }
   }
 }
 
 // The two phases agree: the reachable pairs tessivar prints equal the pairs
 // the networks account for.
-void expectSameReachablePairs(const MapSpec& spec) {
-  const testing::RunOutput run = testing::runOnBytes(encodeWaypointFile(spec));
+void expectSameReachablePairs(const MapSpec& layout) {
+  const testing::RunOutput run = testing::runOnBytes(encodeWaypointFile(layout));
   const size_t end = run.out.find(" out of ");
   ASSERT_NE(end, std::string::npos) << run.out;
   const size_t start = run.out.rfind('\n', end) + 1;
-  const WaypointMap map = waypointMapOf(spec);
+  const WaypointMap map = waypointMapOf(layout);
   EXPECT_EQ(run.out.substr(start, end - start),
             std::to_string(testing::reachablePairsFromNetworks(map, findNetworks(map))))
-      << spec.name << " of " << map.n;
+      << layout.name << " of " << map.n;
 }
 
 TEST(Islands, ReachablePairsOfTheReportComeFromTheNetworks) {
@@ -76,10 +76,10 @@ TEST(Islands, ReachablePairsOfTheReportComeFromTheNetworks) {
 
 TEST(SlowIslands, ReachablePairsOfTheReportOnLargerMaps) {
   for (uint64_t seed = 0; seed < 4; ++seed) {
-    for (const MapSpec& spec :
+    for (const MapSpec& layout :
          {generateIslandMap(seed, 700), generateRealisticMap(seed, 600),
           tangledGraph(seed, 400)}) {
-      expectSameReachablePairs(spec);
+      expectSameReachablePairs(layout);
     }
   }
 }

@@ -83,13 +83,13 @@ TEST(IslandsExecutable, LongestChainsRunOnASmallStack) {
   const std::vector<std::string> smallStack = {prlimit, "--stack=262144"};
 #endif
   for (bool upwards : {true, false}) {
-    MapSpec spec{"chain", {}, std::vector<std::vector<int16_t>>(32767)};
+    MapSpec layout{"chain", {}, std::vector<std::vector<int16_t>>(32767)};
     for (int16_t v = 0; v < 32767; ++v) {
-      spec.positions.push_back(
+      layout.positions.push_back(
           {float(v % 181) * 16, float(v / 181) * 16, float(v % 5) * 20});
-      if (v > 0) spec.paths[size_t(upwards ? v - 1 : v)] = {int16_t(upwards ? v : v - 1)};
+      if (v > 0) layout.paths[size_t(upwards ? v - 1 : v)] = {int16_t(upwards ? v : v - 1)};
     }
-    const std::string file = writeTempFile("chain.wpt", encodeWaypointFile(spec));
+    const std::string file = writeTempFile("chain.wpt", encodeWaypointFile(layout));
     std::vector<std::string> argv = smallStack;
     argv.insert(argv.end(), {kBinary, "--json", file});
     const ChildResult run = runChild(argv, 120);

@@ -58,8 +58,8 @@ MapSpec everyKind() {
           {{1}, {2}, {0, 3, 3}, {4}, {3}, {0}, {}, {8}, {7}}};
 }
 
-std::string fileOf(const MapSpec& spec, const std::string& name = "map.wpt") {
-  return writeTempFile(name, encodeWaypointFile(spec));
+std::string fileOf(const MapSpec& layout, const std::string& name = "map.wpt") {
+  return writeTempFile(name, encodeWaypointFile(layout));
 }
 
 // Numbers come out the same whatever the locale: while one of these is
@@ -248,15 +248,15 @@ TEST(IslandsRun, JsonReadsBackAsTheAnalysisWithBadFilesAmongGoodOnes) {
 TEST(IslandsRun, LongListsAreFolded) {
   // Main network: a ring of 20 (0-19). The island {20-22, 24, 25, 27-31} is
   // one ring too, entered by 10 paths (0->20, 1->21, ...) and left by none.
-  MapSpec spec{"folds", {}, std::vector<std::vector<int16_t>>(32)};
-  for (int32_t v = 0; v < 32; ++v) spec.positions.push_back({float(v) * 10, 0, 0});
-  for (int16_t v = 0; v < 20; ++v) spec.paths[size_t(v)] = {int16_t((v + 1) % 20)};
+  MapSpec layout{"folds", {}, std::vector<std::vector<int16_t>>(32)};
+  for (int32_t v = 0; v < 32; ++v) layout.positions.push_back({float(v) * 10, 0, 0});
+  for (int16_t v = 0; v < 20; ++v) layout.paths[size_t(v)] = {int16_t((v + 1) % 20)};
   const std::vector<int16_t> ring = {20, 21, 22, 24, 25, 27, 28, 29, 30, 31};
   for (size_t i = 0; i < ring.size(); ++i) {
-    spec.paths[size_t(ring[i])].push_back(ring[(i + 1) % ring.size()]);
-    spec.paths[i].push_back(ring[i]);
+    layout.paths[size_t(ring[i])].push_back(ring[(i + 1) % ring.size()]);
+    layout.paths[i].push_back(ring[i]);
   }
-  const std::vector<std::string> got = lines(run({fileOf(spec)}).out);
+  const std::vector<std::string> got = lines(run({fileOf(layout)}).out);
   ASSERT_GE(got.size(), 4u);
   EXPECT_EQ(got[1], "  Island 1 of 3: trap region, 10 waypoints: 20-22, 24, 25, 27-31");
   EXPECT_EQ(got[3], "    paths in (10): 0->20, 1->21, 2->22, 3->24, 4->25, 5->27, "
@@ -264,8 +264,8 @@ TEST(IslandsRun, LongListsAreFolded) {
 }
 
 TEST(IslandsRun, HostileNamesAndPathsStaySafe) {
-  MapSpec spec = everyKind();
-  spec.name = std::string("\x1b[2J\"q\\\n\xff\xc3", 10);
+  MapSpec layout = everyKind();
+  layout.name = std::string("\x1b[2J\"q\\\n\xff\xc3", 10);
   // Windows allows no control character in a file name: there the name
   // has a byte that is no UTF-8 alone.
 #ifdef _WIN32
@@ -273,7 +273,7 @@ TEST(IslandsRun, HostileNamesAndPathsStaySafe) {
 #else
   const std::string name = "we\tird\xff.wpt", shown = "we\\x09ird\\xff.wpt";
 #endif
-  const std::string path = writeTempFile(name, encodeWaypointFile(spec));
+  const std::string path = writeTempFile(name, encodeWaypointFile(layout));
   const std::string text = run({path}).out;
   EXPECT_EQ(std::count_if(text.begin(), text.end(),
                           [](unsigned char c) { return c < 0x20 || c == 0x7F; }),

@@ -45,15 +45,15 @@ std::string readAll(const std::string& path) {
 }
 
 // A fresh folder for the current test holding map.wpt ("map") and what
-// `spec` lists, separated by spaces: "a/" a folder, "a:t" a file holding t,
+// `layout` lists, separated by spaces: "a/" a folder, "a:t" a file holding t,
 // "a>b" a symbolic link to b, "a=b" a hard link to b.
-std::string freshDir(const std::string& spec) {
+std::string freshDir(const std::string& layout) {
   const std::string dir = ::testing::TempDir() + "tessivar_out_" +
                           ::testing::UnitTest::GetInstance()->current_test_info()->name();
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir + "/map.wpt") << "map";
-  std::istringstream items(spec);
+  std::istringstream items(layout);
   for (std::string item; items >> item;) {
     const size_t at = item.find_first_of(":>=");
     const std::string path = dir + "/" + item.substr(0, at);
@@ -79,7 +79,7 @@ const OutputWriter kNew = [](std::ostream& out) { return bool(out << "new"); };
 // output name's type kept (a link stays a link), no temporary file left.
 TEST(OutputFile, CasesOverRealFiles) {
   const struct {
-    const char *spec, *output, *input;  // output "": the folder and a slash
+    const char *layout, *output, *input;  // output "": the folder and a slash
     S status;
     const char* written;  // the file that then holds "new", if any
   } cases[] = {
@@ -99,8 +99,8 @@ TEST(OutputFile, CasesOverRealFiles) {
   };
   for (const Impl& impl : kImpls) {
     for (const auto& c : cases) {
-      SCOPED_TRACE(std::string(impl.name) + ": \"" + c.spec + "\" " + c.output);
-      const std::string dir = freshDir(c.spec);
+      SCOPED_TRACE(std::string(impl.name) + ": \"" + c.layout + "\" " + c.output);
+      const std::string dir = freshDir(c.layout);
       const std::string output = dir + "/" + c.output, input = dir + "/" + c.input;
       const fs::file_type before = fs::symlink_status(output).type();
       EXPECT_EQ(impl.check(output, input), c.status);

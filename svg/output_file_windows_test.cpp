@@ -67,16 +67,16 @@ bool isLink(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// A fresh folder holding map.wpt ("map"), then what `spec` lists, separated
+// A fresh folder holding map.wpt ("map"), then what `layout` lists, separated
 // by spaces: "a/" a folder, "a:t" a file holding t, "a!t" a read-only one,
 // "a=b" a hard link to b, "a>b" a symbolic link to b. Returns why
 // something can't be made here, or "".
-std::string make(const std::string& dir, const std::string& spec) {
+std::string make(const std::string& dir, const std::string& layout) {
   std::error_code ec;
   removeTree(dir);
   fs::create_directories(filePath(dir));
   put(dir + "/map.wpt", "map");
-  std::istringstream items(spec);
+  std::istringstream items(layout);
   for (std::string item; items >> item;) {
     const size_t at = item.find_first_of("/:!=>");
     const std::string name = dir + "/" + item.substr(0, at);
@@ -123,7 +123,7 @@ OutputWriter text(const std::string& t) {
 
 TEST(OutputFileWindows, CasesOverRealFiles) {
   const struct {
-    const char* spec;
+    const char* layout;
     const char* output;  // in the folder, unless it starts with a backslash
     const char* input;
     S status;
@@ -153,9 +153,9 @@ TEST(OutputFileWindows, CasesOverRealFiles) {
        "\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0.wpt", S::kSameAsInput, "", ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string("\"") + c.spec + "\" " + c.output);
+    SCOPED_TRACE(std::string("\"") + c.layout + "\" " + c.output);
     const std::string dir = ::testing::TempDir() + "tessivar_out_windows";
-    ASSERT_EQ(make(dir, c.spec), "");
+    ASSERT_EQ(make(dir, c.layout), "");
     const std::string output =
         c.output[0] == '\\' || c.output == std::string("NUL")
             ? c.output

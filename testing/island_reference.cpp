@@ -34,8 +34,8 @@ std::vector<uint8_t> reachBySearch(const WaypointMap& map) {
 
 }  // namespace
 
-WaypointMap waypointMapOf(const MapSpec& spec) {
-  const std::vector<uint8_t> bytes = encodeWaypointFile(spec);
+WaypointMap waypointMapOf(const MapSpec& layout) {
+  const std::vector<uint8_t> bytes = encodeWaypointFile(layout);
   WaypointMap map;
   std::ostringstream lines;
   if (!parseWaypointMap(bytes.data(), bytes.size(), map, lines).ok()) map = WaypointMap();

@@ -14,8 +14,8 @@
 namespace tessivar {
 namespace testing {
 
-// The map the loader reads from the file of `spec`, without matrices.
-WaypointMap waypointMapOf(const MapSpec& spec);
+// The map the loader reads from the file of `layout`, without matrices.
+WaypointMap waypointMapOf(const MapSpec& layout);
 
 // `size` waypoints with random one-way paths, self paths, targets listed
 // twice, cycles, chains up and down the numbering; positions on a coarse

@@ -666,15 +666,15 @@ TEST(LoaderFile, MapMemoryNeedCoversWhatTheMapHolds) {
   MapSpec dense;
   dense.positions.assign(3, {1, 2, 3});
   dense.paths.assign(3, std::vector<int16_t>(30000, 1));
-  for (const MapSpec& spec : {sparse, dense, generateRealisticMap(4, 500)}) {
-    const Bytes bytes = encodeWaypointFile(spec);
+  for (const MapSpec& layout : {sparse, dense, generateRealisticMap(4, 500)}) {
+    const Bytes bytes = encodeWaypointFile(layout);
     WaypointMap map;
     std::ostringstream lines;
     ASSERT_TRUE(parseWaypointMap(bytes.data(), bytes.size(), map, lines).ok());
     const uint64_t held = map.records.capacity() * sizeof(WaypointRecord) +
                           map.pathBegin.capacity() * sizeof(uint64_t) +
                           map.pathTargets.capacity() * sizeof(int32_t);
-    EXPECT_LE(held, mapMemoryNeed(bytes.size())) << spec.positions.size();
+    EXPECT_LE(held, mapMemoryNeed(bytes.size())) << layout.positions.size();
   }
   EXPECT_EQ(mapMemoryNeed(UINT64_MAX / 2 + 1), UINT64_MAX);
 }
