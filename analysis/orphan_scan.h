@@ -1,10 +1,9 @@
-// The analysis phase: lists orphan waypoints (no path in or out) and trap
-// waypoints (paths in, none out), then sums them up.
+// The analysis phase: which waypoints are orphans (no path in or out) and
+// which are traps (paths in, none out).
 #ifndef TESSIVAR_ANALYSIS_ORPHAN_SCAN_H_
 #define TESSIVAR_ANALYSIS_ORPHAN_SCAN_H_
 
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
 #include "waypoint/waypoint_graph.h"
@@ -17,8 +16,7 @@ struct OrphanScanResult {
 };
 
 // Reads the path lists only, so a WaypointMap is enough.
-OrphanScanResult scanOrphansAndTraps(const WaypointMap& graph,
-                                     std::ostream& out);
+OrphanScanResult scanOrphansAndTraps(const WaypointMap& graph);
 
 }  // namespace tessivar
 

@@ -5,10 +5,9 @@
 #define TESSIVAR_ANALYSIS_PATHING_H_
 
 #include <cstdint>
-#include <ostream>
+#include <functional>
 #include <vector>
 
-#include "analysis/phase_marks.h"
 #include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
@@ -23,6 +22,10 @@ struct PathingResult {
   int32_t passes = 0;                 // passes that rewrote a cell
 };
 
+// Called after every pass that ran, the last (stable) one included: whether
+// it rewrote a cell.
+using PathingPassDone = std::function<void(bool changed)>;
+
 // Pass rule, in sweep order (a outer, b inner, values written earlier in a
 // pass used at once): a cell a->b with no direct path but a known route
 // takes the smallest float sum pathing[a->m] + pathing[m->b] over m, the
@@ -30,8 +33,7 @@ struct PathingResult {
 // value. Passes stop after one that rewrote nothing, or after N passes.
 PathingResult buildPathingBlock(const WaypointGraph& graph,
                                 const CellBits& reachability,
-                                std::ostream& out,
-                                const PhaseMarks& marks = {});
+                                const PathingPassDone& passDone = {});
 
 }  // namespace tessivar
 

@@ -5,30 +5,16 @@
 namespace tessivar {
 
 ReachabilityResult buildReachabilityMatrix(const WaypointGraph& graph,
-                                           std::ostream& out,
-                                           const PhaseMarks& marks) {
-  out << "Building reachability matrix" << std::endl;
-  marks.start();
+                                           const ReachabilityPassDone& passDone) {
   ReachabilityResult result;
   const int64_t n = graph.n;
-  int32_t pass = 0;
-  {
-    ReachabilitySweep sweep(graph);
-    while (pass < n && sweep.runPass()) {
-      ++pass;
-      out << "\rStep " << pass << " of " << n << "(" << sweep.reachableCount()
-          << " paths found)" << std::endl;
-    }
-    result.reachableCount = sweep.reachableCount();
-    result.matrix = sweep.matrix();
+  ReachabilitySweep sweep(graph);
+  while (result.passes < n && sweep.runPass()) {
+    ++result.passes;
+    if (passDone) passDone(result.passes, sweep.reachableCount());
   }
-  marks.end();
-  result.passes = pass;
-  out << "\rBuilt reachability matrix in " << pass << " iterations"
-      << std::endl;
-  out << result.reachableCount << " out of " << n * n
-      << " node pairs are reachable" << std::endl
-      << std::endl;
+  result.reachableCount = sweep.reachableCount();
+  result.matrix = sweep.matrix();
   return result;
 }
 

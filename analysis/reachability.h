@@ -4,10 +4,8 @@
 #define TESSIVAR_ANALYSIS_REACHABILITY_H_
 
 #include <cstdint>
-#include <ostream>
-#include <vector>
+#include <functional>
 
-#include "analysis/phase_marks.h"
 #include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
@@ -19,13 +17,15 @@ struct ReachabilityResult {
   int64_t reachableCount = 0;  // cells set in the matrix
 };
 
+// Called after each pass that set cells: its number (from 1) and the
+// reachable count it left.
+using ReachabilityPassDone = std::function<void(int32_t pass, int64_t reachableCount)>;
+
 // Starts from the adjacency matrix and runs passes in sweep order (a outer,
 // b inner, cells set in a pass used at once) until a pass sets nothing or N
-// passes have run. Writes the heading, one "\rStep" line per pass that set
-// cells, and the result lines; `marks` bracket the passes.
+// passes have run.
 ReachabilityResult buildReachabilityMatrix(const WaypointGraph& graph,
-                                           std::ostream& out,
-                                           const PhaseMarks& marks = {});
+                                           const ReachabilityPassDone& passDone = {});
 
 }  // namespace tessivar
 

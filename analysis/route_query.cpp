@@ -33,24 +33,16 @@ std::vector<int32_t> expandRoute(const std::vector<int16_t>& shortestPath,
   return route;
 }
 
-void printRoute(const std::vector<int16_t>& shortestPath, int32_t n,
-                int32_t a, int32_t b, std::ostream& out) {
-  for (int32_t m : expandRoute(shortestPath, n, a, b)) out << m << "->";
-}
-
-void queryRoute(const PathingResult& pathing, int32_t n, std::ostream& out) {
-  if (n <= kQueryTo) {
-    out << "Can't query a path from node " << kQueryFrom << " to node "
-        << kQueryTo << ": the map has only " << n << " waypoint(s)"
-        << std::endl;
-    return;
-  }
-  out << "Shortest path from node " << kQueryFrom << " to node " << kQueryTo
-      << " is " << pathing.pathing[cellIndex(kQueryFrom, kQueryTo, n)]
-      << " units long" << std::endl;
-  out << kQueryFrom << "->";
-  printRoute(pathing.shortestPath, n, kQueryFrom, kQueryTo, out);
-  out << kQueryTo << std::flush;
+RouteQuery queryRoute(const PathingResult& pathing,
+                      const CellBits& reachability, int32_t n) {
+  RouteQuery query;
+  if (n <= kQueryTo) return query;
+  const size_t cell = cellIndex(kQueryFrom, kQueryTo, n);
+  query.queried = true;
+  query.reachable = reachability[cell] != 0;
+  query.length = pathing.pathing[cell];
+  query.intermediates = expandRoute(pathing.shortestPath, n, kQueryFrom, kQueryTo);
+  return query;
 }
 
 }  // namespace tessivar

@@ -3,7 +3,6 @@
 #define TESSIVAR_ANALYSIS_ROUTE_QUERY_H_
 
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
 #include "analysis/pathing.h"
@@ -20,13 +19,21 @@ constexpr int32_t kQueryTo = 5;
 std::vector<int32_t> expandRoute(const std::vector<int16_t>& shortestPath,
                                  int32_t n, int32_t a, int32_t b);
 
-// Writes each intermediate of the route from a to b followed by "->".
-void printRoute(const std::vector<int16_t>& shortestPath, int32_t n,
-                int32_t a, int32_t b, std::ostream& out);
+// The route from waypoint 0 to waypoint 5 as the pathing phase recorded it.
+struct RouteQuery {
+  // False for a map of fewer than six waypoints: there is no such pair.
+  bool queried = false;
+  // Whether the reachability matrix joins 0 to 5.
+  bool reachable = false;
+  // The pathing value of 0->5 (the no-path distance when there is no
+  // route): the recorded length, not one recomputed from the route.
+  float length = kNoPathDistance;
+  // The intermediates in route order (none for a direct path or no route).
+  std::vector<int32_t> intermediates;
+};
 
-// Writes the length and the route of the pair 0 -> 5. The route line has no
-// line end. A map of fewer than six waypoints gets one explanatory line.
-void queryRoute(const PathingResult& pathing, int32_t n, std::ostream& out);
+RouteQuery queryRoute(const PathingResult& pathing,
+                      const CellBits& reachability, int32_t n);
 
 }  // namespace tessivar
 

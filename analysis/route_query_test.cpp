@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace tessivar {
 namespace {
 
@@ -15,22 +13,29 @@ PathingResult emptyResult(int32_t n) {
   return result;
 }
 
-std::string query(const PathingResult& result, int32_t n) {
-  std::ostringstream out;
-  queryRoute(result, n, out);
-  return out.str();
+// A reachability matrix of `n` waypoints joining 0 to 5 or not.
+CellBits reachability(int32_t n, bool zeroReachesFive) {
+  CellBits bits;
+  bits.assign(uint64_t(n) * uint64_t(n));
+  if (zeroReachesFive) bits.set(cellIndex(0, 5, n));
+  return bits;
 }
 
-TEST(RouteQuery, UnreachableTargetShowsTheNoPathDistance) {
-  EXPECT_EQ(query(emptyResult(6), 6),
-            "Shortest path from node 0 to node 5 is 1e+07 units long\n0->5");
+TEST(RouteQuery, UnreachableTargetKeepsTheNoPathDistance) {
+  const RouteQuery query = queryRoute(emptyResult(6), reachability(6, false), 6);
+  EXPECT_TRUE(query.queried);
+  EXPECT_FALSE(query.reachable);
+  EXPECT_EQ(query.length, kNoPathDistance);
+  EXPECT_TRUE(query.intermediates.empty());
 }
 
 TEST(RouteQuery, DirectPathHasNoIntermediates) {
   PathingResult result = emptyResult(6);
   result.pathing[cellIndex(0, 5, 6)] = 123.456789f;
-  EXPECT_EQ(query(result, 6),
-            "Shortest path from node 0 to node 5 is 123.457 units long\n0->5");
+  const RouteQuery query = queryRoute(result, reachability(6, true), 6);
+  EXPECT_TRUE(query.reachable);
+  EXPECT_EQ(query.length, 123.456789f);
+  EXPECT_TRUE(query.intermediates.empty());
 }
 
 TEST(RouteQuery, IntermediatesAreExpandedInRouteOrder) {
@@ -39,8 +44,9 @@ TEST(RouteQuery, IntermediatesAreExpandedInRouteOrder) {
   result.pathing[cellIndex(0, 5, 6)] = 0.11f;
   result.shortestPath[cellIndex(0, 5, 6)] = 4;
   result.shortestPath[cellIndex(0, 4, 6)] = 1;
-  EXPECT_EQ(query(result, 6),
-            "Shortest path from node 0 to node 5 is 0.11 units long\n0->1->4->5");
+  const RouteQuery query = queryRoute(result, reachability(6, true), 6);
+  EXPECT_EQ(query.length, 0.11f);
+  EXPECT_EQ(query.intermediates, (std::vector<int32_t>{1, 4}));
 }
 
 TEST(RouteQuery, BothLegsExpand) {
@@ -63,9 +69,7 @@ TEST(RouteQuery, CyclicIntermediatesStopAtNWaypoints) {
   result.shortestPath[cellIndex(3, 5, n)] = 3;
   const std::vector<int32_t> route = expandRoute(result.shortestPath, n, 0, 5);
   EXPECT_LE(route.size(), size_t(n));
-  const std::string text = query(result, n);
-  EXPECT_EQ(text.rfind("Shortest path from node 0 to node 5 is 1e+07 units long\n0->", 0), 0u);
-  EXPECT_EQ(text.back(), '5');
+  EXPECT_EQ(queryRoute(result, reachability(n, false), n).intermediates, route);
 }
 
 TEST(RouteQuery, LongChainOfIntermediates) {
@@ -80,11 +84,9 @@ TEST(RouteQuery, LongChainOfIntermediates) {
   EXPECT_EQ(route.back(), n - 2);
 }
 
-TEST(RouteQuery, FewerThanSixWaypointsAreExplained) {
-  EXPECT_EQ(query(emptyResult(0), 0),
-            "Can't query a path from node 0 to node 5: the map has only 0 waypoint(s)\n");
-  EXPECT_EQ(query(emptyResult(5), 5),
-            "Can't query a path from node 0 to node 5: the map has only 5 waypoint(s)\n");
+TEST(RouteQuery, FewerThanSixWaypointsHaveNoQuery) {
+  EXPECT_FALSE(queryRoute(emptyResult(0), reachability(0, false), 0).queried);
+  EXPECT_FALSE(queryRoute(emptyResult(5), reachability(5, false), 5).queried);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The run frame: banner, command-line check, the five phases in order with
-// their timing lines, and the exit status.
+// tessivar's run: banner, command-line check, loading, the report's phases
+// in order with their timing lines, the route, and the exit status
+// (frame/exit_status.h).
 #ifndef TESSIVAR_APP_RUN_H_
 #define TESSIVAR_APP_RUN_H_
 
@@ -7,19 +8,11 @@
 
 namespace tessivar {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailure = 1;  // usage error, unreadable or bad file,
-                                  // report that could not be written
-constexpr int kExitOutOfMemory = 3;
-
 // Runs the tool over argv[1], writing the report to `out` and only the
 // message of an abnormal end on exhausted memory to `err`. Returns the exit
 // status.
 int runTessivar(int argc, const char* const* argv, std::ostream& out,
                 std::ostream& err);
-
-// The abnormal end on exhausted memory: its line on `err`, status 3.
-int abnormalTermination(std::ostream& err);
 
 }  // namespace tessivar
 

@@ -23,7 +23,6 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -160,8 +159,7 @@ int writeMaps(const std::string& dir) {
 }
 
 bool load(const char* path, WaypointMap& map) {
-  std::ostringstream lines;
-  const LoadResult r = loadWaypointMap(path, map, lines);
+  const LoadResult r = loadWaypointMap(path, map);
   if (!r.ok()) std::fprintf(stderr, "islands_bench: %s\n", r.message.c_str());
   return r.ok();
 }

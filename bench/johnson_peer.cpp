@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <limits>
-#include <sstream>
 #include <vector>
 
 #include "waypoint/loader.h"
@@ -24,8 +23,7 @@ int main(int argc, char** argv) {
   // The project's reader of the file format: the records and path lists,
   // with the same checks; no matrix.
   tessivar::WaypointMap map;
-  std::ostringstream lines;
-  if (tessivar::loadWaypointMap(argv[1], map, lines).status != tessivar::LoadStatus::kLoaded) {
+  if (tessivar::loadWaypointMap(argv[1], map).status != tessivar::LoadStatus::kLoaded) {
     std::fprintf(stderr, "johnson_peer: cannot load %s\n", argv[1]);
     return 1;
   }

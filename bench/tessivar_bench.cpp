@@ -24,7 +24,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "bench/whole_run.h"
@@ -66,8 +65,8 @@ int wholeRun(const char* binary, const char* map, const char* report) {
 }
 
 // Loads `map` as the tool does; false (with a message) when it can't.
-bool loadMap(const char* map, tessivar::WaypointGraph& graph, std::ostream& lines) {
-  if (tessivar::loadWaypointFile(map, graph, lines).status == tessivar::LoadStatus::kLoaded) {
+bool loadMap(const char* map, tessivar::WaypointGraph& graph) {
+  if (tessivar::loadWaypointFile(map, graph).status == tessivar::LoadStatus::kLoaded) {
     return true;
   }
   std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);
@@ -76,8 +75,7 @@ bool loadMap(const char* map, tessivar::WaypointGraph& graph, std::ostream& line
 
 int referenceRun(const char* map) {
   tessivar::WaypointGraph graph;
-  std::ostringstream lines;
-  if (!loadMap(map, graph, lines)) return 1;
+  if (!loadMap(map, graph)) return 1;
   const int64_t n = graph.n;
   Clock::time_point start = Clock::now();
   tessivar::testing::ReferenceReachabilitySweep reach(graph);
@@ -96,9 +94,8 @@ int referenceRun(const char* map) {
 
 int passRun(const char* map, int threads, const char* kernel) {
   tessivar::WaypointGraph graph;
-  std::ostringstream lines;
-  if (!loadMap(map, graph, lines)) return 1;
-  const tessivar::ReachabilityResult reach = tessivar::buildReachabilityMatrix(graph, lines);
+  if (!loadMap(map, graph)) return 1;
+  const tessivar::ReachabilityResult reach = tessivar::buildReachabilityMatrix(graph);
   tessivar::PathingSweepOptions options;
   options.threads = threads;
   if (kernel && std::strcmp(kernel, "portable") == 0) options.kernel = tessivar::KernelPath::kPortable;

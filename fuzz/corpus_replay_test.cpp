@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,11 +46,9 @@ TEST(FuzzCorpusReplay, EveryCorpusFilePassesTheTarget) {
     // the fuzzer found carry no such promise.
     const std::string name = file.filename().string();
     WaypointGraph graph;
-    std::ostringstream lines;
     const LoadStatus status =
         parseWaypointBytes(bytes.data(), bytes.size(),
-                           MemoryBudget{runMemoryNeed({kFuzzBudgetWaypoints})},
-                           graph, lines)
+                           MemoryBudget{runMemoryNeed({kFuzzBudgetWaypoints})}, graph)
             .status;
     if (name.rfind("valid_", 0) == 0) {
       ++valid;

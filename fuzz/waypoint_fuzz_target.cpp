@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <sstream>
 #include <vector>
 
 #include "analysis/islands.h"
@@ -19,11 +18,6 @@ namespace {
 
 bool startsWith(const std::string& text, const std::string& prefix) {
   return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-  return text.size() >= suffix.size() &&
-         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // What a refusal must look like for its status.
@@ -68,7 +62,13 @@ std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
   return "unknown load status";
 }
 
-std::string checkGraph(const WaypointGraph& g, const std::string& lines) {
+// What the loader told of its progress.
+struct ToldProgress : LoadProgress {
+  int64_t pathEntryTotal = -1;
+  void pathListsRead(int64_t total) override { pathEntryTotal = total; }
+};
+
+std::string checkGraph(const WaypointGraph& g, const ToldProgress& told) {
   const uint64_t n = g.n < 0 ? 0 : uint64_t(g.n);
   if (g.n < 0) return "negative waypoint count loaded";
   if (g.cellCount != n * n) return "cell count is not N x N";
@@ -102,9 +102,8 @@ std::string checkGraph(const WaypointGraph& g, const std::string& lines) {
     set += g.adjacency[cell];
   }
   if (set > g.pathEntryTotal) return "more direct pairs than path entries";
-  if (!endsWith(lines, "Read " + std::to_string(g.pathEntryTotal) +
-                           " edges...\n")) {
-    return "loading lines do not end with the edge count";
+  if (told.pathEntryTotal != g.pathEntryTotal) {
+    return "the loader did not tell the path entry total";
   }
   return "";
 }
@@ -174,10 +173,9 @@ std::string checkIslands(const WaypointGraph& g,
 }
 
 std::string checkPhases(const WaypointGraph& g) {
-  std::ostringstream out;
   const int64_t n = g.n;
 
-  const OrphanScanResult scan = scanOrphansAndTraps(g, out);
+  const OrphanScanResult scan = scanOrphansAndTraps(g);
   for (const std::vector<int32_t>* list : {&scan.orphans, &scan.traps}) {
     for (size_t k = 0; k < list->size(); ++k) {
       if ((*list)[k] < 0 || (*list)[k] >= n) return "scan lists a bad waypoint";
@@ -185,7 +183,10 @@ std::string checkPhases(const WaypointGraph& g) {
     }
   }
 
-  const ReachabilityResult reach = buildReachabilityMatrix(g, out);
+  int32_t passesTold = 0;
+  const ReachabilityResult reach =
+      buildReachabilityMatrix(g, [&passesTold](int32_t pass, int64_t) { passesTold = pass; });
+  if (passesTold != reach.passes) return "reachability passes told and counted differ";
   const std::vector<uint8_t> expected = closure(g);
   if (reach.matrix.size() != expected.size()) return "reachability matrix size";
   int64_t reachable = 0;
@@ -200,7 +201,12 @@ std::string checkPhases(const WaypointGraph& g) {
   const std::string islands = checkIslands(g, reach.matrix);
   if (!islands.empty()) return islands;
 
-  const PathingResult pathing = buildPathingBlock(g, reach.matrix, out);
+  int32_t pathingPassesRun = 0;
+  const PathingResult pathing =
+      buildPathingBlock(g, reach.matrix, [&pathingPassesRun](bool) { ++pathingPassesRun; });
+  if (pathingPassesRun != (pathing.passes == n ? pathing.passes : pathing.passes + 1)) {
+    return "pathing passes told and counted differ";
+  }
   if (pathing.pathing.size() != g.cellCount ||
       pathing.shortestPath.size() != g.cellCount) {
     return "pathing arrays do not match N";
@@ -216,11 +222,11 @@ std::string checkPhases(const WaypointGraph& g) {
     }
   }
 
-  queryRoute(pathing, g.n, out);
-  const std::string report = out.str();
-  if (n > kQueryTo ? report.empty() || report.back() != '0' + kQueryTo
-                   : !endsWith(report, " waypoint(s)\n")) {
-    return "route query did not end as it should";
+  const RouteQuery route = queryRoute(pathing, reach.matrix, g.n);
+  if (route.queried != (n > kQueryTo)) return "route queried on the wrong maps";
+  if (route.intermediates.size() > size_t(n)) return "route longer than N waypoints";
+  for (int32_t m : route.intermediates) {
+    if (m < 0 || m >= n) return "route through a waypoint out of range";
   }
   return "";
 }
@@ -230,12 +236,12 @@ std::string checkPhases(const WaypointGraph& g) {
 std::string checkWaypointBytes(const uint8_t* data, size_t size) {
   const MemoryBudget budget{runMemoryNeed({kFuzzBudgetWaypoints})};
   WaypointGraph graph;
-  std::ostringstream lines;
-  const LoadResult result = parseWaypointBytes(data, size, budget, graph, lines);
+  ToldProgress told;
+  const LoadResult result = parseWaypointBytes(data, size, budget, graph, &told);
   if (result.status != LoadStatus::kLoaded) {
     return checkRefusal(result, graph, data, size, budget);
   }
-  std::string problem = checkGraph(graph, lines.str());
+  std::string problem = checkGraph(graph, told);
   if (!problem.empty() || graph.n > kFuzzPhaseWaypoints) return problem;
   return checkPhases(graph);
 }

@@ -1,11 +1,10 @@
 #include "islands/islands_run.h"
 
 #include <new>
-#include <sstream>
 #include <string>
 
 #include "analysis/islands.h"
-#include "app/run.h"
+#include "frame/exit_status.h"
 #include "islands/islands_json.h"
 #include "islands/islands_options.h"
 #include "islands/islands_text.h"
@@ -21,9 +20,7 @@ enum class FileOutcome { kReported, kNotLoaded, kOutOfMemory };
 FileOutcome reportFile(const std::string& path, const IslandsOptions& options,
                        std::ostream& out) {
   WaypointMap map;
-  // The loader's progress lines belong to tessivar's report, not this one.
-  std::ostringstream loadingLines;
-  const LoadResult load = loadWaypointMap(path, map, loadingLines);
+  const LoadResult load = loadWaypointMap(path, map);
   if (load.status == LoadStatus::kOutOfMemory) return FileOutcome::kOutOfMemory;
   if (!load.ok()) {
     if (options.json) {

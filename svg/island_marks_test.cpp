@@ -10,7 +10,6 @@
 #include <sstream>
 #include <string>
 
-#include "svg/discard_stream.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
 #include "testing/xml_check.h"
@@ -30,8 +29,7 @@ struct Drawn {
 Drawn draw(const MapSpec& map) {
   Drawn d;
   const std::vector<uint8_t> bytes = encodeWaypointFile(map);
-  DiscardStream quiet;
-  EXPECT_TRUE(parseWaypointBytes(bytes.data(), bytes.size(), {}, d.graph, quiet).ok());
+  EXPECT_TRUE(parseWaypointBytes(bytes.data(), bytes.size(), {}, d.graph).ok());
   std::ostringstream svg;
   writeMapSvg(d.graph, analyzeMap(d.graph), svg);
   const testing::XmlDocument doc = testing::parseXml(svg.str());

@@ -1,35 +1,24 @@
 #include "svg/map_analysis.h"
 
-#include "analysis/pathing.h"
-#include "analysis/reachability.h"
-#include "analysis/route_query.h"
-#include "svg/discard_stream.h"
+#include "analysis/report_phases.h"
 
 namespace tessivar {
 
 MapAnalysis analyzeMap(const WaypointGraph& graph) {
-  DiscardStream quiet;
   MapAnalysis result;
-  result.scan = scanOrphansAndTraps(graph, quiet);
+  ReportFindings findings = runReportPhases(graph);
   result.islands = findIslands(graph);
-  const int32_t n = graph.n;
-  PathingResult pathing;
-  {
-    ReachabilityResult reach = buildReachabilityMatrix(graph, quiet);
-    result.reachableCount = reach.reachableCount;
-    pathing = buildPathingBlock(graph, reach.matrix, quiet);
-    if (n > kQueryTo) {
-      result.routeQueried = true;
-      result.routeReachable =
-          reach.matrix[cellIndex(kQueryFrom, kQueryTo, n)] != 0;
-    }
-  }
-  if (!result.routeQueried) return result;
-  result.routeLength = pathing.pathing[cellIndex(kQueryFrom, kQueryTo, n)];
-  if (result.routeReachable) {
+  result.scan = std::move(findings.scan);
+  result.reachableCount = findings.reachableCount;
+  const RouteQuery& route = findings.route;
+  result.routeQueried = route.queried;
+  result.routeReachable = route.reachable;
+  if (!route.queried) return result;
+  result.routeLength = route.length;
+  if (route.reachable) {
     result.route.push_back(kQueryFrom);
-    for (int32_t m : expandRoute(pathing.shortestPath, n, kQueryFrom, kQueryTo))
-      result.route.push_back(m);
+    result.route.insert(result.route.end(), route.intermediates.begin(),
+                        route.intermediates.end());
     result.route.push_back(kQueryTo);
   }
   return result;

@@ -33,8 +33,7 @@ struct MapAnalysis {
   IslandReport islands;
 };
 
-// Runs the scan, the reachability and pathing phases and the route
-// expansion of the report over `graph`, discarding their report lines, and
+// Runs the report's phases (analysis/report_phases.h) over `graph` and
 // finds the islands. Can throw std::bad_alloc.
 MapAnalysis analyzeMap(const WaypointGraph& graph);
 

@@ -14,7 +14,6 @@
 #include "analysis/pathing.h"
 #include "analysis/reachability.h"
 #include "analysis/route_query.h"
-#include "svg/discard_stream.h"
 #include "svg/map_analysis.h"
 #include "svg/picture_layout.h"
 #include "testing/xml_check.h"
@@ -31,9 +30,8 @@ using testing::XmlElement;
 WaypointGraph loadMap(const MapSpec& map) {
   const std::vector<uint8_t> bytes = encodeWaypointFile(map);
   WaypointGraph graph;
-  DiscardStream quiet;
   const LoadResult r = parseWaypointBytes(bytes.data(), bytes.size(),
-                                          MemoryBudget{}, graph, quiet);
+                                          MemoryBudget{}, graph);
   EXPECT_EQ(r.status, LoadStatus::kLoaded) << r.message;
   return graph;
 }
@@ -232,8 +230,7 @@ TEST(MapSvg, RealisticMapRingsExactlyTheReportedOrphansAndTraps) {
     const MapSpec map = generateRealisticMap(seed, 240);
     const Picture p = draw(map);
     ASSERT_TRUE(p.doc.wellFormed);
-    DiscardStream quiet;
-    const OrphanScanResult scan = scanOrphansAndTraps(p.graph, quiet);
+    const OrphanScanResult scan = scanOrphansAndTraps(p.graph);
     ASSERT_FALSE(scan.orphans.empty() && scan.traps.empty())
         << "the map should have something to ring";
     EXPECT_EQ(p.idsWithClass("orphan"), numberedIds('o', scan.orphans));
@@ -254,9 +251,9 @@ TEST(MapSvg, RealisticMapRingsExactlyTheReportedOrphansAndTraps) {
     EXPECT_EQ(p.idsWithClass("p1"), paths.oneWay);
     EXPECT_EQ(p.idsWithClass("p0"), paths.self);
 
-    const ReachabilityResult reach = buildReachabilityMatrix(p.graph, quiet);
+    const ReachabilityResult reach = buildReachabilityMatrix(p.graph);
     const PathingResult pathing =
-        buildPathingBlock(p.graph, reach.matrix, quiet);
+        buildPathingBlock(p.graph, reach.matrix);
     ASSERT_TRUE(reach.matrix[cellIndex(0, 5, p.graph.n)]);
     std::vector<int32_t> route{0};
     for (int32_t m : expandRoute(pathing.shortestPath, p.graph.n, 0, 5))

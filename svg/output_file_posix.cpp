@@ -4,7 +4,7 @@
 // syncing, renaming, and writing straight into FIFOs and devices.
 #include "svg/output_file.h"
 
-#include "app/report_output.h"
+#include "frame/report_output.h"
 
 #ifdef TESSIVAR_POSIX_OUTPUT
 

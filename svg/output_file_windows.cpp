@@ -31,7 +31,7 @@
 #include <cwchar>
 #include <ostream>
 
-#include "app/report_output.h"
+#include "frame/report_output.h"
 #include "platform/unicode.h"
 
 namespace tessivar {

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "analysis/orphan_scan.h"
-#include "svg/discard_stream.h"
 #include "svg/map_svg.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
@@ -68,15 +67,13 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> bytes =
       encodeWaypointFile(generateRealisticMap(1, size));
   WaypointGraph graph;
-  DiscardStream quiet;
-  if (parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph,
-                         quiet)
+  if (parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph)
           .status != LoadStatus::kLoaded) {
     std::cerr << "svg_bench: generated map did not load\n";
     return 1;
   }
   MapAnalysis analysis;
-  analysis.scan = scanOrphansAndTraps(graph, quiet);
+  analysis.scan = scanOrphansAndTraps(graph);
   analysis.routeQueried = true;
   analysis.route = fewestHops(graph, 0, 5);
   analysis.routeReachable = !analysis.route.empty();

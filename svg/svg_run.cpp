@@ -4,8 +4,7 @@
 #include <new>
 #include <string>
 
-#include "app/run.h"
-#include "svg/discard_stream.h"
+#include "frame/exit_status.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
 #include "svg/output_file.h"
@@ -42,8 +41,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
   std::ostream& messages = toOut ? err : out;
   try {
     WaypointGraph graph;
-    DiscardStream loadingLines;
-    const LoadResult load = loadWaypointFile(input, graph, loadingLines);
+    const LoadResult load = loadWaypointFile(input, graph);
     if (load.status == LoadStatus::kOutOfMemory) {
       return abnormalTermination(err);
     }

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "svg/discard_stream.h"
 #include "testing/xml_check.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
@@ -127,8 +126,7 @@ TEST(SvgRun, BadInputsAreRefusedLikeTheReport) {
   for (const auto& c : cases) {
     const std::string map = writeBytes(dir + "/in.wpt", c.bytes);
     WaypointGraph graph;
-    DiscardStream quiet;
-    const LoadResult expected = loadWaypointFile(map, graph, quiet);
+    const LoadResult expected = loadWaypointFile(map, graph);
     ASSERT_NE(expected.status, LoadStatus::kLoaded) << c.label;
     const RunResult r = run({map, dir + "/out.svg"});
     EXPECT_EQ(r.status, 1) << c.label;

@@ -194,16 +194,26 @@ std::vector<KernelPath> supportedKernelPaths() {
   return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult phaseLinesMatchReference(const WaypointGraph& graph) {
-  std::ostringstream expectedLines;
-  const ReferenceReport expected = runReferencePhases(graph, expectedLines);
-  std::ostringstream lines;
-  const ReachabilityResult reach = buildReachabilityMatrix(graph, lines);
-  const PathingResult pathing = buildPathingBlock(graph, reach.matrix, lines);
-  if (lines.str() != expectedLines.str()) {
-    return ::testing::AssertionFailure() << "lines differ:\n"
-                                         << lines.str() << "\nreference:\n"
-                                         << expectedLines.str();
+::testing::AssertionResult phasesMatchReference(const WaypointGraph& graph) {
+  const ReferenceReport expected = runReferencePhases(graph);
+  std::vector<int64_t> steps;
+  const ReachabilityResult reach = buildReachabilityMatrix(
+      graph, [&steps](int32_t pass, int64_t count) {
+        EXPECT_EQ(size_t(pass), steps.size() + 1);
+        steps.push_back(count);
+      });
+  std::vector<bool> changes;
+  const PathingResult pathing = buildPathingBlock(
+      graph, reach.matrix, [&changes](bool changed) { changes.push_back(changed); });
+  if (steps != expected.reachabilitySteps) {
+    return ::testing::AssertionFailure() << "reachability passes differ: "
+                                         << ::testing::PrintToString(steps) << ", reference "
+                                         << ::testing::PrintToString(expected.reachabilitySteps);
+  }
+  if (changes != expected.pathingPassChanges) {
+    return ::testing::AssertionFailure() << "pathing passes differ: "
+                                         << ::testing::PrintToString(changes) << ", reference "
+                                         << ::testing::PrintToString(expected.pathingPassChanges);
   }
   if (reach.passes != expected.reachabilityPasses ||
       reach.reachableCount != expected.reachableCount ||

@@ -42,8 +42,10 @@ std::vector<KernelPath> supportedKernelPaths();
     const WaypointGraph& graph, const PathingSweepOptions& options,
     int32_t* passes = nullptr);
 
-// Both phases' report lines and results, library against reference.
-::testing::AssertionResult phaseLinesMatchReference(const WaypointGraph& graph);
+// Both phases, library against reference: what each pass told (the
+// reachable count after each pass that set cells, whether each pathing pass
+// rewrote a cell) and the results.
+::testing::AssertionResult phasesMatchReference(const WaypointGraph& graph);
 
 }  // namespace testing
 }  // namespace tessivar

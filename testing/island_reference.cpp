@@ -37,8 +37,7 @@ std::vector<uint8_t> reachBySearch(const WaypointMap& map) {
 WaypointMap waypointMapOf(const MapSpec& layout) {
   const std::vector<uint8_t> bytes = encodeWaypointFile(layout);
   WaypointMap map;
-  std::ostringstream lines;
-  if (!parseWaypointMap(bytes.data(), bytes.size(), map, lines).ok()) map = WaypointMap();
+  if (!parseWaypointMap(bytes.data(), bytes.size(), map).ok()) map = WaypointMap();
   return map;
 }
 

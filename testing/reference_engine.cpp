@@ -87,39 +87,27 @@ bool ReferencePathingSweep::runPass() {
   return !stable;
 }
 
-ReferenceReport runReferencePhases(const WaypointGraph& graph,
-                                   std::ostream& out) {
+ReferenceReport runReferencePhases(const WaypointGraph& graph) {
   ReferenceReport report;
   const int64_t n = graph.n;
-  out << "Building reachability matrix" << std::endl;
   ReferenceReachabilitySweep reach(graph);
   int32_t pass = 0;
   while (pass < n && reach.runPass()) {
     ++pass;
-    out << "\rStep " << pass << " of " << n << "(" << reach.reachableCount()
-        << " paths found)" << std::endl;
+    report.reachabilitySteps.push_back(reach.reachableCount());
   }
-  out << "\rBuilt reachability matrix in " << pass << " iterations"
-      << std::endl;
-  out << reach.reachableCount() << " out of " << n * n
-      << " node pairs are reachable" << std::endl
-      << std::endl;
   report.reachability = reach.matrix();
   report.reachabilityPasses = pass;
   report.reachableCount = reach.reachableCount();
 
-  out << "Building pathing block and shortest path matrix" << std::flush;
   ReferencePathingSweep pathing(graph, report.reachability);
   pass = 0;
   while (pass < n) {
     const bool changed = pathing.runPass();
-    out << "." << std::flush;
+    report.pathingPassChanges.push_back(changed);
     if (!changed) break;
     ++pass;
   }
-  out << std::endl;
-  out << std::endl
-      << "\rBuilt pathing block in " << pass << " iterations" << std::endl;
   report.pathing = pathing.pathing();
   report.shortestPath = pathing.shortestPath();
   report.pathingPasses = pass;

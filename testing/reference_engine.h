@@ -6,7 +6,6 @@
 #define TESSIVAR_TESTING_REFERENCE_ENGINE_H_
 
 #include <cstdint>
-#include <ostream>
 #include <vector>
 
 #include "waypoint/waypoint_graph.h"
@@ -58,6 +57,10 @@ struct ReferenceReport {
   std::vector<uint8_t> reachability;
   int32_t reachabilityPasses = 0;
   int64_t reachableCount = 0;
+  // The reachable count after each pass that set cells, in pass order.
+  std::vector<int64_t> reachabilitySteps;
+  // Each pathing pass run, the stable one included: whether it rewrote a cell.
+  std::vector<bool> pathingPassChanges;
   std::vector<float> pathing;
   std::vector<int32_t> shortestPath;
   int32_t pathingPasses = 0;
@@ -67,9 +70,9 @@ struct ReferenceReport {
 CellBits toCellBits(const std::vector<uint8_t>& cells);
 std::vector<uint8_t> toBytes(const CellBits& bits);
 
-// Both phases with the report's lines, as the library writes them.
-ReferenceReport runReferencePhases(const WaypointGraph& graph,
-                                   std::ostream& out);
+// Both phases, pass by pass, as the library runs them: until a pass
+// changes nothing or N passes have run.
+ReferenceReport runReferencePhases(const WaypointGraph& graph);
 
 }  // namespace testing
 }  // namespace tessivar

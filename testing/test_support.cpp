@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "app/console_report.h"
 #include "app/run.h"
 #include "platform/file_path.h"
 
@@ -58,8 +59,9 @@ std::string maskTimings(const std::string& transcript) {
 LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
                  std::string* lines) {
   std::ostringstream out;
+  ConsoleReport report(out);
   LoadResult result =
-      parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, out);
+      parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, &report);
   if (lines) *lines = out.str();
   return result;
 }

@@ -34,7 +34,8 @@ RunOutput runOnBytes(const std::vector<uint8_t>& bytes);
 // Replaces every elapsed time in "... took X second(s)" with "{s}".
 std::string maskTimings(const std::string& transcript);
 
-// Parses `bytes` with no memory limit; the loading lines go to `lines`.
+// Parses `bytes` with no memory limit; the loading lines tessivar's report
+// writes from the loader's progress go to `lines`.
 LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
                  std::string* lines = nullptr);
 

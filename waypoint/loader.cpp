@@ -25,10 +25,12 @@ void buildAdjacency(WaypointGraph& graph) {
 
 LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
                               const MemoryBudget& budget, WaypointGraph& graph,
-                              std::ostream& out) {
+                              LoadProgress* progress) {
   graph = WaypointGraph();
+  LoadProgress quiet;
+  LoadProgress& told = progress ? *progress : quiet;
   WaypointMapReader reader(data, size);
-  LoadResult result = reader.readHeader(graph, out);
+  LoadResult result = reader.readHeader(graph, told);
   if (!result.ok()) return result;
   const int32_t n = graph.n;
   // Everything the run will allocate is known now: the matrices by N, the
@@ -37,24 +39,24 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
                     countPathEntriesInsideBlocks(data, size, n)};
   if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
 
-  out << "Initializing adjacency and edge length matrices...";
+  told.matricesStarting();
   graph.cellCount = uint64_t(n) * uint64_t(n);
   graph.adjacency.assign(graph.cellCount);
-  out << "done." << std::endl;
+  told.matricesReady();
 
   result = reader.readRecords(graph);
   if (!result.ok()) return result;
-  out << "Read " << n << " waypoints(nodes)..." << std::endl;
+  told.recordsRead(n);
 
   result = reader.readPathLists(graph);
   if (!result.ok()) return result;
   buildAdjacency(graph);
-  out << "Read " << graph.pathEntryTotal << " edges..." << std::endl;
+  told.pathListsRead(graph.pathEntryTotal);
   return {};
 }
 
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
-                            std::ostream& out) {
+                            LoadProgress* progress) {
   graph = WaypointGraph();
   // Taken once, before anything is read: the run's own allocations are
   // counted as its need, never mistaken for memory that is gone.
@@ -66,11 +68,11 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
   // held as well.
   return parseWaypointBytes(bytes.data(), bytes.size(),
                             budgetLess(budget, bytes.capacity() - bytes.size()),
-                            graph, out);
+                            graph, progress);
 }
 
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
-                           std::ostream& out) {
+                           LoadProgress* progress) {
   map = WaypointMap();
   const MemoryBudget budget = processMemoryBudget();
   std::vector<uint8_t> bytes;
@@ -87,7 +89,7 @@ LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
   if (need > left.availableBytes || need > left.addressSpaceBytes) {
     return {LoadStatus::kOutOfMemory, ""};
   }
-  return parseWaypointMap(bytes.data(), bytes.size(), map, out);
+  return parseWaypointMap(bytes.data(), bytes.size(), map, progress);
 }
 
 }  // namespace tessivar

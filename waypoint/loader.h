@@ -34,9 +34,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
 #include <string>
 
+#include "waypoint/load_progress.h"
 #include "waypoint/load_result.h"
 #include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
@@ -44,23 +44,22 @@
 
 namespace tessivar {
 
-// Parses a waypoint file held in memory into `graph`, writing the loading
-// lines to `out` as each step completes. On a failure the lines already
-// written stay and `graph` may be partly filled.
+// Parses a waypoint file held in memory into `graph`, telling `progress`
+// (when given) of each step as it completes. On a failure `graph` may be
+// partly filled.
 LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
                               const MemoryBudget& budget, WaypointGraph& graph,
-                              std::ostream& out);
+                              LoadProgress* progress = nullptr);
 
 // Reads the file at `path` and parses it with the budget of this process.
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
-                            std::ostream& out);
+                            LoadProgress* progress = nullptr);
 
 // Reads the file at `path` into a WaypointMap: the same checks and messages
-// as loadWaypointFile, the header's lines on `out`, and no matrix.
-// kOutOfMemory when the file's bytes or the map built from them would not
-// fit in what the process can have.
+// as loadWaypointFile, and no matrix. kOutOfMemory when the file's bytes or
+// the map built from them would not fit in what the process can have.
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
-                           std::ostream& out);
+                           LoadProgress* progress = nullptr);
 
 }  // namespace tessivar
 

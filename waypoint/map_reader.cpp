@@ -100,7 +100,8 @@ bool pathLength(const WaypointRecord& from, const WaypointRecord& to,
   return true;
 }
 
-LoadResult WaypointMapReader::readHeader(WaypointMap& map, std::ostream& out) {
+LoadResult WaypointMapReader::readHeader(WaypointMap& map,
+                                         LoadProgress& progress) {
   // The type text is the first seven bytes; the eighth is ignored.
   if (size_ < kHeaderSize || std::memcmp(data_, "HPB_bot", 7) != 0) {
     return {LoadStatus::kNotWaypointFile, "Not a waypoint file!"};
@@ -108,10 +109,8 @@ LoadResult WaypointMapReader::readHeader(WaypointMap& map, std::ostream& out) {
 
   const char* name = reinterpret_cast<const char*>(data_ + 20);
   map.mapName.assign(name, strnlen(name, 32));
-  out << "Loading waypoints for map " << map.mapName << "..." << std::endl;
-
   const int32_t n = headerWaypointCount(data_);
-  out << n << " waypoints(nodes) in file" << std::endl;
+  progress.headerRead(map.mapName, n);
   if (n < 0) {
     return corrupt("the header gives a negative waypoint count (" +
                    std::to_string(n) + ") at byte 16");
@@ -212,12 +211,16 @@ LoadResult WaypointMapReader::readPathLists(WaypointMap& map) {
 }
 
 LoadResult parseWaypointMap(const uint8_t* data, size_t size, WaypointMap& map,
-                            std::ostream& out) {
+                            LoadProgress* progress) {
   map = WaypointMap();
+  LoadProgress quiet;
+  LoadProgress& told = progress ? *progress : quiet;
   WaypointMapReader reader(data, size);
-  LoadResult result = reader.readHeader(map, out);
+  LoadResult result = reader.readHeader(map, told);
   if (result.ok()) result = reader.readRecords(map);
+  if (result.ok()) told.recordsRead(map.n);
   if (result.ok()) result = reader.readPathLists(map);
+  if (result.ok()) told.pathListsRead(map.pathEntryTotal);
   return result;
 }
 

@@ -2,7 +2,7 @@
 // described in waypoint/loader.h) into a WaypointMap, one section at a time,
 // so that a caller can do its own work between them: the report's loader
 // checks its memory need and allocates its matrices after the header, and
-// writes its progress lines between the sections.
+// tells its progress between the sections.
 //
 // Every invariant the analysis relies on is checked (N and counts
 // non-negative, every section inside the buffer, targets in 0..N-1, finite
@@ -14,8 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
-
+#include "waypoint/load_progress.h"
 #include "waypoint/load_result.h"
 #include "waypoint/waypoint_graph.h"
 
@@ -30,11 +29,11 @@ class WaypointMapReader {
   WaypointMapReader(const uint8_t* data, size_t size)
       : data_(data), size_(size) {}
 
-  // The type text, the map name and N. Writes "Loading waypoints for map
-  // <name>..." and "<N> waypoints(nodes) in file" once it knows them, and
-  // checks that the buffer can hold N records and N path counts. Sets the
-  // map's name and, when N is valid, its n; allocates nothing.
-  LoadResult readHeader(WaypointMap& map, std::ostream& out);
+  // The type text, the map name and N. Tells `progress` the name and N
+  // once it knows them, then checks that the buffer can hold N records and
+  // N path counts. Sets the map's name and, when N is valid, its n;
+  // allocates nothing.
+  LoadResult readHeader(WaypointMap& map, LoadProgress& progress);
 
   // The N records, in file order.
   LoadResult readRecords(WaypointMap& map);
@@ -48,10 +47,10 @@ class WaypointMapReader {
   size_t size_;
 };
 
-// All three sections in order, writing the header's lines to `out`. This is
-// how every tool that needs no N x N matrix reads a map.
+// All three sections in order, telling `progress` (when given) of each.
+// This is how every tool that needs no N x N matrix reads a map.
 LoadResult parseWaypointMap(const uint8_t* data, size_t size, WaypointMap& map,
-                            std::ostream& out);
+                            LoadProgress* progress = nullptr);
 
 // N as a header of at least kHeaderSize bytes gives it (bytes 16 to 19).
 int32_t headerWaypointCount(const uint8_t* header);

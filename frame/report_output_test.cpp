@@ -1,7 +1,7 @@
 // The report stream in this process, for what the built tools' tests
 // (executable_test.cpp) cannot set up: an output left non-blocking, and a
 // closed one whose number a file opened later would take.
-#include "app/report_output.h"
+#include "frame/report_output.h"
 
 #include <gtest/gtest.h>
 

@@ -23,8 +23,8 @@
 // there the write fails and the run ends this way ("Broken pipe"). The
 // writing itself, and what differs between systems (a Windows console),
 // is platform/standard_stream.h.
-#ifndef TESSIVAR_APP_REPORT_OUTPUT_H_
-#define TESSIVAR_APP_REPORT_OUTPUT_H_
+#ifndef TESSIVAR_FRAME_REPORT_OUTPUT_H_
+#define TESSIVAR_FRAME_REPORT_OUTPUT_H_
 
 #include <functional>
 #include <ostream>
@@ -70,4 +70,4 @@ int runWithReportOutput(std::ostream& err,
 
 }  // namespace tessivar
 
-#endif  // TESSIVAR_APP_REPORT_OUTPUT_H_
+#endif  // TESSIVAR_FRAME_REPORT_OUTPUT_H_
