@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <set>
 
-#include "platform/unicode.h"
+#include "text/utf8.h"
 
 namespace tessivar {
 namespace testing {
@@ -122,7 +122,7 @@ class Reader {
       if (c > 0x10FFFF) return fail("character reference out of range");
     }
     if (!isXmlChar(c)) return fail("reference to a character XML forbids");
-    platform::appendUtf8(out, c);
+    appendUtf8(out, c);
     return true;
   }
 
