@@ -1,6 +1,8 @@
 #include "islands/islands_json.h"
 
 #include "islands/report_format.h"
+#include "text/escape.h"
+#include "text/numbers.h"
 
 namespace tessivar {
 

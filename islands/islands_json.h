@@ -12,7 +12,7 @@
 // Coordinates and numbers of units are written in the shortest form that
 // reads back as the exact value (a float for box corners, a double for
 // lengths and rises), never in a locale's form; strings are valid JSON
-// whatever bytes they hold (islands/report_format.h).
+// whatever bytes they hold (text/escape.h).
 #ifndef TESSIVAR_ISLANDS_ISLANDS_JSON_H_
 #define TESSIVAR_ISLANDS_ISLANDS_JSON_H_
 

@@ -9,6 +9,7 @@
 #include "islands/islands_options.h"
 #include "islands/islands_text.h"
 #include "islands/report_format.h"
+#include "text/escape.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {

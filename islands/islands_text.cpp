@@ -1,6 +1,8 @@
 #include "islands/islands_text.h"
 
 #include "islands/report_format.h"
+#include "text/escape.h"
+#include "text/numbers.h"
 
 namespace tessivar {
 
@@ -103,14 +105,14 @@ void appendSuggestion(std::string& s, const SuggestedPath& path,
   s += "->";
   appendInteger(s, path.to);
   s += ", length ";
-  appendReadable(s, path.length);
+  appendGeneral(s, path.length, NonFinite::kNamed);
   s += ", rise ";
-  appendReadable(s, path.rise);
+  appendGeneral(s, path.rise, NonFinite::kNamed);
   if (path.walkable) {
     s += ", walkable\n";
   } else {
     s += ", NOT WALKABLE (rises more than ";
-    appendReadable(s, maxRise);
+    appendGeneral(s, maxRise, NonFinite::kNamed);
     s += ")\n";
   }
 }

@@ -21,7 +21,7 @@
 // A file without islands gets the summary line alone; a map of no waypoints
 // "<path>: map "<name>", 0 waypoints: no main network, no islands"; a file
 // that can't be loaded "<path>: <the loader's message>". Map names and paths
-// are shown as appendTerminalText (report_format.h) shows them.
+// are shown as appendTerminalText (text/escape.h) shows them.
 #ifndef TESSIVAR_ISLANDS_ISLANDS_TEXT_H_
 #define TESSIVAR_ISLANDS_ISLANDS_TEXT_H_
 

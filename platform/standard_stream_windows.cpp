@@ -11,6 +11,7 @@
 
 #include "platform/standard_stream.h"
 #include "platform/unicode.h"
+#include "text/utf8.h"
 
 namespace tessivar {
 namespace platform {
@@ -77,7 +78,7 @@ int writeConsole(HANDLE handle, int fd, const char* data, size_t size,
   std::string text = pending ? *pending : std::string();
   text.append(data, size);
   const size_t tail =
-      final || !pending ? 0 : incompleteUtf8Tail(text.data(), text.size());
+      final || !pending ? 0 : incompleteUtf8Tail(text);
   if (pending) pending->assign(text, text.size() - tail, tail);
   text.resize(text.size() - tail);
   const std::u16string wide = utf8ToUtf16(text, inConsoleCodePage);

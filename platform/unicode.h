@@ -1,6 +1,6 @@
 // Text between the UTF-8 the tools work in and the UTF-16 of the Windows
-// API. Written in plain C++ so that the conversion is the same, and tested,
-// on every system.
+// API. Written in plain C++ on the UTF-8 reader and writer of text/utf8.h,
+// so that the conversion is the same, and tested, on every system.
 //
 // A Windows file name is a sequence of 16-bit units that need not be valid
 // UTF-16: an unpaired surrogate is a legal name. Such a unit is carried in
@@ -15,10 +15,6 @@
 
 namespace tessivar {
 namespace platform {
-
-// Appends code point `c` (up to U+10FFFF; a surrogate as its own three
-// bytes) to `out` in UTF-8.
-void appendUtf8(std::string& out, char32_t c);
 
 // UTF-16 (unpaired surrogates included) as UTF-8.
 std::string utf16ToUtf8(const char16_t* text, size_t size);
@@ -35,11 +31,6 @@ std::u16string utf8ToUtf16(const char* text, size_t size,
                            InvalidByte invalid = nullptr);
 std::u16string utf8ToUtf16(const std::string& text,
                            InvalidByte invalid = nullptr);
-
-// How many bytes at the end of `text` are the start of a sequence that the
-// next bytes may complete (0 to 3): a writer that receives text in pieces
-// keeps them for the next piece instead of showing them as invalid.
-size_t incompleteUtf8Tail(const char* text, size_t size);
 
 }  // namespace platform
 }  // namespace tessivar

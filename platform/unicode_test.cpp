@@ -58,28 +58,6 @@ TEST(Unicode, BrokenUtf8BecomesOneReplacementPerByte) {
   EXPECT_EQ(utf8ToUtf16("caf\xe9 \xc3\xa9", latin1), u"caf\u00e9 \u00e9");
 }
 
-TEST(Unicode, IncompleteTailIsWhatTheNextBytesCanComplete) {
-  const struct {
-    std::string text;
-    size_t tail;
-  } cases[] = {
-      {"", 0},
-      {"abc", 0},
-      {"a\xc3", 1},
-      {"a\xe5\x9c", 2},
-      {"a\xf0\x9f\x97", 3},
-      {"a\xf0\x9f\x97\xba", 0},  // complete
-      {"a\xc3\xa9", 0},
-      {"a\x80", 0},              // a stray byte, never completed
-      {"a\xe5z", 0},             // broken already
-      {"\xff", 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(incompleteUtf8Tail(c.text.data(), c.text.size()), c.tail)
-        << testing::PrintToString(c.text);
-  }
-}
-
 }  // namespace
 }  // namespace platform
 }  // namespace tessivar

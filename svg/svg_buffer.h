@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "svg/xml_text.h"
+#include "text/escape.h"
+#include "text/numbers.h"
 
 namespace tessivar {
 
@@ -20,7 +21,7 @@ struct XmlText {
 };
 
 struct General {
-  double value;  // written like %g with 6 significant digits
+  double value;  // written like %g with 6 significant digits, not finite as 0
 };
 
 class SvgBuffer {
@@ -65,7 +66,7 @@ class SvgBuffer {
     return spill();
   }
   SvgBuffer& operator<<(General g) {
-    appendGeneral(buf_, g.value);
+    appendGeneral(buf_, g.value, NonFinite::kZero);
     return spill();
   }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/utf8.h"
+
 namespace tessivar {
 namespace testing {
 
@@ -98,17 +100,9 @@ struct Reader {
       const unsigned char c = peek();  // 0 at the end
       if (c < 0x20) return fail("unterminated string or raw control character");
       if (c >= 0x80) {  // well-formed UTF-8 only: no overlong form or surrogate
-        const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-        uint32_t cp = c & (0x7F >> n);
-        for (size_t k = 1; k < n; ++k) {
-          if ((peek(k) & 0xC0) != 0x80) return fail("invalid UTF-8");
-          cp = cp << 6 | (peek(k) & 0x3F);
-        }
-        const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (c < 0xC2 || c > 0xF4 || cp < least[n] || cp > 0x10FFFF ||
-            (cp >= 0xD800 && cp < 0xE000)) {
-          return fail("invalid UTF-8");
-        }
+        char32_t cp = 0;
+        const size_t n = decodeUtf8(s.substr(pos), &cp);
+        if (n == 0) return fail("invalid UTF-8");
         v.text.append(s.substr(pos, n));
         pos += n;
         continue;
@@ -131,9 +125,7 @@ struct Reader {
         cp = cp * 16 + uint32_t(digit - kHex < 16 ? digit - kHex : digit - kHex - 6);
       }
       if (cp >= 0xD800 && cp < 0xE000) return fail("surrogate escape");
-      if (cp >= 0x800) v.text += char(0xE0 | cp >> 12);
-      if (cp >= 0x80) v.text += char((cp >= 0x800 ? 0x80 : 0xC0) | (cp >> 6 & 0x3F));
-      v.text += char(cp >= 0x80 ? 0x80 | (cp & 0x3F) : cp);
+      appendUtf8(v.text, cp);
     }
     return true;
   }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <set>
 
-#include "platform/unicode.h"
+#include "text/utf8.h"
 
 namespace tessivar {
 namespace testing {
@@ -20,28 +20,9 @@ bool isXmlChar(uint32_t c) {
 size_t firstBadCharacter(std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    size_t len = 1;
-    uint32_t c = b0, min = 0;
-    if (b0 >= 0x80) {
-      if ((b0 & 0xE0) == 0xC0) {
-        len = 2, c = b0 & 0x1F, min = 0x80;
-      } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, c = b0 & 0x0F, min = 0x800;
-      } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, c = b0 & 0x07, min = 0x10000;
-      } else {
-        return i;
-      }
-      if (i + len > s.size()) return i;
-      for (size_t k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return i;
-        c = (c << 6) | (b & 0x3F);
-      }
-      if (c < min || (c >= 0xD800 && c <= 0xDFFF)) return i;
-    }
-    if (!isXmlChar(c)) return i;
+    char32_t c = 0;
+    const size_t len = decodeUtf8(s.substr(i), &c);
+    if (len == 0 || !isXmlChar(c)) return i;
     i += len;
   }
   return std::string_view::npos;
@@ -122,7 +103,7 @@ class Reader {
       if (c > 0x10FFFF) return fail("character reference out of range");
     }
     if (!isXmlChar(c)) return fail("reference to a character XML forbids");
-    platform::appendUtf8(out, c);
+    appendUtf8(out, c);
     return true;
   }
 
