@@ -4,7 +4,7 @@
 // syncing, renaming, and writing straight into FIFOs and devices.
 #include "svg/output_file.h"
 
-#include "app/report_output.h"
+#include "platform/standard_stream.h"
 
 #ifdef TESSIVAR_POSIX_OUTPUT
 
@@ -188,7 +188,7 @@ class SignalGuard {
 // Runs `write` on a stream over `fd`. True when it succeeded and every byte
 // reached the file. On an exception `fd` is closed and it propagates.
 bool writeToDescriptor(int fd, const OutputWriter& write) {
-  DescriptorBuffer buffer(fd);
+  platform::DescriptorBuffer buffer(fd);
   std::ostream stream(&buffer);
   try {
     bool ok = write(stream);

@@ -31,7 +31,7 @@
 #include <cwchar>
 #include <ostream>
 
-#include "app/report_output.h"
+#include "platform/standard_stream.h"
 #include "platform/unicode.h"
 
 namespace tessivar {
@@ -255,7 +255,7 @@ bool writeToHandle(HANDLE handle, const OutputWriter& write, bool flush) {
   }
   bool ok;
   {
-    DescriptorBuffer buffer(fd);
+    platform::DescriptorBuffer buffer(fd);
     std::ostream stream(&buffer);
     try {
       ok = write(stream);
