@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "waypoint/control_group.h"
+#include "platform/control_group.h"
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <pthread.h>
@@ -160,7 +160,7 @@ MemoryBudget processMemoryBudget() {
     budget.availableBytes = std::min(budget.availableBytes, available);
   }
   budget.availableBytes =
-      std::min(budget.availableBytes, controlGroupMemoryLimit());
+      std::min(budget.availableBytes, platform::controlGroupMemoryLimit());
   // RLIMIT_AS caps all mapped address space; RLIMIT_DATA (on Linux since
   // 4.7) caps the private writable mappings every large allocation is made
   // of. What is mapped already counts against each.

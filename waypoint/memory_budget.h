@@ -125,7 +125,7 @@ uint64_t secondThreadAddressSpace();
 uint64_t mapMemoryNeed(uint64_t fileBytes);
 
 // The process's budget now: physical memory, MemAvailable and the
-// control-group limits (waypoint/control_group.h) for what it may fill;
+// control-group limits (platform/control_group.h) for what it may fill;
 // RLIMIT_AS and RLIMIT_DATA less what is mapped already for what it may
 // map. On Windows: physical memory, what is available of it, the commit
 // the system can still charge and the job object's memory limits
