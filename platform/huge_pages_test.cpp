@@ -16,6 +16,7 @@ namespace tessivar {
 namespace platform {
 namespace {
 
+#ifdef __linux__
 // The VmFlags of the mapping that holds `address`, "" where unknown.
 std::string mappingFlags(uintptr_t address) {
   std::ifstream smaps("/proc/self/smaps");
@@ -33,6 +34,7 @@ std::string mappingFlags(uintptr_t address) {
   }
   return "";
 }
+#endif
 
 TEST(HugePages, ReservesAndAdvises) {
   constexpr size_t kCount = size_t(8) << 20;  // 8 MiB of bytes
