@@ -8,9 +8,9 @@
 #include <system_error>
 #include <thread>
 
-#include "analysis/huge_pages.h"
 #include "analysis/pathing.h"
 #include "platform/cpu_cores.h"
+#include "platform/huge_pages.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -90,18 +90,18 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   // distance, and each path's length in its cell. Positions past N hold
   // +infinity, so their sums never win.
   const size_t cells = static_cast<size_t>(paddedN_ * n_);
-  reserveWithHugePages(pathing_, cells);
+  platform::reserveWithHugePages(pathing_, cells);
   pathing_.assign(cells, kNoPathDistance);
   for (int64_t b = 0; b < n_; ++b) {
     std::fill(pathing_.begin() + b * paddedN_ + n_, pathing_.begin() + (b + 1) * paddedN_,
               kInfinity);
   }
-  reserveWithHugePages(via_, static_cast<size_t>(n_ * n_));
+  platform::reserveWithHugePages(via_, static_cast<size_t>(n_ * n_));
   via_.assign(static_cast<size_t>(n_ * n_), int16_t(kNoIntermediate));
 
   const size_t bounds = keepBounds_ ? static_cast<size_t>(n_ * boundStride_) : 0;
   for (std::vector<float>* minima : {&rowMin_, &columnMin_}) {
-    reserveWithHugePages(*minima, bounds);
+    platform::reserveWithHugePages(*minima, bounds);
     minima->assign(bounds, kNoPathDistance);
     for (int64_t line = 0; line < (keepBounds_ ? n_ : 0); ++line) {
       std::fill(minima->begin() + line * boundStride_ + blocks_,
@@ -112,7 +112,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   // evaluates every cell and pass 2 only what pass 1 changed.
   const int32_t start = static_cast<int32_t>(n_);
   for (std::vector<int32_t>* times : {&rowTime_, &columnTime_}) {
-    reserveWithHugePages(*times, bounds);
+    platform::reserveWithHugePages(*times, bounds);
     times->assign(bounds, start);
   }
   rowLatest_.assign(static_cast<size_t>(n_), start);

@@ -8,41 +8,10 @@
 
 namespace tessivar {
 
-DescriptorBuffer::DescriptorBuffer(int fd) : fd_(fd) {
-  setp(buffer_, buffer_ + sizeof buffer_);
-  error_ = platform::claimDescriptor(fd_);
-}
-
-DescriptorBuffer::~DescriptorBuffer() { drain(); }
-
-bool DescriptorBuffer::writeAll(const char* data, size_t size) {
-  if (error_ != 0) return false;
-  error_ = platform::writeDescriptor(fd_, data, size);
-  return error_ == 0;
-}
-
-bool DescriptorBuffer::drain() {
-  const size_t pending = size_t(pptr() - pbase());
-  setp(buffer_, buffer_ + sizeof buffer_);
-  return writeAll(buffer_, pending);
-}
-
-DescriptorBuffer::int_type DescriptorBuffer::overflow(int_type c) {
-  if (!drain()) return traits_type::eof();
-  if (traits_type::eq_int_type(c, traits_type::eof())) {
-    return traits_type::not_eof(c);
-  }
-  *pptr() = traits_type::to_char_type(c);
-  pbump(1);
-  return c;
-}
-
-int DescriptorBuffer::sync() { return drain() ? 0 : -1; }
-
 int runWithReportOutput(std::ostream& err,
                         const std::function<int(std::ostream& out)>& run,
                         int fd) {
-  DescriptorBuffer buffer(fd);
+  platform::DescriptorBuffer buffer(fd);
   std::ostream out(&buffer);
   // A failed write sets badbit, which then throws out of whatever phase is
   // writing. An exception thrown while formatting (bad_alloc) is rethrown

@@ -28,40 +28,12 @@
 
 #include <functional>
 #include <ostream>
-#include <streambuf>
 
 namespace tessivar {
 
-// A stream buffer over a file descriptor that keeps the errno of the first
-// write that failed; from then on it writes nothing. A descriptor that is
-// not open counts as failed from the start (EBADF) and is pointed at the
-// null device, so no file the program opens later takes its number and
-// receives report text.
-class DescriptorBuffer : public std::streambuf {
- public:
-  explicit DescriptorBuffer(int fd);
-  ~DescriptorBuffer() override;
-  DescriptorBuffer(const DescriptorBuffer&) = delete;
-  DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
-
-  // 0 while every write has succeeded, else the errno of the first failure.
-  int error() const { return error_; }
-
- protected:
-  int_type overflow(int_type c) override;
-  int sync() override;
-
- private:
-  bool writeAll(const char* data, size_t size);
-  bool drain();
-
-  int fd_;
-  int error_ = 0;
-  char buffer_[8192];
-};
-
-// Runs `run` with a stream over `fd` that throws on the first failed write,
-// and flushes what is left once it returns. Returns the run's status, or,
+// Runs `run` with a stream over `fd` (a platform::DescriptorBuffer) that
+// throws on the first failed write, and flushes what is left once it
+// returns. Returns the run's status, or,
 // when the report could not be written, writes the line above on `err` and
 // returns 1. Any other exception passes through.
 int runWithReportOutput(std::ostream& err,

@@ -17,7 +17,7 @@ namespace platform {
 // machine's processors leaves r% of them, rounded up).
 // Linux: the CPUs in its affinity mask (sched_getaffinity), capped by the
 // smallest CPU quota along its control group and the group's parents
-// (v2 cpu.max, v1 cpu.cfs_quota_us / cpu.cfs_period_us), rounded down.
+// (platform/control_group.h), rounded down.
 // Elsewhere: the machine's cores (std::thread::hardware_concurrency).
 unsigned usableCores();
 
@@ -35,17 +35,6 @@ bool coreIdleNow(unsigned cores);
 unsigned coresUnderRateCap(uint32_t rate, unsigned processors);
 
 namespace cpu_cores_detail {
-// The readings behind usableCores() and coreIdleNow() on Linux, on the
-// text of the files they read. The quotas are in cores, 0 for "no limit"
-// (or text that can't be read).
-// cgroup v2 cpu.max: "max 100000" or "<quota> <period>".
-double quotaFromCpuMax(const std::string& text);
-// cgroup v1 cpu.cfs_quota_us and cpu.cfs_period_us (quota -1: none).
-double quotaFromCfs(const std::string& quota, const std::string& period);
-// The group path of the process in /proc/self/cgroup text: the v2 line
-// ("0::/path") when `unified`, else the v1 line whose controllers include
-// "cpu"; "" when there is none.
-std::string groupPath(const std::string& procSelfCgroup, bool unified);
 // The running-thread count from /proc/loadavg text ("0.5 0.4 0.3 2/130
 // 123"), or -1.
 int runningThreads(const std::string& loadavg);

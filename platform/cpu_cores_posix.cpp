@@ -11,6 +11,7 @@
 #include <sched.h>
 #endif
 
+#include "platform/control_group.h"
 #include "platform/cpu_cores.h"
 
 namespace tessivar {
@@ -28,26 +29,6 @@ std::string fileText(const std::string& path) {
   return in ? text.str() : std::string();
 }
 
-#if defined(__linux__)
-// The smallest quota along the group's path and its ancestors (a parent's
-// limit holds for all its children), or 0 for none.
-double smallestQuota(const std::string& mount, std::string path, bool unified) {
-  double smallest = 0;
-  for (;;) {
-    const std::string dir = mount + (path == "/" ? "" : path);
-    const double quota =
-        unified ? quotaFromCpuMax(fileText(dir + "/cpu.max"))
-                : quotaFromCfs(fileText(dir + "/cpu.cfs_quota_us"),
-                               fileText(dir + "/cpu.cfs_period_us"));
-    if (quota > 0 && (smallest == 0 || quota < smallest)) smallest = quota;
-    if (path.empty() || path == "/") break;
-    const size_t slash = path.find_last_of('/');
-    path = slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
-  }
-  return smallest;
-}
-#endif
-
 }  // namespace
 
 unsigned usableCores() {
@@ -59,18 +40,7 @@ unsigned usableCores() {
     const unsigned allowed = static_cast<unsigned>(CPU_COUNT(&set));
     if (allowed > 0) cores = cores > 0 ? std::min(cores, allowed) : allowed;
   }
-  const std::string groups = fileText("/proc/self/cgroup");
-  double quota = 0;
-  const std::string unifiedPath = groupPath(groups, true);
-  if (!unifiedPath.empty()) quota = smallestQuota("/sys/fs/cgroup", unifiedPath, true);
-  const std::string cpuPath = groupPath(groups, false);
-  if (!cpuPath.empty()) {
-    for (const char* mount : {"/sys/fs/cgroup/cpu", "/sys/fs/cgroup/cpu,cpuacct",
-                              "/sys/fs/cgroup/cpuacct,cpu"}) {
-      const double v1 = smallestQuota(mount, cpuPath, false);
-      if (v1 > 0 && (quota == 0 || v1 < quota)) quota = v1;
-    }
-  }
+  const double quota = controlGroupCpuQuota();
   if (quota > 0) {
     const unsigned allowed = std::max(1u, static_cast<unsigned>(std::floor(quota)));
     cores = cores > 0 ? std::min(cores, allowed) : allowed;

@@ -1,6 +1,6 @@
-// The cores a process may use: a job's CPU rate cap, the control-group
-// quotas and running-thread count read on Linux, and on Windows the
-// affinity mask it runs under.
+// The cores a process may use: a job's CPU rate cap, the running-thread
+// count read on Linux, and on Windows the affinity mask it runs under. The
+// control-group quotas: control_group_test.cpp.
 #include "platform/cpu_cores.h"
 
 #include <gtest/gtest.h>
@@ -14,42 +14,6 @@ namespace platform {
 namespace {
 
 using namespace cpu_cores_detail;
-
-TEST(CpuCores, QuotaOfCgroupV2CpuMax) {
-  struct Case {
-    const char* text;
-    double cores;
-  };
-  for (const Case& c : {Case{"max 100000\n", 0}, Case{"100000 100000\n", 1},
-                        Case{"150000 100000", 1.5}, Case{"200000 100000\n", 2},
-                        Case{"50000 100000\n", 0.5}, Case{"", 0}, Case{"garbage", 0},
-                        Case{"100000", 0}, Case{"-1 100000", 0}, Case{"100000 0", 0}}) {
-    EXPECT_DOUBLE_EQ(quotaFromCpuMax(c.text), c.cores) << '"' << c.text << '"';
-  }
-}
-
-TEST(CpuCores, QuotaOfCgroupV1Cfs) {
-  EXPECT_DOUBLE_EQ(quotaFromCfs("-1\n", "100000\n"), 0);
-  EXPECT_DOUBLE_EQ(quotaFromCfs("100000\n", "100000\n"), 1);
-  EXPECT_DOUBLE_EQ(quotaFromCfs("250000\n", "100000\n"), 2.5);
-  EXPECT_DOUBLE_EQ(quotaFromCfs("", "100000"), 0);
-  EXPECT_DOUBLE_EQ(quotaFromCfs("100000", ""), 0);
-}
-
-TEST(CpuCores, GroupPathFromProcSelfCgroup) {
-  const std::string hybrid =
-      "9:name=systemd:/\n"
-      "4:memory:/jobs/a\n"
-      "2:cpu,cpuacct:/jobs/b\n"
-      "0::/jobs/c\n";
-  EXPECT_EQ(groupPath(hybrid, true), "/jobs/c");
-  EXPECT_EQ(groupPath(hybrid, false), "/jobs/b");
-  EXPECT_EQ(groupPath("0::/user.slice/x.scope\n", true), "/user.slice/x.scope");
-  EXPECT_EQ(groupPath("0::/user.slice/x.scope\n", false), "");
-  EXPECT_EQ(groupPath("3:cpuacct:/a\n1:cpu:/b\n", false), "/b");
-  EXPECT_EQ(groupPath("", true), "");
-  EXPECT_EQ(groupPath("no colons here\n", false), "");
-}
 
 TEST(CpuCores, RunningThreadsFromLoadavg) {
   EXPECT_EQ(runningThreads("0.50 0.40 0.30 2/130 4567\n"), 2);

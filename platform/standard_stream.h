@@ -33,6 +33,34 @@ int claimDescriptor(int fd);
 // the next write to the same descriptor completes it.
 int writeDescriptor(int fd, const char* data, size_t size);
 
+// A stream buffer over a file descriptor, written through writeDescriptor,
+// that keeps the errno of the first write that failed; from then on it
+// writes nothing. A descriptor that is not open counts as failed from the
+// start (EBADF) and is pointed at the null device (claimDescriptor). The
+// report's standard output and every file a tool writes go through one.
+class DescriptorBuffer : public std::streambuf {
+ public:
+  explicit DescriptorBuffer(int fd);
+  ~DescriptorBuffer() override;
+  DescriptorBuffer(const DescriptorBuffer&) = delete;
+  DescriptorBuffer& operator=(const DescriptorBuffer&) = delete;
+
+  // 0 while every write has succeeded, else the errno of the first failure.
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  bool writeAll(const char* data, size_t size);
+  bool drain();
+
+  int fd_;
+  int error_ = 0;
+  char buffer_[8192];
+};
+
 // Held by each tool's main for the life of the run: sets the standard
 // streams up as above. On Windows descriptors 1 and 2 are put in binary
 // mode (nothing written through the C library gets a CR added either) and

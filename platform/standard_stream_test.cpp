@@ -7,7 +7,9 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
 #include <iostream>
+#include <ostream>
 #include <string>
 
 #ifdef _WIN32
@@ -57,6 +59,35 @@ TEST(StandardStream, WritesTheBytesAsGiven) {
   closeDescriptor(fds[1]);
   EXPECT_EQ(readToEnd(fds[0]), kReportBytes);
   closeDescriptor(fds[0]);
+}
+
+// The buffer holds text until a flush and then writes it as given; over a
+// descriptor that is not open it fails from the start with EBADF and
+// writes nothing.
+TEST(StandardStream, DescriptorBufferKeepsTheFirstError) {
+  int fds[2];
+  ASSERT_EQ(makePipe(fds), 0);
+  {
+    DescriptorBuffer buffer(fds[1]);
+    std::ostream out(&buffer);
+    out << kReportBytes;
+    EXPECT_TRUE(out.flush());
+    EXPECT_EQ(buffer.error(), 0);
+  }
+  closeDescriptor(fds[1]);
+  EXPECT_EQ(readToEnd(fds[0]), kReportBytes);
+  closeDescriptor(fds[0]);
+
+  ASSERT_EQ(makePipe(fds), 0);
+  closeDescriptor(fds[0]);
+  closeDescriptor(fds[1]);
+  DescriptorBuffer closed(fds[1]);
+  std::ostream out(&closed);
+  EXPECT_EQ(closed.error(), EBADF);
+  out << "text" << std::flush;
+  EXPECT_FALSE(out.good());
+  EXPECT_EQ(closed.error(), EBADF);
+  closeDescriptor(fds[1]);  // the null device put in its place
 }
 
 #ifdef _WIN32

@@ -1,6 +1,5 @@
-// What Windows says about the memory this process may fill, for the memory
-// check (waypoint/memory_budget.h). On POSIX systems the check reads
-// /proc, the resource limits and the control groups itself.
+// What Windows says about the memory this process may fill, the Windows
+// half of processMemoryBudget() (platform/process_memory.h).
 //
 // The budget on Windows is the least of: the machine's physical memory;
 // the physical memory available now (free and standby pages, what can be
@@ -38,11 +37,10 @@ struct WindowsMemoryBudget {
 // The budget the figures give, as described above.
 WindowsMemoryBudget windowsMemoryBudget(const WindowsMemoryFigures& figures);
 
-#ifdef _WIN32
 // The figures of this process now (GlobalMemoryStatusEx,
-// QueryInformationJobObject, GetProcessMemoryInfo).
+// QueryInformationJobObject, GetProcessMemoryInfo). Windows only: defined
+// in process_memory_windows.cpp.
 WindowsMemoryFigures readWindowsMemory();
-#endif
 
 }  // namespace platform
 }  // namespace tessivar

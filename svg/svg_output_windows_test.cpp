@@ -1,7 +1,7 @@
 // The built tessivar-svg.exe as a Windows user runs it: what the
 // executable adds to the output module (whose cases are
-// output_file_windows_test.cpp): names in any script on its command line,
-// its lines, and standard output as the picture. Each case checks the exit
+// platform/output_file_windows_test.cpp): names in any script on its
+// command line, its lines, and standard output as the picture. Each case checks the exit
 // status, both streams, the waypoint file and where the picture went.
 // (The POSIX cases are svg_output_test.cpp.)
 #include <gtest/gtest.h>

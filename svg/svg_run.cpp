@@ -5,14 +5,17 @@
 #include <string>
 
 #include "frame/exit_status.h"
+#include "platform/output_file.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
-#include "svg/output_file.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {
 
 namespace {
+
+using platform::OutputStatus;
+using platform::OutputWriter;
 
 // The output can't be, or wasn't, written: the message and status 1.
 int cannotWrite(std::ostream& messages, const std::string& output,
@@ -52,7 +55,8 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
     // The analysis of a big map takes long: a mistake in the output path
     // is better reported before it.
     const OutputStatus usable =
-        toOut ? checkStandardOutput(input) : checkOutputPath(output, input);
+        toOut ? platform::checkStandardOutput(input)
+              : platform::checkOutputPath(output, input);
     if (usable != OutputStatus::kOk) {
       return cannotWrite(messages, output, usable);
     }
@@ -74,7 +78,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
       }
       written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
     } else {
-      written = writeOutputFile(output, input, picture);
+      written = platform::writeOutputFile(output, input, picture);
     }
     if (written != OutputStatus::kOk) {
       return cannotWrite(messages, output, written);

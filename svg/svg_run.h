@@ -10,7 +10,7 @@
 // error. With "-" as the output standard output carries the picture and
 // nothing else: there is no "Wrote" line and the other messages go to
 // standard error. Exit status 0, 1 or 3 as for tessivar. Where the picture
-// may go and how it is written: svg/output_file.h.
+// may go and how it is written: platform/output_file.h.
 #ifndef TESSIVAR_SVG_SVG_RUN_H_
 #define TESSIVAR_SVG_SVG_RUN_H_
 

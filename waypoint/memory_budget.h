@@ -14,6 +14,8 @@
 
 #include <cstdint>
 
+#include "platform/process_memory.h"
+
 namespace tessivar {
 
 // What the run allocates per unit of the map's size: the one place to
@@ -68,12 +70,11 @@ constexpr uint64_t kHeadroomBytes = 1ull << 20;
 // From this many waypoints on, the pathing phase may run a second thread
 // (when a core is idle). Such a thread maps address space that it hardly
 // fills: its stack, and with glibc a 64 MiB reservation for its heap (see
-// secondThreadAddressSpace()). Both count under an address-space limit.
-// (glibc maps twice the reservation for an instant, to align it; a run
-// whose limit leaves less than that spare may still end with status 3 in
-// the pathing phase, if the main thread allocates in that instant.)
+// platform::secondThreadAddressSpace()). Both count under an address-space
+// limit. (glibc maps twice the reservation for an instant, to align it; a
+// run whose limit leaves less than that spare may still end with status 3
+// in the pathing phase, if the main thread allocates in that instant.)
 constexpr int64_t kSecondThreadMinimumWaypoints = 256;
-constexpr uint64_t kThreadHeapReservation = 64ull << 20;
 
 }  // namespace run_memory
 
@@ -88,15 +89,11 @@ struct RunSize {
   uint64_t pathEntriesInsideBlocks = 0;
 };
 
-struct MemoryBudget {
-  // Memory the run may fill: the least of the machine's physical memory,
-  // what the system can still hand out, and the control-group limits.
-  // UINT64_MAX means no known limit.
-  uint64_t availableBytes = UINT64_MAX;
-  // Address space the run may still map under the process's RLIMIT_AS and
-  // RLIMIT_DATA, beyond what was mapped when the budget was taken.
-  uint64_t addressSpaceBytes = UINT64_MAX;
-};
+// The process's budget (what it may fill, what it may map) and the second
+// thread's address space come from the system: platform/process_memory.h.
+using platform::MemoryBudget;
+using platform::processMemoryBudget;
+using platform::secondThreadAddressSpace;
 
 // Bytes the run fills at its peak, headroom included. Saturates instead of
 // overflowing.
@@ -116,21 +113,9 @@ uint64_t bufferRoom(const MemoryBudget& budget);
 // `budget` less `bytes` the caller holds, on both counts.
 MemoryBudget budgetLess(const MemoryBudget& budget, uint64_t bytes);
 
-// Address space a second thread maps: its stack (the default thread stack
-// size), a guard page and, with glibc, the reservation for its heap.
-uint64_t secondThreadAddressSpace();
-
 // Bytes a WaypointMap parsed from `fileBytes` bytes of a waypoint file may
 // need: at most four times the bytes, plus a little. Saturates.
 uint64_t mapMemoryNeed(uint64_t fileBytes);
-
-// The process's budget now: physical memory, MemAvailable and the
-// control-group limits (waypoint/control_group.h) for what it may fill;
-// RLIMIT_AS and RLIMIT_DATA less what is mapped already for what it may
-// map. On Windows: physical memory, what is available of it, the commit
-// the system can still charge and the job object's memory limits
-// (platform/windows_memory.h).
-MemoryBudget processMemoryBudget();
 
 }  // namespace tessivar
 

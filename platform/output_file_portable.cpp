@@ -1,5 +1,5 @@
-// The picture's output with the standard library alone (what it does:
-// output_file.h), for systems without POSIX: std::filesystem finds what a
+// Output files with the standard library alone (what it does:
+// output_file.h), for systems with neither POSIX nor Windows calls: std::filesystem finds what a
 // path names, compares files and renames; std::ofstream writes. Unlike the
 // POSIX version it can't sync the file to disk, tell beforehand whether a
 // folder may be written, see what standard output is, or hold back signals.
@@ -8,9 +8,10 @@
 #include <system_error>
 
 #include "platform/file_path.h"
-#include "svg/output_file.h"
+#include "platform/output_file.h"
 
 namespace tessivar {
+namespace platform {
 namespace portable {
 
 namespace {
@@ -42,7 +43,7 @@ Destination findDestination(const std::string& output) {
       output.back() == char(fs::path::preferred_separator)) {
     return d;
   }
-  const fs::path given = platform::filePath(output);
+  const fs::path given = filePath(output);
   std::error_code ec;
   const fs::file_status followed = fs::status(given, ec);
   if (ec && followed.type() != fs::file_type::not_found) return d;
@@ -80,7 +81,7 @@ Destination findDestination(const std::string& output) {
 }
 
 bool isInput(const Destination& d, const std::string& inputName) {
-  const fs::path input = platform::filePath(inputName);
+  const fs::path input = filePath(inputName);
   std::error_code ec;
   if (d.exists && fs::equivalent(d.path, input, ec)) return true;
   if (d.way != Way::kReplace) return false;
@@ -171,22 +172,5 @@ OutputStatus writeOutputFile(const std::string& output,
 }
 
 }  // namespace portable
-
-#if !defined(TESSIVAR_POSIX_OUTPUT) && !defined(TESSIVAR_WINDOWS_OUTPUT)
-OutputStatus checkOutputPath(const std::string& output,
-                             const std::string& input) {
-  return portable::checkOutputPath(output, input);
-}
-
-OutputStatus checkStandardOutput(const std::string& input) {
-  return portable::checkStandardOutput(input);
-}
-
-OutputStatus writeOutputFile(const std::string& output,
-                             const std::string& input,
-                             const OutputWriter& write) {
-  return portable::writeOutputFile(output, input, write);
-}
-#endif
-
+}  // namespace platform
 }  // namespace tessivar

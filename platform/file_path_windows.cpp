@@ -1,3 +1,4 @@
+// File names on Windows (what it does: file_path.h): UTF-16.
 #include "platform/file_path.h"
 
 #include "platform/unicode.h"
@@ -5,7 +6,6 @@
 namespace tessivar {
 namespace platform {
 
-#ifdef _WIN32
 static_assert(sizeof(wchar_t) == sizeof(char16_t),
               "Windows file names are UTF-16");
 
@@ -20,15 +20,6 @@ std::string pathText(const std::filesystem::path& path) {
   return utf16ToUtf8(reinterpret_cast<const char16_t*>(wide.data()),
                      wide.size());
 }
-#else
-std::filesystem::path filePath(const std::string& utf8) {
-  return std::filesystem::path(utf8);
-}
-
-std::string pathText(const std::filesystem::path& path) {
-  return path.native();
-}
-#endif
 
 }  // namespace platform
 }  // namespace tessivar

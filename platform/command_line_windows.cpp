@@ -1,19 +1,16 @@
-#include "platform/command_line.h"
-
-#ifdef _WIN32
+// The command line on Windows (what it does: command_line.h).
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cwchar>
 
+#include "platform/command_line.h"
 #include "platform/unicode.h"
-#endif
 
 namespace tessivar {
 namespace platform {
 
 CommandLine::CommandLine(int argc, const char* const* argv) {
-#ifdef _WIN32
   int count = 0;
   if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
     for (int k = 0; k < count; ++k) {
@@ -25,9 +22,7 @@ CommandLine::CommandLine(int argc, const char* const* argv) {
   }
   // Should the wide command line be unavailable, the narrow one is all
   // there is.
-  if (arguments_.empty())
-#endif
-  {
+  if (arguments_.empty()) {
     for (int k = 0; k < argc; ++k) arguments_.push_back(argv[k] ? argv[k] : "");
   }
   for (const std::string& argument : arguments_) {

@@ -1,17 +1,18 @@
-// Where tessivar-svg writes its picture, so that no file is ever lost:
+// Writing a tool's output file (tessivar-svg's picture, and any other file
+// a tool writes) so that no file is ever lost:
 //
 // - The output never replaces the input. It is the input when it names the
 //   same file (same device and inode: the same path, a hard link, or a
 //   symbolic link either way), or when, followed through its symbolic
 //   links, it ends at the input's own name.
 // - A symbolic link as the output is followed (through chains and relative
-//   targets) and the picture replaces the file at the end of the chain; the
+//   targets) and the output replaces the file at the end of the chain; the
 //   link stays. A dangling link creates the file it points to.
 // - An existing output that is not a regular file (a FIFO, a character or
 //   block device) is opened and written in place, never renamed over or
 //   removed. Opening a FIFO waits for a reader, as `cat > fifo` does. A
 //   socket can't be opened, so it is an output that can't be written.
-// - A regular file, or a new name, is replaced atomically: the picture goes
+// - A regular file, or a new name, is replaced atomically: the output goes
 //   to a temporary file beside the target, which is synced and renamed into
 //   place, and the directory is synced where the system allows. A new file
 //   gets mode 0666 less the umask; an existing file keeps its permission
@@ -23,29 +24,23 @@
 // - A write refused for the file-size limit fails with an error instead of
 //   ending the process with SIGXFSZ.
 //
-// All of the system-specific code is in output_file_posix.cpp and, for
-// Windows, output_file_windows.cpp (which says where Windows differs:
-// devices such as NUL, links, read-only files, Ctrl-C). Other systems use
-// the standard-library version in output_file_portable.cpp (no sync, no
-// device or inode comparison beyond std::filesystem's `equivalent`); it is
-// compiled everywhere so that the tests cover it. Every version opens files
-// by their UTF-8 names (platform/file_path.h).
-#ifndef TESSIVAR_SVG_OUTPUT_FILE_H_
-#define TESSIVAR_SVG_OUTPUT_FILE_H_
+// The build picks one version: output_file_posix.cpp on POSIX systems,
+// output_file_windows.cpp on Windows (which says where Windows differs:
+// devices such as NUL, links, read-only files, Ctrl-C), and on other
+// systems the standard-library version in output_file_portable.cpp (no
+// sync, no device or inode comparison beyond std::filesystem's
+// `equivalent`), through output_file_other.cpp. The tests build the
+// portable version on POSIX systems too, so that it is covered. Every
+// version opens files by their UTF-8 names (platform/file_path.h).
+#ifndef TESSIVAR_PLATFORM_OUTPUT_FILE_H_
+#define TESSIVAR_PLATFORM_OUTPUT_FILE_H_
 
 #include <functional>
 #include <ostream>
 #include <string>
 
-// The systems whose output code is output_file_posix.cpp, and Windows,
-// whose code is output_file_windows.cpp.
-#if defined(__unix__) || defined(__APPLE__)
-#define TESSIVAR_POSIX_OUTPUT 1
-#elif defined(_WIN32)
-#define TESSIVAR_WINDOWS_OUTPUT 1
-#endif
-
 namespace tessivar {
+namespace platform {
 
 enum class OutputStatus {
   kOk,           // the output can be written, or was written
@@ -53,7 +48,7 @@ enum class OutputStatus {
   kFailed,       // the output can't be written, or writing it failed
 };
 
-// Writes the picture: called with a stream on the destination; returns
+// Writes the output: called with a stream on the destination; returns
 // false to abandon it. Write errors are seen from the stream's state.
 using OutputWriter = std::function<bool(std::ostream&)>;
 
@@ -76,8 +71,8 @@ OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write);
 
-// The standard-library-only versions the functions above fall back to
-// on other systems.
+// The standard-library-only versions (output_file_portable.cpp), which the
+// functions above are on systems with neither POSIX nor Windows calls.
 namespace portable {
 OutputStatus checkOutputPath(const std::string& output,
                              const std::string& input);
@@ -87,6 +82,7 @@ OutputStatus writeOutputFile(const std::string& output,
                              const OutputWriter& write);
 }  // namespace portable
 
+}  // namespace platform
 }  // namespace tessivar
 
-#endif  // TESSIVAR_SVG_OUTPUT_FILE_H_
+#endif  // TESSIVAR_PLATFORM_OUTPUT_FILE_H_

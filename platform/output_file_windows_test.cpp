@@ -1,11 +1,11 @@
-// The picture's output on Windows over real files: devices, links, hard
+// Output files on Windows over real files: devices, links, hard
 // links, names that differ only in case, read-only files and names outside
 // any ANSI code page. Each case checks what check and write say, that the
 // input is untouched, where the bytes went, and that no temporary file is
 // left.
-#include "svg/output_file.h"
+#include "platform/output_file.h"
 
-#ifdef TESSIVAR_WINDOWS_OUTPUT
+#ifdef _WIN32
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -22,10 +22,10 @@
 #include "platform/file_path.h"
 
 namespace tessivar {
+namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::filePath;
 using S = OutputStatus;
 
 std::string readAll(const std::string& path) {
@@ -109,7 +109,7 @@ std::string make(const std::string& dir, const std::string& layout) {
 
 bool noTemporary(const std::string& dir) {
   for (const auto& e : fs::recursive_directory_iterator(filePath(dir))) {
-    if (platform::pathText(e.path().filename()).find(".tmp-") !=
+    if (pathText(e.path().filename()).find(".tmp-") !=
         std::string::npos) {
       return false;
     }
@@ -229,6 +229,7 @@ TEST(OutputFileWindows, StandardOutputIntoTheInputIsTheInput) {
 }
 
 }  // namespace
+}  // namespace platform
 }  // namespace tessivar
 
-#endif  // TESSIVAR_WINDOWS_OUTPUT
+#endif  // _WIN32

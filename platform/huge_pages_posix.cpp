@@ -1,15 +1,16 @@
-#include "analysis/huge_pages.h"
+// Huge pages on POSIX systems (what it does: huge_pages.h): madvise with
+// MADV_HUGEPAGE, where the system has it (Linux).
+#include <sys/mman.h>
 
 #include <cstdint>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "platform/huge_pages.h"
 
 namespace tessivar {
+namespace platform {
 
 void adviseHugePages(void* data, size_t bytes) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
+#ifdef MADV_HUGEPAGE
   constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
   const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
   const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
@@ -22,4 +23,5 @@ void adviseHugePages(void* data, size_t bytes) {
 #endif
 }
 
+}  // namespace platform
 }  // namespace tessivar

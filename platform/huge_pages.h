@@ -3,13 +3,18 @@
 // machines this project is measured on that is about 2.5 ms per MiB with
 // 4 KiB pages and a tenth of it with 2 MiB pages, a large share of a run
 // over a map of a thousand waypoints.
-#ifndef TESSIVAR_ANALYSIS_HUGE_PAGES_H_
-#define TESSIVAR_ANALYSIS_HUGE_PAGES_H_
+//
+// POSIX systems: huge_pages_posix.cpp (madvise, where the system has
+// MADV_HUGEPAGE); Windows and others: huge_pages_other.cpp, which gives no
+// advice.
+#ifndef TESSIVAR_PLATFORM_HUGE_PAGES_H_
+#define TESSIVAR_PLATFORM_HUGE_PAGES_H_
 
 #include <cstddef>
 #include <vector>
 
 namespace tessivar {
+namespace platform {
 
 // Asks the system to back the whole 2 MiB pages inside [data, data + bytes)
 // with huge pages when they are first touched. Does nothing where the
@@ -24,6 +29,7 @@ void reserveWithHugePages(std::vector<T>& array, size_t count) {
   adviseHugePages(array.data(), array.capacity() * sizeof(T));
 }
 
+}  // namespace platform
 }  // namespace tessivar
 
-#endif  // TESSIVAR_ANALYSIS_HUGE_PAGES_H_
+#endif  // TESSIVAR_PLATFORM_HUGE_PAGES_H_

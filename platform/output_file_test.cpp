@@ -1,8 +1,8 @@
-// Both versions of the picture's output (POSIX and the portable one; on
-// Windows its own) over real files. The built tool over every kind of
-// output: svg_output_test.cpp. Links and devices on Windows:
-// output_file_windows_test.cpp.
-#include "svg/output_file.h"
+// Output files over real files: the POSIX version and the portable one
+// (which the tests build on POSIX systems too), on Windows its own. The
+// built tessivar-svg over every kind of output: svg/svg_output_test.cpp.
+// Links and devices on Windows: output_file_windows_test.cpp.
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,12 @@
 #include <stdexcept>
 #include <string>
 
-#ifdef TESSIVAR_POSIX_OUTPUT
+#ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 namespace tessivar {
+namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,12 +29,10 @@ const struct Impl {
   S (*check)(const std::string&, const std::string&);
   S (*write)(const std::string&, const std::string&, const OutputWriter&);
 } kImpls[] = {
-#if defined(TESSIVAR_POSIX_OUTPUT)
-    {"posix", checkOutputPath, writeOutputFile},
-    {"portable", portable::checkOutputPath, portable::writeOutputFile},
-#elif defined(TESSIVAR_WINDOWS_OUTPUT)
+#ifdef _WIN32
     {"windows", checkOutputPath, writeOutputFile},
 #else
+    {"this system's", checkOutputPath, writeOutputFile},
     {"portable", portable::checkOutputPath, portable::writeOutputFile},
 #endif
 };
@@ -74,7 +73,7 @@ bool noTemporary(const std::string& dir) {
 
 const OutputWriter kNew = [](std::ostream& out) { return bool(out << "new"); };
 
-#ifndef TESSIVAR_WINDOWS_OUTPUT
+#ifndef _WIN32
 // What check and write say, the input left alone, where the bytes went, the
 // output name's type kept (a link stays a link), no temporary file left.
 TEST(OutputFile, CasesOverRealFiles) {
@@ -144,7 +143,7 @@ TEST(OutputFile, AbandonedOrFailedWritesKeepTheOldFile) {
   }
 }
 
-#ifdef TESSIVAR_POSIX_OUTPUT
+#ifndef _WIN32
 // A new file's mode is 0666 less the umask, not the temporary file's; an
 // old file keeps its own, even where the umask would take bits away.
 TEST(OutputFilePosix, NewFilesFollowTheUmaskOldFilesKeepTheirMode) {
@@ -176,4 +175,5 @@ TEST(OutputFilePosixDeathTest, SignalDuringTheWriteWaitsForTheRename) {
 #endif
 
 }  // namespace
+}  // namespace platform
 }  // namespace tessivar

@@ -1,4 +1,4 @@
-// The picture's output on Windows (what it does: output_file.h). Every
+// Output files on Windows (what it does: output_file.h). Every
 // Windows call the output makes is in this file: finding what a name
 // refers to (a device, a folder, a file, where its links lead), comparing
 // files by volume and file id, creating the temporary file, flushing it to
@@ -7,7 +7,7 @@
 // Where Windows differs from POSIX:
 // - A device is a name the system maps into \\.\ (NUL, CON, COM1, or an
 //   explicit \\.\pipe\name). It is opened and written in place, never
-//   renamed over; it is not opened before the picture is ready, since
+//   renamed over; it is not opened before the output is ready, since
 //   opening a pipe or a port is itself something its other end sees.
 // - A symbolic link or junction is followed to the file it names
 //   (GetFinalPathNameByHandleW), which is replaced; a link whose target is
@@ -17,10 +17,6 @@
 //   file a program creates there, not those of the file it replaces.
 // - A Ctrl-C, Ctrl-Break or closing console while the temporary file
 //   exists takes effect once the file is renamed or removed.
-#include "svg/output_file.h"
-
-#ifdef TESSIVAR_WINDOWS_OUTPUT
-
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -31,15 +27,17 @@
 #include <cwchar>
 #include <ostream>
 
-#include "frame/report_output.h"
+#include "platform/output_file.h"
+#include "platform/standard_stream.h"
 #include "platform/unicode.h"
 
 namespace tessivar {
+namespace platform {
 
 namespace {
 
 std::wstring wide(const std::string& utf8) {
-  const std::u16string text = platform::utf8ToUtf16(utf8);
+  const std::u16string text = utf8ToUtf16(utf8);
   return std::wstring(text.begin(), text.end());
 }
 
@@ -313,7 +311,7 @@ bool canCreateBeside(const std::wstring& path) {
   return true;
 }
 
-// The picture into a temporary file, flushed and renamed over `d.path`.
+// The output into a temporary file, flushed and renamed over `d.path`.
 OutputStatus replaceFile(const Destination& d, const OutputWriter& write) {
   if (d.readOnly) return OutputStatus::kFailed;
   const InterruptGuard guard;
@@ -336,7 +334,7 @@ OutputStatus replaceFile(const Destination& d, const OutputWriter& write) {
   return OutputStatus::kOk;
 }
 
-// The picture straight into a device.
+// The output straight into a device.
 OutputStatus writeInPlace(const Destination& d, const OutputWriter& write) {
   const HANDLE handle =
       CreateFileW(d.path.c_str(), GENERIC_WRITE,
@@ -386,6 +384,5 @@ OutputStatus writeOutputFile(const std::string& output,
                                 : replaceFile(d, write);
 }
 
+}  // namespace platform
 }  // namespace tessivar
-
-#endif  // TESSIVAR_WINDOWS_OUTPUT

@@ -1,13 +1,7 @@
-// The picture's output on POSIX systems (what it does: output_file.h).
+// Output files on POSIX systems (what it does: output_file.h).
 // Every system call the output makes is in this file: following symbolic
 // links, comparing files by device and inode, creating the temporary file,
 // syncing, renaming, and writing straight into FIFOs and devices.
-#include "svg/output_file.h"
-
-#include "frame/report_output.h"
-
-#ifdef TESSIVAR_POSIX_OUTPUT
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -19,7 +13,11 @@
 #include <ctime>
 #include <streambuf>
 
+#include "platform/output_file.h"
+#include "platform/standard_stream.h"
+
 namespace tessivar {
+namespace platform {
 
 namespace {
 
@@ -243,7 +241,7 @@ void syncFolder(const std::string& folder) {
   close(fd);
 }
 
-// The picture into a temporary file, synced and renamed over `d.path`.
+// The output into a temporary file, synced and renamed over `d.path`.
 OutputStatus replaceFile(const Destination& d, const OutputWriter& write) {
   const SignalGuard guard(true);
   const Temporary temp =
@@ -276,7 +274,7 @@ OutputStatus replaceFile(const Destination& d, const OutputWriter& write) {
   return OutputStatus::kOk;
 }
 
-// The picture straight into an existing FIFO or device. Opening a FIFO
+// The output straight into an existing FIFO or device. Opening a FIFO
 // waits for a reader; keyboard signals are not held back here, so a user
 // can give up waiting.
 OutputStatus writeInPlace(const Destination& d, const std::string& input,
@@ -345,6 +343,5 @@ OutputStatus writeOutputFile(const std::string& output,
                                 : replaceFile(d, write);
 }
 
+}  // namespace platform
 }  // namespace tessivar
-
-#endif  // TESSIVAR_POSIX_OUTPUT
