@@ -9,9 +9,9 @@
 #include <thread>
 
 #include "analysis/pathing.h"
+#include "analysis/run_memory.h"
 #include "platform/cpu_cores.h"
 #include "platform/huge_pages.h"
-#include "waypoint/memory_budget.h"
 
 namespace tessivar {
 
@@ -26,17 +26,14 @@ constexpr int64_t kSparseRatio = 48;
 // Write-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
 
-// Below this many waypoints a second thread costs more than it saves. From
-// here on the memory check counts the address space of a second thread.
-constexpr int64_t kThreadedMinimum = run_memory::kSecondThreadMinimumWaypoints;
-
-// Whether a second thread would find a core of its own: the process may
-// use two or more, and no more threads are running right now than leave
-// one idle. On a busy machine the two threads of the wavefront wait for
-// each other whenever one of them is descheduled, and one thread is faster.
-bool spareCoreAvailable() {
-  const unsigned cores = platform::usableCores();
-  return cores >= 2 && platform::coreIdleNow(cores);
+// Whether a second thread pays and would find a core of its own: the map is
+// big enough and the process may use two or more cores (the decision the
+// memory check counts the thread's address space by), and no more threads
+// are running right now than leave one idle. On a busy machine the two
+// threads of the wavefront wait for each other whenever one of them is
+// descheduled, and one thread is faster.
+bool secondThreadPays(int64_t waypoints) {
+  return pathingMayUseSecondThread(waypoints) && platform::coreIdleNow(platform::usableCores());
 }
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
@@ -71,7 +68,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
                        ? static_cast<size_t>(options.logCapacity)
                        : kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 1024) {
   if (threads_ <= 0) {
-    threads_ = n_ >= kThreadedMinimum && spareCoreAvailable() ? 2 : 1;
+    threads_ = secondThreadPays(n_) ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
 
@@ -400,7 +397,7 @@ bool PathingSweep::keepsBounds(const WaypointGraph& graph, PassChoice choice) {
         const int32_t* targets = graph.pathsFrom(i);
         for (uint64_t k = 0; k < graph.pathCount(i); ++k) inside += targets[k] / 16 == i / 16;
       }
-      return run_memory::pathingKeepsBounds(uint64_t(graph.pathEntryTotal), inside);
+      return pathingKeepsBounds(uint64_t(graph.pathEntryTotal), inside);
     }
     default:
       return true;

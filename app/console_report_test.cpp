@@ -110,7 +110,7 @@ TEST(ConsoleReport, PhasesAreTimedWhereTheReportSays) {
   report.loadingStarting();
   WaypointGraph graph;
   const std::vector<uint8_t> bytes = encodeWaypointFile(sixWaypointExample());
-  ASSERT_TRUE(parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, &report).ok());
+  ASSERT_TRUE(parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, {}, &report).ok());
   report.loadingDone();
   runReportPhases(graph, &report);
   const std::string text = out.str();

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/run_memory.h"
 #include "platform/file_path.h"
 #include "testing/child_process.h"
 #include "testing/test_support.h"
@@ -143,7 +144,7 @@ TEST(ExecutableMemory, HeaderBeyondThisMachineEndsAtOnce) {
   // 70000 waypoints need far more than this machine has; the file is long
   // enough for its records and counts, so only the memory check stops it.
   const std::string path = writeTempFile("n70000.wpt", zeroMap(70000));
-  if (runFits({70000}, processMemoryBudget())) {
+  if (reportRunNeed({70000}).fits(processMemoryBudget())) {
     GTEST_SKIP() << "this machine could run a 70000-waypoint map";
   }
   const ChildResult run = runChild({kBinary, path}, 60);
@@ -176,7 +177,7 @@ TEST(ExecutableMemory, AddressSpaceLimitBelowTheNeedGivesStatus3) {
   if (prlimit.empty()) GTEST_SKIP() << "prlimit is not installed";
   // 7000 waypoints with no paths need about 340 MB; the file itself is
   // about 130 kB.
-  ASSERT_GT(runMemoryNeed({7000}), uint64_t(256) << 20);
+  ASSERT_GT(reportRunNeed({7000}).fillBytes, uint64_t(256) << 20);
   const std::string path = writeTempFile("n7000.wpt", zeroMap(7000));
   const ChildResult run = runChild({prlimit, kAddressLimit, kBinary, path}, 60);
   expectExited(run, 3);
@@ -216,7 +217,7 @@ TEST(ExecutableMemory, MapFromAFifoRunsWhereTheSameFileDoes) {
   if (mkfifo(fifo.c_str(), 0600) != 0) GTEST_SKIP() << "no FIFO can be made here";
   // What the run allocates, and 16 MiB for the program: about 100 MiB.
   const std::string limit =
-      "--as=" + std::to_string(runAddressSpaceNeed({1000}) + (16 << 20));
+      "--as=" + std::to_string(reportRunNeed({1000}, 0, true).addressSpace + (16 << 20));
   const ChildResult byName = runChild({prlimit, limit, kBinary, path});
   const ChildResult byFifo = runChild(
       {prlimit, limit, "/bin/sh", "-c",
@@ -239,7 +240,7 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
   const std::string six =
       std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
   const std::string huge = writeTempFile("n200000.wpt", zeroMap(200000));
-  if (runFits({200000}, processMemoryBudget())) {
+  if (reportRunNeed({200000}).fits(processMemoryBudget())) {
     GTEST_SKIP() << "this machine could run a 200000-waypoint map";
   }
   const std::vector<std::vector<std::string>> tools = {

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "analysis/report_phases.h"
+#include "analysis/run_memory.h"
 #include "app/console_report.h"
 #include "frame/exit_status.h"
 #include "waypoint/loader.h"
@@ -15,7 +16,7 @@ int runPhases(const char* path, ConsoleReport& report, std::ostream& out,
               std::ostream& err) {
   report.loadingStarting();
   WaypointGraph graph;
-  const LoadResult load = loadWaypointFile(path, graph, &report);
+  const LoadResult load = loadWaypointFile(path, graph, reportPhasesNeed, &report);
   if (load.status == LoadStatus::kOutOfMemory) return abnormalTermination(err);
   if (load.status != LoadStatus::kLoaded) {
     out << load.message << std::endl;

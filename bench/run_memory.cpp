@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/run_memory.h"
 #include "app/run.h"
 #include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
@@ -53,11 +54,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int32_t n = tessivar::headerWaypointCount(bytes.data());
-  const tessivar::RunSize size{
-      n, tessivar::countPathEntries(bytes.data(), bytes.size(), n), bytes.size(),
-      tessivar::countPathEntriesInsideBlocks(bytes.data(), bytes.size(), n)};
+  const tessivar::MapSize size{
+      n, tessivar::countPathEntries(bytes.data(), bytes.size(), n), bytes.size()};
   const long long counted = static_cast<long long>(
-      tessivar::runMemoryNeed(size) - tessivar::run_memory::kHeadroomBytes);
+      tessivar::runNeed(size, tessivar::reportPhasesNeed(size, bytes.data(), bytes.size()))
+          .fillBytes -
+      tessivar::load_memory::kHeadroomBytes);
 
   const long long mappedBefore = statusBytes("VmSize");
   const long long residentBefore = statusBytes("VmRSS");

@@ -29,6 +29,7 @@
 #include "bench/whole_run.h"
 #include "analysis/pathing_sweep.h"
 #include "analysis/reachability.h"
+#include "analysis/run_memory.h"
 #include "testing/reference_engine.h"
 #include "waypoint/loader.h"
 
@@ -66,7 +67,7 @@ int wholeRun(const char* binary, const char* map, const char* report) {
 
 // Loads `map` as the tool does; false (with a message) when it can't.
 bool loadMap(const char* map, tessivar::WaypointGraph& graph) {
-  if (tessivar::loadWaypointFile(map, graph).status == tessivar::LoadStatus::kLoaded) {
+  if (tessivar::loadWaypointFile(map, graph, tessivar::reportPhasesNeed).status == tessivar::LoadStatus::kLoaded) {
     return true;
   }
   std::fprintf(stderr, "tessivar_bench: cannot load %s\n", map);

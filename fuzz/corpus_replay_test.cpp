@@ -14,6 +14,7 @@
 #include "fuzz/waypoint_fuzz_target.h"
 #include "tools/map_generator.h"
 #include "waypoint/loader.h"
+#include "analysis/run_memory.h"
 #include "waypoint/memory_budget.h"
 
 namespace tessivar {
@@ -48,7 +49,8 @@ TEST(FuzzCorpusReplay, EveryCorpusFilePassesTheTarget) {
     WaypointGraph graph;
     const LoadStatus status =
         parseWaypointBytes(bytes.data(), bytes.size(),
-                           MemoryBudget{runMemoryNeed({kFuzzBudgetWaypoints})}, graph)
+                           MemoryBudget{reportRunNeed({kFuzzBudgetWaypoints}).fillBytes}, graph,
+                           reportPhasesNeed)
             .status;
     if (name.rfind("valid_", 0) == 0) {
       ++valid;
@@ -65,7 +67,7 @@ TEST(FuzzCorpusReplay, EveryCorpusFilePassesTheTarget) {
 // The branches a tiny corpus does not reach.
 TEST(FuzzCorpusReplay, HeaderBeyondTheFuzzBudgetIsRefusedCleanly) {
   const int32_t n = kFuzzBudgetWaypoints + 1;
-  ASSERT_GT(runMemoryNeed({n}), runMemoryNeed({kFuzzBudgetWaypoints}));
+  ASSERT_GT(reportRunNeed({n}).fillBytes, reportRunNeed({kFuzzBudgetWaypoints}).fillBytes);
   std::vector<uint8_t> bytes = encodeWaypointFile(MapSpec{"big", {}, {}});
   for (int k = 0; k < 4; ++k) bytes[16 + k] = uint8_t(uint32_t(n) >> (8 * k));
   bytes.resize(bytes.size() + 18 * size_t(n), 0);

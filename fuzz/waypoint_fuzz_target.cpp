@@ -9,6 +9,7 @@
 #include "analysis/pathing.h"
 #include "analysis/reachability.h"
 #include "analysis/route_query.h"
+#include "analysis/run_memory.h"
 #include "waypoint/loader.h"
 #include "waypoint/memory_budget.h"
 
@@ -47,8 +48,8 @@ std::string checkRefusal(const LoadResult& result, const WaypointGraph& graph,
                                  uint32_t(data[18]) << 16 |
                                  uint32_t(data[19]) << 24);
       }
-      if (runFits(RunSize{n, countPathEntries(data, size, n), size,
-                              countPathEntriesInsideBlocks(data, size, n)}, budget)) {
+      const MapSize mapSize{n, countPathEntries(data, size, n), size};
+      if (runNeed(mapSize, reportPhasesNeed(mapSize, data, size)).fits(budget)) {
         return "memory refused for a map within the budget";
       }
       if (graph.adjacency.capacity() != 0) {
@@ -234,10 +235,11 @@ std::string checkPhases(const WaypointGraph& g) {
 }  // namespace
 
 std::string checkWaypointBytes(const uint8_t* data, size_t size) {
-  const MemoryBudget budget{runMemoryNeed({kFuzzBudgetWaypoints})};
+  const MemoryBudget budget{reportRunNeed({kFuzzBudgetWaypoints}).fillBytes};
   WaypointGraph graph;
   ToldProgress told;
-  const LoadResult result = parseWaypointBytes(data, size, budget, graph, &told);
+  const LoadResult result =
+      parseWaypointBytes(data, size, budget, graph, reportPhasesNeed, &told);
   if (result.status != LoadStatus::kLoaded) {
     return checkRefusal(result, graph, data, size, budget);
   }

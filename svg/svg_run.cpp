@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "analysis/run_memory.h"
 #include "frame/exit_status.h"
 #include "platform/output_file.h"
 #include "svg/map_analysis.h"
@@ -44,7 +45,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
   std::ostream& messages = toOut ? err : out;
   try {
     WaypointGraph graph;
-    const LoadResult load = loadWaypointFile(input, graph);
+    const LoadResult load = loadWaypointFile(input, graph, reportPhasesNeed);
     if (load.status == LoadStatus::kOutOfMemory) {
       return abnormalTermination(err);
     }

@@ -61,7 +61,7 @@ LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
   std::ostringstream out;
   ConsoleReport report(out);
   LoadResult result =
-      parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, &report);
+      parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, {}, &report);
   if (lines) *lines = out.str();
   return result;
 }

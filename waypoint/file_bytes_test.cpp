@@ -112,7 +112,7 @@ TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
     }
 #endif
     std::vector<uint8_t> bytes;
-    const MemoryBudget budget{run_memory::kHeadroomBytes + c.room};
+    const MemoryBudget budget{load_memory::kHeadroomBytes + c.room};
     EXPECT_EQ(readWaypointFileBytes(path, budget, bytes).status, c.status);
     EXPECT_LE(bytes.capacity(), c.fifo ? c.room : c.size);
     if (c.status == LoadStatus::kLoaded) {

@@ -25,6 +25,7 @@ void buildAdjacency(WaypointGraph& graph) {
 
 LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
                               const MemoryBudget& budget, WaypointGraph& graph,
+                              const AnalysisNeedOf& analysisNeed,
                               LoadProgress* progress) {
   graph = WaypointGraph();
   LoadProgress quiet;
@@ -35,9 +36,9 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
   const int32_t n = graph.n;
   // Everything the run will allocate is known now: the matrices by N, the
   // path lists by their counts, and the bytes held here by their size.
-  const RunSize run{n, countPathEntries(data, size, n), size,
-                    countPathEntriesInsideBlocks(data, size, n)};
-  if (!runFits(run, budget)) return {LoadStatus::kOutOfMemory, ""};
+  const MapSize mapSize{n, countPathEntries(data, size, n), size};
+  const AnalysisNeed analysis = analysisNeed ? analysisNeed(mapSize, data, size) : AnalysisNeed{};
+  if (!runNeed(mapSize, analysis).fits(budget)) return {LoadStatus::kOutOfMemory, ""};
 
   told.matricesStarting();
   graph.cellCount = uint64_t(n) * uint64_t(n);
@@ -56,6 +57,7 @@ LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
 }
 
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
+                            const AnalysisNeedOf& analysisNeed,
                             LoadProgress* progress) {
   graph = WaypointGraph();
   // Taken once, before anything is read: the run's own allocations are
@@ -68,7 +70,7 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
   // held as well.
   return parseWaypointBytes(bytes.data(), bytes.size(),
                             budgetLess(budget, bytes.capacity() - bytes.size()),
-                            graph, progress);
+                            graph, analysisNeed, progress);
 }
 
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,

@@ -45,14 +45,18 @@
 namespace tessivar {
 
 // Parses a waypoint file held in memory into `graph`, telling `progress`
-// (when given) of each step as it completes. On a failure `graph` may be
-// partly filled.
+// (when given) of each step as it completes. Before the matrix is
+// allocated, the need of loading and of the caller's analysis
+// (`analysisNeed`, when given) is checked against `budget`. On a failure
+// `graph` may be partly filled.
 LoadResult parseWaypointBytes(const uint8_t* data, size_t size,
                               const MemoryBudget& budget, WaypointGraph& graph,
+                              const AnalysisNeedOf& analysisNeed = {},
                               LoadProgress* progress = nullptr);
 
 // Reads the file at `path` and parses it with the budget of this process.
 LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
+                            const AnalysisNeedOf& analysisNeed = {},
                             LoadProgress* progress = nullptr);
 
 // Reads the file at `path` into a WaypointMap: the same checks and messages

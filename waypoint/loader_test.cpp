@@ -458,7 +458,7 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
   MapRandom random(20261208);
   // Big enough for every map a mutant can describe, so no mutant is
   // refused for memory and every one is checked against the decoder.
-  const MemoryBudget budget{runMemoryNeed({4096})};
+  const MemoryBudget budget{runNeed({4096}, {}).fillBytes};
   int loaded = 0, refused = 0;
   for (int mutant = 0; mutant < 4000; ++mutant) {
     Bytes bytes = bases[mutant % bases.size()];
@@ -559,51 +559,69 @@ TEST(LoaderByteFlips, MutantsLoadConsistentlyOrAreRefused) {
 
 // ------------------------------------------------------------------ memory
 
+// A stand-in for a caller's analysis: 8 bytes a cell and 1 MiB of address
+// space beyond that, recording the sizes it was asked about.
+struct FakeAnalysis {
+  MapSize asked;
+  AnalysisNeedOf need() {
+    return [this](const MapSize& size, const uint8_t*, size_t) {
+      asked = size;
+      const uint64_t n = uint64_t(size.waypoints);
+      return AnalysisNeed{8 * n * n, uint64_t(1) << 20};
+    };
+  }
+};
+
 TEST(LoaderMemory, BudgetBelowTheNeedEndsBeforeAllocating) {
   const Bytes bytes = encodeWaypointFile(generateRealisticMap(5, 60));
   // 60 waypoints, their path entries, and the bytes the caller holds.
-  const RunSize size{60, countPathEntries(bytes.data(), bytes.size(), 60), bytes.size(),
-                     countPathEntriesInsideBlocks(bytes.data(), bytes.size(), 60)};
+  const MapSize size{60, countPathEntries(bytes.data(), bytes.size(), 60), bytes.size()};
+  FakeAnalysis fake;
+  const RunNeed need = runNeed(size, AnalysisNeed{8 * 60 * 60, uint64_t(1) << 20});
   for (const MemoryBudget& budget :
        {MemoryBudget{0}, MemoryBudget{uint64_t(1) << 20},
-        MemoryBudget{runMemoryNeed(size) - 1},
-        MemoryBudget{UINT64_MAX, runAddressSpaceNeed(size) - 1}}) {
+        MemoryBudget{need.fillBytes - 1},
+        MemoryBudget{UINT64_MAX, need.addressSpace - 1}}) {
     WaypointGraph graph;
     LoadSteps steps;
     const LoadResult result = parseWaypointBytes(
-        bytes.data(), bytes.size(), budget, graph, &steps);
+        bytes.data(), bytes.size(), budget, graph, fake.need(), &steps);
     EXPECT_EQ(result.status, LoadStatus::kOutOfMemory) << budget.availableBytes;
     EXPECT_EQ(graph.adjacency.capacity(), 0u);
     EXPECT_EQ(graph.pathLengths.capacity(), 0u);
     EXPECT_EQ(graph.records.capacity(), 0u);
     EXPECT_EQ(steps.told, "header ") << "refused before the matrices";
   }
+  EXPECT_EQ(fake.asked.waypoints, size.waypoints);
+  EXPECT_EQ(fake.asked.pathEntries, size.pathEntries);
+  EXPECT_EQ(fake.asked.fileBytes, size.fileBytes);
   WaypointGraph graph;
   EXPECT_EQ(parseWaypointBytes(bytes.data(), bytes.size(),
-                               MemoryBudget{runMemoryNeed(size),
-                                            runAddressSpaceNeed(size)},
-                               graph)
+                               MemoryBudget{need.fillBytes, need.addressSpace}, graph,
+                               fake.need())
                 .status,
             LoadStatus::kLoaded);
 }
 
-TEST(LoaderMemory, RunNeedCountsEveryMatrixAndSaturates) {
-  // Two bit matrices, the pathing block (4 bytes a cell), the 16-bit
-  // intermediates and the engine's bounds (over a byte a cell).
-  EXPECT_GE(runMemoryNeed({1000}), 7250ull * 1000);
-  EXPECT_GT(runMemoryNeed({70000}), 24ull << 30) << "more than this machine";
-  EXPECT_LT(runMemoryNeed({1000}), runMemoryNeed({1001}));
-  EXPECT_EQ(runMemoryNeed({std::numeric_limits<int64_t>::max()}), UINT64_MAX);
-  EXPECT_EQ(runMemoryNeed({-5}), runMemoryNeed({0}));
-  // Path lists count for the whole run, 8 bytes an entry (target and
-  // length); a file's bytes while the loader holds them.
-  EXPECT_EQ(runMemoryNeed({1000, 5000}), runMemoryNeed({1000}) + 40000);
-  EXPECT_GT(runMemoryNeed({10, 0, uint64_t(1) << 30}), uint64_t(1) << 30);
-  // A second pathing thread counts only against the address space.
-  const int64_t two = run_memory::kSecondThreadMinimumWaypoints;
-  EXPECT_EQ(runAddressSpaceNeed({two - 1}), runMemoryNeed({two - 1}));
-  EXPECT_TRUE(runFits({two}, MemoryBudget{runMemoryNeed({two})}));
-  EXPECT_FALSE(runFits({two}, MemoryBudget{UINT64_MAX, runMemoryNeed({two})}));
+TEST(LoaderMemory, RunNeedCountsTheMapTheLoaderAndTheAnalysis) {
+  const uint64_t headroom = load_memory::kHeadroomBytes;
+  // The map held from start to end: 24 bytes a waypoint, 8 a path entry.
+  EXPECT_EQ(runNeed({1000, 5000}, {}).fillBytes, 24000 + 40000 + 125000 + headroom);
+  // The loader's peak (the file's bytes and the adjacency bits) or the
+  // analysis's, whichever is larger.
+  EXPECT_EQ(runNeed({1000, 0, 300000}, {}).fillBytes, 24000 + 300000 + 125000 + headroom);
+  EXPECT_EQ(runNeed({1000, 0, 300000}, {5000000, 0}).fillBytes, 24000 + 5000000 + headroom);
+  // What the analysis maps beyond what it fills counts only as address
+  // space.
+  const RunNeed withThread = runNeed({1000}, {5000000, 70000000});
+  EXPECT_EQ(withThread.addressSpace, withThread.fillBytes + 70000000);
+  EXPECT_TRUE(withThread.fits(MemoryBudget{withThread.fillBytes, withThread.addressSpace}));
+  EXPECT_FALSE(withThread.fits(MemoryBudget{withThread.fillBytes - 1}));
+  EXPECT_FALSE(withThread.fits(MemoryBudget{UINT64_MAX, withThread.fillBytes}));
+  // Sizes no machine has saturate instead of wrapping around.
+  EXPECT_EQ(runNeed({std::numeric_limits<int64_t>::max()}, {}).fillBytes, UINT64_MAX);
+  EXPECT_EQ(runNeed({10}, {UINT64_MAX, UINT64_MAX}).addressSpace, UINT64_MAX);
+  EXPECT_EQ(runNeed({-5}, {}).fillBytes, runNeed({0}, {}).fillBytes);
 }
 
 TEST(LoaderMemory, ProcessBudgetIsKnownHere) {
@@ -618,7 +636,7 @@ TEST(LoaderFile, MissingFileCannotBeOpened) {
   WaypointGraph graph;
   LoadSteps steps;
   const std::string path = ::testing::TempDir() + "tessivar_no_such_file.wpt";
-  const LoadResult result = loadWaypointFile(path, graph, &steps);
+  const LoadResult result = loadWaypointFile(path, graph, {}, &steps);
   EXPECT_EQ(result.status, LoadStatus::kCannotOpen);
   EXPECT_EQ(result.message, "Couldn't open file " + path);
   EXPECT_EQ(steps.told, "");
@@ -638,7 +656,7 @@ TEST(LoaderFile, FileLoadsLikeItsBytes) {
   WaypointGraph graph;
   LoadSteps steps;
   const LoadResult result =
-      loadWaypointFile(testing::writeTempFile("rooms.wpt", bytes), graph, &steps);
+      loadWaypointFile(testing::writeTempFile("rooms.wpt", bytes), graph, {}, &steps);
   ASSERT_EQ(result.status, LoadStatus::kLoaded);
   EXPECT_EQ(steps.told, "header matrices ready records paths ");
   EXPECT_TRUE(graph.adjacency == fromBytes.graph.adjacency);

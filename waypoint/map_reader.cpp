@@ -77,15 +77,13 @@ uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n) {
   return total;
 }
 
-uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n) {
-  uint64_t inside = 0;
+void forEachListedPath(const uint8_t* data, size_t size, int32_t n,
+                       const std::function<void(int32_t from, int32_t to)>& visit) {
   forEachPathList(data, size, n, [&](uint64_t i, const uint8_t* list, int16_t count) {
     for (int16_t k = 0; k < count; ++k) {
-      const int16_t target = readInt16(list + uint64_t(k) * 2);
-      inside += target >= 0 && uint64_t(target) / 16 == i / 16;
+      visit(int32_t(i), readInt16(list + uint64_t(k) * 2));
     }
   });
-  return inside;
 }
 
 bool pathLength(const WaypointRecord& from, const WaypointRecord& to,

@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include "waypoint/load_progress.h"
 #include "waypoint/load_result.h"
 #include "waypoint/waypoint_graph.h"
@@ -59,9 +60,10 @@ int32_t headerWaypointCount(const uint8_t* header);
 // bytes, up to the first list that is negative or not all there: what
 // reading the lists will allocate, known before it starts.
 uint64_t countPathEntries(const uint8_t* data, size_t size, int32_t n);
-// Of those, the entries whose target lies in the same block of 16
-// consecutive waypoint numbers as their waypoint (i / 16 == target / 16).
-uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n);
+// Calls visit(from, to) for each of those entries, in file order: what a
+// caller's memory figure may depend on, before the lists are read.
+void forEachListedPath(const uint8_t* data, size_t size, int32_t n,
+                       const std::function<void(int32_t from, int32_t to)>& visit);
 
 // Straight-line length of a path: each coordinate difference rounded to a
 // float, the sum of squares and its square root in double precision, the

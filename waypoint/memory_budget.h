@@ -1,47 +1,34 @@
-// How much memory a run needs for a map, and how much the process can have.
-// The loader compares the two before it allocates anything of size N x N,
-// so a map too big for the process ends the run cleanly (status 3) instead
-// of producing an undersized array or being killed by the system.
+// How much memory loading a map and the run over it need, and how much the
+// process can have. The loader compares the two before it allocates
+// anything of size N x N, so a map too big for the process ends the run
+// cleanly (status 3) instead of producing an undersized array or being
+// killed by the system.
 //
-// The need counts what the run allocates, from the sizes the file gives:
-// every N x N matrix, the per-waypoint arrays and buffers, the path lists,
-// and the file's bytes while the loader still holds them; plus a measured
-// headroom for what the program allocates beyond them. The budget is taken
-// once, before the file is read, so nothing the run allocates itself is
-// mistaken for memory that is gone.
+// The loader counts what it holds itself (the records and path lists for
+// the whole run, the file's bytes and the adjacency bit matrix while it
+// builds them) and asks the caller what its analysis of the graph will
+// allocate at its peak (analysis/run_memory.h has the report's figure), so
+// the layout of the analysis is known in one place. A measured headroom
+// covers what the program allocates beyond the counted arrays. The budget
+// (platform/process_memory.h) is taken once, before the file is read, so
+// nothing the run allocates itself is mistaken for memory that is gone.
 #ifndef TESSIVAR_WAYPOINT_MEMORY_BUDGET_H_
 #define TESSIVAR_WAYPOINT_MEMORY_BUDGET_H_
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "platform/process_memory.h"
 
 namespace tessivar {
 
-// What the run allocates per unit of the map's size: the one place to
-// change when an array of the run changes.
-namespace run_memory {
+using platform::MemoryBudget;
+using platform::processMemoryBudget;
 
-// Sixteenths of a byte per cell of the N x N arrays alive in the pathing
-// phase, the run's peak: the adjacency and reachability bit matrices (2
-// each), the pathing block (64) and the 16-bit intermediates (32). The
-// reachability phase's bit rows and columns (4) are gone before the pathing
-// phase allocates its arrays, and there is no edge length matrix: the
-// lengths stay with the path lists.
-constexpr uint64_t kPeakSixteenthsPerCell = 100;
-// On maps where the pathing engine keeps its bounds (pathingKeepsBounds):
-// its minima and last-write times per row and per column for each block of
-// 16 intermediates (16) and each group of 16 blocks (1).
-constexpr uint64_t kBoundsSixteenthsPerCell = 17;
-// The pathing engine keeps its bounds, and runs passes bounded by blocks
-// of intermediates, only on maps whose own numbering keeps neighbours
-// together: at least kBoundsShareTenths tenths of the path entries join
-// two waypoints of the same block of 16 consecutive numbers. Elsewhere
-// (randomly numbered maps, where the cells a tile evaluates together lie
-// all over the map) a pass sums every intermediate, which costs less than
-// keeping the bounds (BENCHMARKS.md has the measurements).
-constexpr uint64_t kBoundsShareTenths = 3;
-bool pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks);
+// What the loader holds per unit of the map's size.
+namespace load_memory {
+
 // Sixteenths of a byte per cell while the loader builds its matrix and
 // still holds the file's bytes: the adjacency bit matrix (2).
 constexpr uint64_t kLoadingSixteenthsPerCell = 2;
@@ -51,60 +38,53 @@ constexpr uint64_t kMapBytesPerWaypoint = 16 + 8;
 // Bytes per path entry from loading to the end: its target (int32) and its
 // length (float).
 constexpr uint64_t kBytesPerPathEntry = 4 + 4;
-// The pathing engine's O(N) arrays, per waypoint: padding of the pathing
-// block's columns (60 bytes), of the block and group arrays (512),
-// per-row and per-column values (44); for each of its two threads a 64-row
-// copy of the pathing block (256) and a write log of 64 entries (512); a
-// sparse pass's index of the last pass's writes (1536), their values (512)
-// and its own (256) and best sums (24); under 4.5 KiB in all.
-constexpr uint64_t kPathingBytesPerWaypoint = 4608;
-// What the program allocates beyond the arrays above once the budget has
+// What the program allocates beyond the counted arrays once the budget has
 // been taken: stream and file buffers, the allocator's rounding and the
 // free space it keeps at the heap's top, the report's strings. Measured with
-// `bash scripts/measure-run-memory.sh` (peak address space and resident
+// `bash scripts/benchmark.sh memory` (peak address space and resident
 // memory of a run against what the process had before it): over 6 to 2048
 // waypoints on one thread the peak rose at most 0.21 MiB above the counted
 // arrays, and the six-waypoint example runs under a 7 MiB address-space
 // limit. 1 MiB leaves room for other C libraries and allocators.
 constexpr uint64_t kHeadroomBytes = 1ull << 20;
-// From this many waypoints on, the pathing phase may run a second thread
-// (when a core is idle). Such a thread maps address space that it hardly
-// fills: its stack, and with glibc a 64 MiB reservation for its heap (see
-// platform::secondThreadAddressSpace()). Both count under an address-space
-// limit. (glibc maps twice the reservation for an instant, to align it; a
-// run whose limit leaves less than that spare may still end with status 3
-// in the pathing phase, if the main thread allocates in that instant.)
-constexpr int64_t kSecondThreadMinimumWaypoints = 256;
 
-}  // namespace run_memory
+}  // namespace load_memory
 
-// The sizes of a map that decide what a run over it allocates.
-struct RunSize {
+// The sizes of a map the file gives before anything of size N x N exists.
+struct MapSize {
   int64_t waypoints = 0;
   uint64_t pathEntries = 0;
-  // The file's bytes the loader holds while it builds the matrices.
+  // The file's bytes the loader holds while it builds the matrix.
   uint64_t fileBytes = 0;
-  // Path entries whose two waypoints lie in the same block of 16
-  // consecutive numbers (run_memory::pathingKeepsBounds).
-  uint64_t pathEntriesInsideBlocks = 0;
 };
 
-// The process's budget (what it may fill, what it may map) and the second
-// thread's address space come from the system: platform/process_memory.h.
-using platform::MemoryBudget;
-using platform::processMemoryBudget;
-using platform::secondThreadAddressSpace;
+// What the analysis of the loaded graph allocates at its peak, the graph's
+// adjacency matrix included but not its records and path lists; and the
+// address space it maps beyond that (a thread's stack and heap).
+struct AnalysisNeed {
+  uint64_t fillBytes = 0;
+  uint64_t extraAddressSpace = 0;
+};
 
-// Bytes the run fills at its peak, headroom included. Saturates instead of
-// overflowing.
-uint64_t runMemoryNeed(const RunSize& size);
+// The caller's figure for a map of `size`, whose file is `data` (its path
+// lists may be read for what the analysis's layout depends on).
+using AnalysisNeedOf =
+    std::function<AnalysisNeed(const MapSize& size, const uint8_t* data, size_t bytes)>;
 
-// Address space the run maps at its peak: its memory need, and the second
-// pathing thread's reservations where it may start one.
-uint64_t runAddressSpaceNeed(const RunSize& size);
+// A whole run's need: what it fills at its peak, headroom included, and the
+// address space it maps. Saturates instead of overflowing.
+struct RunNeed {
+  uint64_t fillBytes = 0;
+  uint64_t addressSpace = 0;
 
-// Whether a run of this size fits the budget on both counts.
-bool runFits(const RunSize& size, const MemoryBudget& budget);
+  bool fits(const MemoryBudget& budget) const {
+    return fillBytes <= budget.availableBytes && addressSpace <= budget.addressSpaceBytes;
+  }
+};
+
+// The loader's own peak and the analysis's, whichever is larger, on top of
+// the map held from start to end.
+RunNeed runNeed(const MapSize& size, const AnalysisNeed& analysis);
 
 // The most bytes the reading stage may hold at once (the headroom kept
 // aside): it checks every growth of its buffer against this first.
@@ -116,6 +96,13 @@ MemoryBudget budgetLess(const MemoryBudget& budget, uint64_t bytes);
 // Bytes a WaypointMap parsed from `fileBytes` bytes of a waypoint file may
 // need: at most four times the bytes, plus a little. Saturates.
 uint64_t mapMemoryNeed(uint64_t fileBytes);
+
+// Saturating arithmetic for memory figures.
+uint64_t saturatingAdd(uint64_t a, uint64_t b);
+uint64_t saturatingMul(uint64_t a, uint64_t b);
+// Bytes for `cells` cells of `perCell` sixteenths of a byte each, rounded
+// up. Saturates.
+uint64_t sixteenthsOfBytes(uint64_t cells, uint64_t perCell);
 
 }  // namespace tessivar
 

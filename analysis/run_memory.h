@@ -1,0 +1,85 @@
+// What tessivar's analysis (analysis/report_phases.h) allocates for a map,
+// and when its pathing phase pays for a second thread: the one place to
+// change when an array of the engine changes. The loader's memory check
+// asks for this figure (waypoint/memory_budget.h) before it allocates
+// anything of size N x N.
+#ifndef TESSIVAR_ANALYSIS_RUN_MEMORY_H_
+#define TESSIVAR_ANALYSIS_RUN_MEMORY_H_
+
+#include <cstddef>
+#include <cstdint>
+
+#include "waypoint/memory_budget.h"
+
+namespace tessivar {
+
+namespace run_memory {
+
+// Sixteenths of a byte per cell of the N x N arrays alive in the pathing
+// phase, the run's peak: the adjacency and reachability bit matrices (2
+// each), the pathing block (64) and the 16-bit intermediates (32). The
+// reachability phase's bit rows and columns (4) are gone before the pathing
+// phase allocates its arrays, and there is no edge length matrix: the
+// lengths stay with the path lists.
+constexpr uint64_t kPeakSixteenthsPerCell = 100;
+// On maps where the pathing engine keeps its bounds (pathingKeepsBounds):
+// its minima and last-write times per row and per column for each block of
+// 16 intermediates (16) and each group of 16 blocks (1).
+constexpr uint64_t kBoundsSixteenthsPerCell = 17;
+// The pathing engine keeps its bounds, and runs passes bounded by blocks
+// of intermediates, only on maps whose own numbering keeps neighbours
+// together: at least kBoundsShareTenths tenths of the path entries join
+// two waypoints of the same block of 16 consecutive numbers. Elsewhere
+// (randomly numbered maps, where the cells a tile evaluates together lie
+// all over the map) a pass sums every intermediate, which costs less than
+// keeping the bounds (BENCHMARKS.md has the measurements).
+constexpr uint64_t kBoundsShareTenths = 3;
+// The pathing engine's O(N) arrays, per waypoint: padding of the pathing
+// block's columns (60 bytes), of the block and group arrays (512),
+// per-row and per-column values (44); for each of its two threads a 64-row
+// copy of the pathing block (256) and a write log of 64 entries (512); a
+// sparse pass's index of the last pass's writes (1536), their values (512)
+// and its own (256) and best sums (24); under 4.5 KiB in all.
+constexpr uint64_t kPathingBytesPerWaypoint = 4608;
+// Below this many waypoints a second pathing thread costs more than it
+// saves, and the engine never starts one.
+constexpr int64_t kSecondThreadMinimumWaypoints = 256;
+
+}  // namespace run_memory
+
+// Whether the engine keeps its bounds on a map with `pathEntries` path
+// entries, `pathEntriesInsideBlocks` of which join two waypoints of the
+// same block of 16 consecutive numbers.
+bool pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks);
+
+// The path entries of a waypoint file's lists (`data`, N waypoints) whose
+// target lies in the same block of 16 consecutive numbers as their
+// waypoint, up to the first list that is negative or not all there.
+uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n);
+
+// Whether the pathing phase may run a second thread on a map of
+// `waypoints`: the map is big enough to gain from it and the process may
+// use two cores (platform/cpu_cores.h). The engine starts one only then
+// (and only when a core is idle at that moment), so the memory check counts
+// the thread's address space exactly when this holds.
+bool pathingMayUseSecondThread(int64_t waypoints);
+
+// The report phases' peak for a map of `size` whose file is `data`, with
+// the second thread's address space where it may start: the figure the
+// loader asks for.
+AnalysisNeed reportPhasesNeed(const MapSize& size, const uint8_t* data, size_t bytes);
+
+// The same from the figures alone: `pathEntriesInsideBlocks` decides
+// whether the engine keeps its bounds, `secondThread` whether its address
+// space counts.
+AnalysisNeed phasesNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
+                        bool secondThread);
+
+// A whole run of tessivar over a map of `size`: what the loader holds and
+// the phases' peak (waypoint/memory_budget.h's runNeed).
+RunNeed reportRunNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks = 0,
+                      bool secondThread = false);
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_ANALYSIS_RUN_MEMORY_H_
