@@ -59,7 +59,7 @@ constexpr uint64_t kPathingBytesPerWaypoint = 4608;
 // What the program allocates beyond the arrays above once the budget has
 // been taken: stream and file buffers, the allocator's rounding and the
 // free space it keeps at the heap's top, the report's strings. Measured with
-// `bash scripts/measure-run-memory.sh` (peak address space and resident
+// `bash scripts/benchmark.sh memory` (peak address space and resident
 // memory of a run against what the process had before it): over 6 to 2048
 // waypoints on one thread the peak rose at most 0.21 MiB above the counted
 // arrays, and the six-waypoint example runs under a 7 MiB address-space
