@@ -107,32 +107,45 @@ std::vector<KernelPath> supportedKernelPaths() {
 
 ::testing::AssertionResult reachabilityMatchesReference(
     const WaypointGraph& graph, int32_t* passes, KernelPath kernel) {
+  return reachabilityMatchesReference(graph, std::vector<KernelPath>{kernel}, passes);
+}
+
+::testing::AssertionResult reachabilityMatchesReference(
+    const WaypointGraph& graph, const std::vector<KernelPath>& kernels, int32_t* passes) {
   const int64_t n = graph.n;
   ReferenceReachabilitySweep reference(graph);
-  ReachabilitySweep fast(graph, kernel);
-  if (fast.reachableCount() != reference.reachableCount()) {
-    return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
-                                         << " != " << reference.reachableCount();
+  std::vector<ReachabilitySweep> sweeps;
+  sweeps.reserve(kernels.size());
+  for (KernelPath kernel : kernels) sweeps.emplace_back(graph, kernel);
+  for (const ReachabilitySweep& fast : sweeps) {
+    if (fast.reachableCount() != reference.reachableCount()) {
+      return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
+                                           << " != " << reference.reachableCount();
+    }
   }
   int32_t pass = 0;
   while (pass < n) {
     const bool expected = reference.runPass();
-    const bool changed = fast.runPass();
-    if (changed != expected) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << " [" << pathingKernels(kernel).name
-             << "]: set cells " << changed << ", reference " << expected;
-    }
-    if (fast.reachableCount() != reference.reachableCount()) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << ": count " << fast.reachableCount()
-             << ", reference " << reference.reachableCount();
-    }
-    const int64_t cell = firstDifference(toBytes(fast.matrix()), reference.matrix());
-    if (cell != -1) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << ": matrices differ at cell "
-             << (cell >= 0 ? cellName(cell, n) : "(size)");
+    for (size_t k = 0; k < sweeps.size(); ++k) {
+      ReachabilitySweep& fast = sweeps[k];
+      const char* name = pathingKernels(kernels[k]).name;
+      const bool changed = fast.runPass();
+      if (changed != expected) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: set cells " << changed
+               << ", reference " << expected;
+      }
+      if (fast.reachableCount() != reference.reachableCount()) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: count " << fast.reachableCount()
+               << ", reference " << reference.reachableCount();
+      }
+      const int64_t cell = firstDifference(toBytes(fast.matrix()), reference.matrix());
+      if (cell != -1) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: matrices differ at cell "
+               << (cell >= 0 ? cellName(cell, n) : "(size)");
+      }
     }
     if (!expected) break;
     ++pass;

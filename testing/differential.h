@@ -35,6 +35,11 @@ std::vector<KernelPath> supportedKernelPaths();
 ::testing::AssertionResult reachabilityMatchesReference(
     const WaypointGraph& graph, int32_t* passes = nullptr,
     KernelPath kernel = bestKernelPath());
+// The same for several kernel paths side by side, against one run of the
+// reference.
+::testing::AssertionResult reachabilityMatchesReference(
+    const WaypointGraph& graph, const std::vector<KernelPath>& kernels,
+    int32_t* passes = nullptr);
 
 // The same for the pathing sweep with `options`: after every pass, whether
 // it rewrote a cell, and both matrices bit for bit.
