@@ -157,16 +157,39 @@ std::vector<KernelPath> supportedKernelPaths() {
 ::testing::AssertionResult pathingMatchesReference(
     const WaypointGraph& graph, const PathingSweepOptions& options,
     int32_t* passes) {
+  return pathingMatchesReference(graph, referencePathingPasses(graph), options, passes);
+}
+
+ReferencePathingPasses referencePathingPasses(const WaypointGraph& graph) {
   const int64_t n = graph.n;
   ReferenceReachabilitySweep reach(graph);
   for (int32_t pass = 0; pass < n && reach.runPass(); ++pass) {
   }
-  const CellBits reachability = toCellBits(reach.matrix());
+  ReferencePathingPasses passes;
+  passes.reachability = toCellBits(reach.matrix());
   ReferencePathingSweep reference(graph, reach.matrix());
-  PathingSweep fast(graph, reachability, options);
+  // Every pass the phase would run: up to the first that rewrites nothing,
+  // at most N.
+  for (int32_t pass = 0; pass < n; ++pass) {
+    const bool rewrote = reference.runPass();
+    passes.rewrote.push_back(rewrote);
+    passes.pathing.push_back(reference.pathing());
+    passes.via.push_back(reference.shortestPath());
+    if (!rewrote) break;
+  }
+  return passes;
+}
+
+::testing::AssertionResult pathingMatchesReference(
+    const WaypointGraph& graph, const ReferencePathingPasses& reference,
+    const PathingSweepOptions& options, int32_t* passes) {
+  const int64_t n = graph.n;
+  PathingSweep fast(graph, reference.reachability, options);
   int32_t pass = 0;
-  while (pass < n) {
-    const bool expected = reference.runPass();
+  for (size_t k = 0; k < reference.rewrote.size(); ++k) {
+    const bool expected = reference.rewrote[k];
+    const std::vector<float>& expectedPathing = reference.pathing[k];
+    const std::vector<int32_t>& expectedVia = reference.via[k];
     const bool changed = fast.runPass();
     const std::string kind = " (" + std::to_string(fast.lastPass().evaluated) + " cells, " +
                              std::to_string(fast.lastPass().scanned) + " blocks)";
@@ -176,7 +199,7 @@ std::vector<KernelPath> supportedKernelPaths() {
              << ", reference " << expected;
     }
     const std::vector<float> values = fast.pathing();
-    int64_t cell = firstDifference(values, reference.pathing());
+    int64_t cell = firstDifference(values, expectedPathing);
     if (cell != -1) {
       auto failure = ::testing::AssertionFailure()
                      << "pass " << pass + 1 << kind << " [" << fast.kernelName()
@@ -184,19 +207,18 @@ std::vector<KernelPath> supportedKernelPaths() {
       if (cell >= 0) {
         failure << " at " << cellName(cell, n) << ": " << values[cell]
                 << " (via " << fast.shortestPath()[cell] << "), reference "
-                << reference.pathing()[cell] << " (via "
-                << reference.shortestPath()[cell] << ")";
+                << expectedPathing[cell] << " (via " << expectedVia[cell] << ")";
       }
       return failure;
     }
-    cell = firstDifference(fast.shortestPath(), reference.shortestPath());
+    cell = firstDifference(fast.shortestPath(), expectedVia);
     if (cell != -1) {
       auto failure = ::testing::AssertionFailure()
                      << "pass " << pass + 1 << kind << " [" << fast.kernelName()
                      << "]: shortest path matrix differs";
       if (cell >= 0) {
         failure << " at " << cellName(cell, n) << ": " << fast.shortestPath()[cell]
-                << ", reference " << reference.shortestPath()[cell];
+                << ", reference " << expectedVia[cell];
       }
       return failure;
     }

@@ -47,6 +47,21 @@ std::vector<KernelPath> supportedKernelPaths();
     const WaypointGraph& graph, const PathingSweepOptions& options,
     int32_t* passes = nullptr);
 
+// The reference pathing sweep of a map, pass by pass: run once and kept, so
+// that many runs of the fast sweep (with different options) can each be
+// compared with it. The reference is by far the slower of the two.
+struct ReferencePathingPasses {
+  CellBits reachability;                   // the input of both sweeps
+  std::vector<bool> rewrote;               // per pass: whether it rewrote a cell
+  std::vector<std::vector<float>> pathing;  // per pass: the matrices after it
+  std::vector<std::vector<int32_t>> via;
+};
+ReferencePathingPasses referencePathingPasses(const WaypointGraph& graph);
+
+::testing::AssertionResult pathingMatchesReference(
+    const WaypointGraph& graph, const ReferencePathingPasses& reference,
+    const PathingSweepOptions& options, int32_t* passes = nullptr);
+
 // Both phases' report lines and results, library against reference.
 ::testing::AssertionResult phaseLinesMatchReference(const WaypointGraph& graph);
 
