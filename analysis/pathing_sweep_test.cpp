@@ -34,8 +34,9 @@ enum class Skips {
   kNoBar,          // bounds and changed operands, no bar from the intermediate
   kSparse,         // sparse passes whenever the last pass's writes are known
   kSparseTinyLog,  // the same with a log of a few entries: it fills up
-  kDense,          // every pass dense: every intermediate of every due cell
-  kDenseNoSkips,   // the same for every considered cell
+  kDense,          // every pass dense: every intermediate of every
+                   // considered cell (the changed-operand skip does not
+                   // apply to dense passes)
 };
 
 struct EngineCase {
@@ -45,14 +46,18 @@ struct EngineCase {
   int threads;
 };
 
-std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
+std::string engineName(const EngineCase& c) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
   static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
   static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
                                        "ChangedOnly", "NoBar",     "Sparse",
-                                       "SparseTinyLog", "Dense",    "DenseNoSkips"};
-  return std::string(kKernels[int(info.param.kernel)]) + kOrders[int(info.param.order)] +
-         kSkips[int(info.param.skips)] + (info.param.threads == 2 ? "TwoThreads" : "OneThread");
+                                       "SparseTinyLog", "Dense"};
+  return std::string(kKernels[int(c.kernel)]) + kOrders[int(c.order)] + kSkips[int(c.skips)] +
+         (c.threads == 2 ? "TwoThreads" : "OneThread");
+}
+
+std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
+  return engineName(info.param);
 }
 
 std::vector<EngineCase> allCases() {
@@ -76,7 +81,6 @@ std::vector<EngineCase> allCases() {
     for (BlockOrder order : {BlockOrder::kNumbering, BlockOrder::kShuffled}) {
       for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kDense, threads});
     }
-    cases.push_back({kernel, BlockOrder::kNumbering, Skips::kDenseNoSkips, 1});
   }
   return cases;
 }
@@ -108,10 +112,7 @@ PathingSweepOptions optionsOf(const EngineCase& c) {
   options.viaThreshold = c.skips == Skips::kAll || sparse;
   options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
   options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
-  if (c.skips == Skips::kDense || c.skips == Skips::kDenseNoSkips) {
-    options.passChoice = PassChoice::kDense;
-    options.changedOnly = c.skips == Skips::kDense;
-  }
+  if (c.skips == Skips::kDense) options.passChoice = PassChoice::kDense;
   if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
   return options;
 }
@@ -143,49 +144,6 @@ TEST_P(PathingSweepTest, SixWaypointExample) {
   EXPECT_EQ(passes, 2);
 }
 
-TEST_P(PathingSweepTest, HundredsOfSmallRandomGraphs) {
-  // Integer positions in a tiny cube: many equal sums, zero lengths, self
-  // paths and repeated targets.
-  for (uint64_t seed = 1; seed <= 400; ++seed) {
-    const int32_t size = 1 + int32_t(seed % 41);
-    const int32_t paths = 1 + int32_t(seed % 4);
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRandomMap(seed, size, paths)),
-                                        options()))
-        << "seed " << seed;
-  }
-}
-
-TEST_P(PathingSweepTest, MixedStructuresAcrossGroupAndBlockEdges) {
-  // Sizes around the 16-waypoint blocks, the 16-block bound vectors and
-  // the 64-row groups.
-  for (uint64_t seed = 1; seed <= 40; ++seed) {
-    const int32_t size = 1 + int32_t((seed * 53) % 140);
-    ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(seed, size)), options()))
-        << "seed " << seed << " size " << size;
-  }
-  for (int32_t size : {15, 16, 17, 63, 64, 65, 129}) {
-    ASSERT_TRUE(pathingMatchesReference(graphOf(mixedStructureMap(size, size)), options()))
-        << "size " << size;
-  }
-}
-
-TEST_P(PathingSweepTest, Grids) {
-  // Many routes of equal length: ties decide every intermediate.
-  for (auto [w, h] : {std::pair{1, 1}, {1, 9}, {5, 5}, {9, 8}, {13, 5}}) {
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateGridMap(w, h)), options()))
-        << w << "x" << h;
-  }
-}
-
-TEST_P(PathingSweepTest, RealisticMapsInBothNumberings) {
-  for (int32_t size : {6, 63, 64, 65, 129, 180}) {
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(7, size)), options()))
-        << "realistic " << size;
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(7, size)), options()))
-        << "walked " << size;
-  }
-}
-
 TEST_P(PathingSweepTest, DirectAndUnconnectedCellsAreNeverWritten) {
   const WaypointGraph graph = graphOf(generateRandomMap(99, 30, 2));
   CellBits reach;
@@ -209,34 +167,95 @@ TEST_P(PathingSweepTest, DirectAndUnconnectedCellsAreNeverWritten) {
 INSTANTIATE_TEST_SUITE_P(AllEngines, PathingSweepTest, ::testing::ValuesIn(allCases()),
                          caseName);
 
-class SlowPathingSweepTest : public PathingSweepTest {};
-
-TEST_P(SlowPathingSweepTest, LargerMapsInBothNumberingsAndGrids) {
-  for (int32_t size : {300, 450}) {
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateRealisticMap(5, size)), options()))
-        << "realistic " << size;
-    ASSERT_TRUE(pathingMatchesReference(graphOf(generateWalkedMap(5, size)), options()))
-        << "walked " << size;
+// The sweeps on many maps, for every engine case this machine can run:
+// each map's reference is run once and every case compared with it (the
+// reference takes far longer than any case).
+::testing::AssertionResult everyEngineMatchesReference(const WaypointGraph& graph,
+                                                       const std::vector<EngineCase>& cases) {
+  const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+  for (const EngineCase& c : cases) {
+    if (!kernelPathSupported(c.kernel)) continue;
+    ::testing::AssertionResult result =
+        testing::pathingMatchesReference(graph, reference, optionsOf(c));
+    if (!result) return result << " with " << engineName(c);
   }
-  ASSERT_TRUE(pathingMatchesReference(graphOf(generateGridMap(18, 17)), options()));
+  return ::testing::AssertionSuccess();
 }
 
-TEST_P(SlowPathingSweepTest, ManyMoreRandomGraphs) {
-  for (uint64_t seed = 1000; seed < 4000; ++seed) {
-    const int32_t size = 1 + int32_t(seed % 70);
-    ASSERT_TRUE(pathingMatchesReference(
-        graphOf(generateRandomMap(seed, size, 1 + int32_t(seed % 3))), options()))
+TEST(PathingSweepEngines, HundredsOfSmallRandomGraphs) {
+  // Integer positions in a tiny cube: many equal sums, zero lengths, self
+  // paths and repeated targets.
+  for (uint64_t seed = 1; seed <= 400; ++seed) {
+    const int32_t size = 1 + int32_t(seed % 41);
+    const int32_t paths = 1 + int32_t(seed % 4);
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateRandomMap(seed, size, paths)),
+                                            allCases()))
         << "seed " << seed;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, SlowPathingSweepTest, ::testing::ValuesIn(slowCases()),
-                         caseName);
+TEST(PathingSweepEngines, MixedStructuresAcrossGroupAndBlockEdges) {
+  // Sizes around the 16-waypoint blocks, the 16-block bound vectors and
+  // the 64-row groups.
+  for (uint64_t seed = 1; seed <= 40; ++seed) {
+    const int32_t size = 1 + int32_t((seed * 53) % 140);
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(mixedStructureMap(seed, size)), allCases()))
+        << "seed " << seed << " size " << size;
+  }
+  for (int32_t size : {15, 16, 17, 63, 64, 65, 129}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(mixedStructureMap(size, size)), allCases()))
+        << "size " << size;
+  }
+}
+
+TEST(PathingSweepEngines, Grids) {
+  // Many routes of equal length: ties decide every intermediate.
+  for (auto [w, h] : {std::pair{1, 1}, {1, 9}, {5, 5}, {9, 8}, {13, 5}}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateGridMap(w, h)), allCases()))
+        << w << "x" << h;
+  }
+}
+
+// Realistic and walked maps: one test each, as they take the longest.
+TEST(PathingSweepEngines, RealisticMaps) {
+  for (int32_t size : {6, 63, 64, 65, 129, 180}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateRealisticMap(7, size)), allCases()))
+        << "realistic " << size;
+  }
+}
+
+TEST(PathingSweepEngines, WalkedMaps) {
+  for (int32_t size : {6, 63, 64, 65, 129, 180}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateWalkedMap(7, size)), allCases()))
+        << "walked " << size;
+  }
+}
+
+TEST(SlowPathingSweepEngines, LargerMapsInBothNumberingsAndGrids) {
+  for (int32_t size : {300, 450}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateRealisticMap(5, size)), slowCases()))
+        << "realistic " << size;
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateWalkedMap(5, size)), slowCases()))
+        << "walked " << size;
+  }
+  ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateGridMap(18, 17)), slowCases()));
+}
+
+TEST(SlowPathingSweepEngines, ManyMoreRandomGraphs) {
+  for (uint64_t seed = 1000; seed < 4000; ++seed) {
+    const int32_t size = 1 + int32_t(seed % 70);
+    ASSERT_TRUE(everyEngineMatchesReference(
+        graphOf(generateRandomMap(seed, size, 1 + int32_t(seed % 3))), slowCases()))
+        << "seed " << seed;
+  }
+}
 
 // The engine as it runs picks its passes by the map: on a map numbered the
-// way it was walked it keeps bounds and skips blocks (it sums about 20 % of
-// them on this 400-waypoint map), on a randomly numbered one every pass
-// that is not sparse is dense. On both the last passes are sparse.
+// way it was walked it keeps bounds and skips blocks, on a randomly
+// numbered one every pass that is not sparse is dense. On both the last
+// passes, which write few cells, are sparse. (How many blocks the bounds
+// skip and how many passes are sparse depend on the engine's tuning, which
+// BENCHMARKS.md measures; only what it chooses is checked here.)
 TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
   for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400)}) {
     const bool walked = map.name.rfind("walk_", 0) == 0;
@@ -251,9 +270,11 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
     const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
     // Blocks summed against all blocks, for every register block.
     int64_t scanned = 0, plain = 0, sparse = 0, dense = 0, passes = 0;
+    bool lastSparse = false;
     while (sweep.runPass()) {
       const PassCounts& counts = sweep.lastPass();
       ++passes;
+      lastSparse = counts.sparse;
       sparse += counts.sparse;
       dense += counts.dense;
       if (counts.sparse) continue;
@@ -263,12 +284,12 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
     EXPECT_GT(scanned, 0) << map.name;
     if (walked) {
       EXPECT_EQ(dense, 0) << map.name;
-      EXPECT_LT(scanned * 3, plain) << map.name << ": bounds and changed operands skip two thirds";
+      EXPECT_LT(scanned, plain) << map.name << ": bounds and changed operands skip blocks";
     } else {
       EXPECT_EQ(dense + sparse, passes) << map.name;
       EXPECT_EQ(scanned, plain) << map.name;
     }
-    EXPECT_GE(sparse * 3, passes) << map.name << ": the last third of the passes are sparse";
+    EXPECT_TRUE(lastSparse) << map.name << ": the last pass that writes is sparse";
   }
 }
 
@@ -279,9 +300,10 @@ TEST(PathingSweepSkips, AWrongBoundIsCaught) {
   PathingSweepOptions options;
   options.threads = 1;
   options.passChoice = PassChoice::kBounded;
-  EXPECT_TRUE(pathingMatchesReference(graph, options));
+  const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+  EXPECT_TRUE(pathingMatchesReference(graph, reference, options));
   options.boundErrorForTests = 50;
-  EXPECT_FALSE(pathingMatchesReference(graph, options));
+  EXPECT_FALSE(pathingMatchesReference(graph, reference, options));
 }
 
 // The phases as the run calls them: every pass told, every result.

@@ -157,19 +157,41 @@ TEST(SmallGraphs, SixWaypointExampleRewritesShorterRoutes) {
   EXPECT_EQ(p.length(5, 0), kNoPathDistance);
 }
 
-TEST(SmallGraphs, PassLimitStopsAtN) {
-  // Every pass of the reachability phase can set at most a few cells when a
-  // long chain is listed back to front, but the passes never exceed N.
-  const int n = 7;
-  std::vector<float> xs;
-  std::vector<std::vector<int16_t>> paths(n);
-  for (int i = 0; i < n; ++i) xs.push_back(float(i));
-  for (int i = n - 1; i > 0; --i) paths[i].push_back(int16_t(i - 1));
-  const Phases p = runPhases(lineMap(xs, paths));
-  EXPECT_LE(p.reach.passes, n);
-  EXPECT_LE(p.path.passes, n);
-  EXPECT_EQ(p.reach.reachableCount, n * (n - 1) / 2);
-  EXPECT_EQ(p.length(n - 1, 0), float(n - 1));
+// The passes go on for as long as any value falls, however little. Around
+// this one-way ring, numbered against the sweep order, the lengths are
+// square roots rounded to floats, so sums of the same route taken in a
+// different order differ in their last bits: after the routes are all found
+// (two passes, as with exact lengths), the lowest roundings spread one hop
+// further each pass, to N - 1 passes in all. That is the most any map of up
+// to eight waypoints needed in a search of millions of them, so the N-pass
+// limit of the phases is a guard that no known map reaches (reachability
+// sets every cell within log2(N) passes, rounded up: each pass at least
+// doubles the length of the routes it knows).
+TEST(SmallGraphs, PassesGoOnWhileRoundingLowersAValue) {
+  MapSpec ring;
+  ring.name = "ring";
+  ring.positions = {{5, 1, 0}, {1, 4, 0}, {2, 1, 0}, {4, 0, 0}, {2, 4, 0}, {6, 3, 0}};
+  ring.paths = {{5}, {2}, {3}, {4}, {0}, {1}};
+  const Phases p = runPhases(ring);
+  EXPECT_EQ(p.reach.passes, 2);
+  EXPECT_EQ(p.reach.reachableCount, 36);
+  EXPECT_EQ(p.path.passes, 5);
+  expectPath(p, 6, 5);
+  // The same ring with lengths that add up exactly: every route's first
+  // sum is its last.
+  MapSpec exact = ring;
+  exact.positions = {{0, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {5, 0, 0}, {1, 0, 0}};
+  const Phases q = runPhases(exact);
+  EXPECT_EQ(q.path.passes, 2);
+  EXPECT_EQ(q.length(0, 0), 10.0f);
+  // Each waypoint's way round the ring is the ring's length, to rounding.
+  double perimeter = 0;
+  for (int a = 0; a < 6; ++a) {
+    const auto& from = ring.positions[size_t(a)];
+    const auto& to = ring.positions[size_t(ring.paths[size_t(a)][0])];
+    perimeter += std::hypot(double(from[0]) - to[0], double(from[1]) - to[1]);
+  }
+  for (int a = 0; a < 6; ++a) EXPECT_NEAR(p.length(a, a), perimeter, 1e-5) << a;
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// islands_bench: measurements for scripts/benchmark-islands.sh.
+// islands_bench: measurements for `scripts/benchmark.sh islands`.
 //
 //   islands_bench maps DIR               writes the benchmark maps (32767
 //                                        waypoints each) into DIR and lists

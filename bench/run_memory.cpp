@@ -1,5 +1,5 @@
 // run_memory: how much memory a whole run takes beyond the arrays that the
-// memory check counts, for scripts/measure-run-memory.sh.
+// memory check counts, for `scripts/benchmark.sh memory`.
 //
 //   run_memory MAP
 //

@@ -1,4 +1,5 @@
-// tessivar_bench: measurements for scripts/benchmark.sh.
+// tessivar_bench: measurements for `scripts/benchmark.sh pathing`
+// and `scripts/benchmark.sh against`.
 //
 //   tessivar_bench whole BINARY MAP REPORT   runs BINARY MAP with its report
 //                                            written to REPORT; prints the

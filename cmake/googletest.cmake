@@ -1,14 +1,8 @@
-# GoogleTest for the test suites. A native build uses the installed
-# package (libgtest-dev). A cross build can't link the host's libraries, so
-# it builds GoogleTest from source with the project's compiler: from
-# TESSIVAR_GTEST_SOURCE, by default /usr/src/googletest (Debian's
-# googletest package).
-#
-# tessivar_add_gtests(target [LABELS ...]) registers a test executable:
-# natively every test case on its own (gtest_discover_tests, Slow* suites
-# under the label "slow"); in a cross build the whole executable as one
-# test per group, run through the cross-compiling emulator (Wine), since
-# listing the cases would start the emulator at build time.
+# GoogleTest for the test suites and the test executables. A native build
+# uses the installed package (libgtest-dev). A cross build can't link the
+# host's libraries, so it builds GoogleTest from source with the project's
+# compiler: from TESSIVAR_GTEST_SOURCE, by default /usr/src/googletest
+# (Debian's googletest package).
 set(TESSIVAR_GTEST_SOURCE "/usr/src/googletest" CACHE PATH
     "GoogleTest sources, built with the project in cross builds")
 
@@ -26,15 +20,58 @@ else()
 endif()
 include(GoogleTest)
 
-function(tessivar_add_gtests target)
+# tessivar_add_test(NAME
+#                   SOURCES file...        the test files
+#                   LIBRARIES target...    what they test
+#                   RUNS tool...           executables the tests start
+#                   DEFINITIONS name=value...)
+#
+# One test executable, linked with the shared test helpers (tessivar_testing)
+# and GoogleTest's main. Each tool it RUNS is built before it and named to
+# the tests by a compile definition holding its path: tessivar as
+# TESSIVAR_BINARY, tessivar-svg as TESSIVAR_SVG_BINARY, and so on. A tool
+# this build does not make is left out, so tests that start it can be
+# guarded with #ifdef; list a tool only after the folder that makes it has
+# been added.
+#
+# The tests are registered with CTest: natively every test case on its own
+# (gtest_discover_tests), in a cross build the whole executable as one test
+# per group, run through the cross-compiling emulator (Wine), since listing
+# the cases would start the emulator at build time. Suites named Slow* are
+# the long sweeps: label `slow`, left out of the default run
+# (scripts/run-tests.sh runs `ctest -LE slow`).
+function(tessivar_add_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBRARIES;RUNS;DEFINITIONS")
+  if(ARG_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "tessivar_add_test(${name}): unknown arguments ${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} tessivar_testing
+                        GTest::gtest GTest::gtest_main)
+  # GoogleTest's header takes over a second to read in every test file:
+  # read once per executable.
+  target_precompile_headers(${name} PRIVATE <gtest/gtest.h>)
+  target_compile_definitions(${name} PRIVATE
+    TESSIVAR_SOURCE_DIR="${PROJECT_SOURCE_DIR}" ${ARG_DEFINITIONS})
+  foreach(tool ${ARG_RUNS})
+    if(NOT TARGET ${tool})
+      continue()
+    endif()
+    string(TOUPPER "${tool}" macro)
+    string(REPLACE "-" "_" macro "${macro}")
+    target_compile_definitions(${name} PRIVATE
+      ${macro}_BINARY="$<TARGET_FILE:${tool}>")
+    add_dependencies(${name} ${tool})
+  endforeach()
+
   if(CMAKE_CROSSCOMPILING)
-    add_test(NAME ${target} COMMAND ${target} --gtest_filter=-Slow*:*/Slow*)
-    add_test(NAME ${target}_slow COMMAND ${target} --gtest_filter=Slow*:*/Slow*)
-    set_tests_properties(${target}_slow PROPERTIES LABELS slow)
+    add_test(NAME ${name} COMMAND ${name} --gtest_filter=-Slow*:*/Slow*)
+    add_test(NAME ${name}_slow COMMAND ${name} --gtest_filter=Slow*:*/Slow*)
+    set_tests_properties(${name}_slow PROPERTIES LABELS slow)
   else()
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          TEST_FILTER "-Slow*:*/Slow*")
-    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          TEST_FILTER "Slow*:*/Slow*" PROPERTIES LABELS slow)
   endif()
 endfunction()

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a group of tasks needs, where missing.
 #   install-deps.sh build     compiler, CMake, GoogleTest (default)
-#   install-deps.sh bench     Google Benchmark
-#   install-deps.sh peer      Boost.Graph, for the benchmark's peer column
+#   install-deps.sh peer      Boost.Graph, for the peer column of
+#                             `scripts/benchmark.sh pathing`
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
 #   install-deps.sh browser   headless Chromium and xmllint
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
@@ -13,7 +13,6 @@ packages=()
 for group in "${@:-build}"; do
   case "$group" in
     build) packages+=(g++ cmake make libgtest-dev) ;;
-    bench) packages+=(libbenchmark-dev) ;;
     peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     browser) packages+=(chromium libxml2-utils) ;;

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "svg/height_scale.h"
@@ -88,8 +91,39 @@ TEST(HeightScale, SpansTheHeightsOfTheMap) {
   EXPECT_EQ(h.color(-10), HeightScale::rampColor(0));
   EXPECT_EQ(h.color(40), HeightScale::rampColor(1));
   EXPECT_NE(h.color(-10), h.color(40));
-  EXPECT_EQ(HeightScale::rampColor(0), "#2b3fa8");
-  EXPECT_EQ(HeightScale::rampColor(1), "#c2a81c");
+}
+
+// The channels of a "#rrggbb" colour.
+std::array<int, 3> channels(const std::string& colour) {
+  std::array<int, 3> rgb{};
+  for (int c = 0; c < 3; ++c) rgb[size_t(c)] = std::stoi(colour.substr(1 + 2 * c, 2), nullptr, 16);
+  return rgb;
+}
+
+TEST(HeightScale, RampBlendsBetweenItsStops) {
+  // Walked from 0 to 1 in steps that put the stops of any ramp of up to
+  // nine evenly spaced stops on even steps: every channel changes smoothly,
+  // and between two even steps, which lie between the same stops, moves
+  // one way only.
+  const int steps = 1680;
+  std::vector<std::array<int, 3>> ramp;
+  for (int i = 0; i <= steps; ++i) ramp.push_back(channels(HeightScale::rampColor(double(i) / steps)));
+  for (int i = 0; i < steps; ++i) {
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_LE(std::abs(ramp[i + 1][c] - ramp[i][c]), 3) << i << " " << c;
+    }
+  }
+  for (int i = 0; i + 2 <= steps; i += 2) {
+    for (int c = 0; c < 3; ++c) {
+      const int low = std::min(ramp[i][c], ramp[i + 2][c]);
+      const int high = std::max(ramp[i][c], ramp[i + 2][c]);
+      EXPECT_GE(ramp[i + 1][c], low) << i << " " << c;
+      EXPECT_LE(ramp[i + 1][c], high) << i << " " << c;
+    }
+  }
+  // Below 0 and above 1 the ramp's ends.
+  EXPECT_EQ(HeightScale::rampColor(-0.5), HeightScale::rampColor(0));
+  EXPECT_EQ(HeightScale::rampColor(7), HeightScale::rampColor(1));
 }
 
 TEST(HeightScale, FlatAndExtremeMapsGetValidColours) {

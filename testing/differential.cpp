@@ -107,32 +107,45 @@ std::vector<KernelPath> supportedKernelPaths() {
 
 ::testing::AssertionResult reachabilityMatchesReference(
     const WaypointGraph& graph, int32_t* passes, KernelPath kernel) {
+  return reachabilityMatchesReference(graph, std::vector<KernelPath>{kernel}, passes);
+}
+
+::testing::AssertionResult reachabilityMatchesReference(
+    const WaypointGraph& graph, const std::vector<KernelPath>& kernels, int32_t* passes) {
   const int64_t n = graph.n;
   ReferenceReachabilitySweep reference(graph);
-  ReachabilitySweep fast(graph, kernel);
-  if (fast.reachableCount() != reference.reachableCount()) {
-    return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
-                                         << " != " << reference.reachableCount();
+  std::vector<ReachabilitySweep> sweeps;
+  sweeps.reserve(kernels.size());
+  for (KernelPath kernel : kernels) sweeps.emplace_back(graph, kernel);
+  for (const ReachabilitySweep& fast : sweeps) {
+    if (fast.reachableCount() != reference.reachableCount()) {
+      return ::testing::AssertionFailure() << "starting count " << fast.reachableCount()
+                                           << " != " << reference.reachableCount();
+    }
   }
   int32_t pass = 0;
   while (pass < n) {
     const bool expected = reference.runPass();
-    const bool changed = fast.runPass();
-    if (changed != expected) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << " [" << pathingKernels(kernel).name
-             << "]: set cells " << changed << ", reference " << expected;
-    }
-    if (fast.reachableCount() != reference.reachableCount()) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << ": count " << fast.reachableCount()
-             << ", reference " << reference.reachableCount();
-    }
-    const int64_t cell = firstDifference(toBytes(fast.matrix()), reference.matrix());
-    if (cell != -1) {
-      return ::testing::AssertionFailure()
-             << "pass " << pass + 1 << ": matrices differ at cell "
-             << (cell >= 0 ? cellName(cell, n) : "(size)");
+    for (size_t k = 0; k < sweeps.size(); ++k) {
+      ReachabilitySweep& fast = sweeps[k];
+      const char* name = pathingKernels(kernels[k]).name;
+      const bool changed = fast.runPass();
+      if (changed != expected) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: set cells " << changed
+               << ", reference " << expected;
+      }
+      if (fast.reachableCount() != reference.reachableCount()) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: count " << fast.reachableCount()
+               << ", reference " << reference.reachableCount();
+      }
+      const int64_t cell = firstDifference(toBytes(fast.matrix()), reference.matrix());
+      if (cell != -1) {
+        return ::testing::AssertionFailure()
+               << "pass " << pass + 1 << " [" << name << "]: matrices differ at cell "
+               << (cell >= 0 ? cellName(cell, n) : "(size)");
+      }
     }
     if (!expected) break;
     ++pass;
@@ -144,16 +157,39 @@ std::vector<KernelPath> supportedKernelPaths() {
 ::testing::AssertionResult pathingMatchesReference(
     const WaypointGraph& graph, const PathingSweepOptions& options,
     int32_t* passes) {
+  return pathingMatchesReference(graph, referencePathingPasses(graph), options, passes);
+}
+
+ReferencePathingPasses referencePathingPasses(const WaypointGraph& graph) {
   const int64_t n = graph.n;
   ReferenceReachabilitySweep reach(graph);
   for (int32_t pass = 0; pass < n && reach.runPass(); ++pass) {
   }
-  const CellBits reachability = toCellBits(reach.matrix());
+  ReferencePathingPasses passes;
+  passes.reachability = toCellBits(reach.matrix());
   ReferencePathingSweep reference(graph, reach.matrix());
-  PathingSweep fast(graph, reachability, options);
+  // Every pass the phase would run: up to the first that rewrites nothing,
+  // at most N.
+  for (int32_t pass = 0; pass < n; ++pass) {
+    const bool rewrote = reference.runPass();
+    passes.rewrote.push_back(rewrote);
+    passes.pathing.push_back(reference.pathing());
+    passes.via.push_back(reference.shortestPath());
+    if (!rewrote) break;
+  }
+  return passes;
+}
+
+::testing::AssertionResult pathingMatchesReference(
+    const WaypointGraph& graph, const ReferencePathingPasses& reference,
+    const PathingSweepOptions& options, int32_t* passes) {
+  const int64_t n = graph.n;
+  PathingSweep fast(graph, reference.reachability, options);
   int32_t pass = 0;
-  while (pass < n) {
-    const bool expected = reference.runPass();
+  for (size_t k = 0; k < reference.rewrote.size(); ++k) {
+    const bool expected = reference.rewrote[k];
+    const std::vector<float>& expectedPathing = reference.pathing[k];
+    const std::vector<int32_t>& expectedVia = reference.via[k];
     const bool changed = fast.runPass();
     const std::string kind = " (" + std::to_string(fast.lastPass().evaluated) + " cells, " +
                              std::to_string(fast.lastPass().scanned) + " blocks)";
@@ -163,7 +199,7 @@ std::vector<KernelPath> supportedKernelPaths() {
              << ", reference " << expected;
     }
     const std::vector<float> values = fast.pathing();
-    int64_t cell = firstDifference(values, reference.pathing());
+    int64_t cell = firstDifference(values, expectedPathing);
     if (cell != -1) {
       auto failure = ::testing::AssertionFailure()
                      << "pass " << pass + 1 << kind << " [" << fast.kernelName()
@@ -171,19 +207,18 @@ std::vector<KernelPath> supportedKernelPaths() {
       if (cell >= 0) {
         failure << " at " << cellName(cell, n) << ": " << values[cell]
                 << " (via " << fast.shortestPath()[cell] << "), reference "
-                << reference.pathing()[cell] << " (via "
-                << reference.shortestPath()[cell] << ")";
+                << expectedPathing[cell] << " (via " << expectedVia[cell] << ")";
       }
       return failure;
     }
-    cell = firstDifference(fast.shortestPath(), reference.shortestPath());
+    cell = firstDifference(fast.shortestPath(), expectedVia);
     if (cell != -1) {
       auto failure = ::testing::AssertionFailure()
                      << "pass " << pass + 1 << kind << " [" << fast.kernelName()
                      << "]: shortest path matrix differs";
       if (cell >= 0) {
         failure << " at " << cellName(cell, n) << ": " << fast.shortestPath()[cell]
-                << ", reference " << reference.shortestPath()[cell];
+                << ", reference " << expectedVia[cell];
       }
       return failure;
     }

@@ -35,12 +35,32 @@ std::vector<KernelPath> supportedKernelPaths();
 ::testing::AssertionResult reachabilityMatchesReference(
     const WaypointGraph& graph, int32_t* passes = nullptr,
     KernelPath kernel = bestKernelPath());
+// The same for several kernel paths side by side, against one run of the
+// reference.
+::testing::AssertionResult reachabilityMatchesReference(
+    const WaypointGraph& graph, const std::vector<KernelPath>& kernels,
+    int32_t* passes = nullptr);
 
 // The same for the pathing sweep with `options`: after every pass, whether
 // it rewrote a cell, and both matrices bit for bit.
 ::testing::AssertionResult pathingMatchesReference(
     const WaypointGraph& graph, const PathingSweepOptions& options,
     int32_t* passes = nullptr);
+
+// The reference pathing sweep of a map, pass by pass: run once and kept, so
+// that many runs of the fast sweep (with different options) can each be
+// compared with it. The reference is by far the slower of the two.
+struct ReferencePathingPasses {
+  CellBits reachability;                   // the input of both sweeps
+  std::vector<bool> rewrote;               // per pass: whether it rewrote a cell
+  std::vector<std::vector<float>> pathing;  // per pass: the matrices after it
+  std::vector<std::vector<int32_t>> via;
+};
+ReferencePathingPasses referencePathingPasses(const WaypointGraph& graph);
+
+::testing::AssertionResult pathingMatchesReference(
+    const WaypointGraph& graph, const ReferencePathingPasses& reference,
+    const PathingSweepOptions& options, int32_t* passes = nullptr);
 
 // Both phases, library against reference: what each pass told (the
 // reachable count after each pass that set cells, whether each pathing pass

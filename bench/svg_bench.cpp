@@ -1,5 +1,5 @@
 // svg_bench: times writeMapSvg alone, without the analysis phases, on
-// generated realistic maps.
+// generated realistic maps (`scripts/benchmark.sh svg`).
 //
 //   svg_bench [SIZE [REPEATS [KEEP.svg]]]   default 4096 waypoints, 7 repeats;
 //                                           KEEP.svg keeps the last picture
