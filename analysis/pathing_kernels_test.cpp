@@ -41,6 +41,8 @@ struct ColumnCase {
   std::vector<float> smallest, written, none;
   std::vector<float> rows, inner;
   std::vector<int32_t> scratch;
+  std::vector<int64_t> noPaths;
+  std::vector<float> minima = std::vector<float>(size_t(kDenseChunksMax * kDenseCellsMax * 16));
 
   ColumnCase(MapRandom& random, int64_t size) : n(size) {
     paddedN = (n + 15) / 16 * 16;
@@ -73,37 +75,50 @@ struct ColumnCase {
     smallest.assign(size_t(n), 0.0f);
     written.assign(size_t(n), 0.0f);
     none.assign(size_t(n), std::numeric_limits<float>::infinity());
+    noPaths.assign(size_t(n + 1), 0);
   }
 
-  BoundedPass pass() {
-    BoundedPass p;
-    p.n = n;
-    p.paddedN = paddedN;
-    p.boundStride = stride;
-    p.blocks = blocks;
-    p.pathing = pathing.data();
-    p.via = via.data();
-    p.order = order.data();
-    p.position = position.data();
-    p.rowMin = rowMin.data();
-    p.columnMin = columnMin.data();
-    p.rowTime = rowTime.data();
-    p.columnTime = columnTime.data();
-    p.rowLatest = rowLatest.data();
-    p.columnLatest = columnLatest.data();
-    p.rowSmallest = smallest.data();
-    p.columnSmallest = smallest.data();
-    p.rowWrittenBefore = written.data();
-    p.columnWrittenBefore = written.data();
-    p.rowWritten = none.data();
-    p.columnWritten = none.data();
+  SweepView view() {
+    SweepView v;
+    v.n = n;
+    v.paddedN = paddedN;
+    v.boundStride = stride;
+    v.blocks = blocks;
+    v.pathing = pathing.data();
+    v.via = via.data();
+    v.order = order.data();
+    v.position = position.data();
+    v.rowMin = rowMin.data();
+    v.columnMin = columnMin.data();
+    v.rowTime = rowTime.data();
+    v.columnTime = columnTime.data();
+    v.rowLatest = rowLatest.data();
+    v.columnLatest = columnLatest.data();
+    v.rowSmallest = smallest.data();
+    v.columnSmallest = smallest.data();
+    // The last pass (parity 0) wrote everything; this one (1) nothing yet.
+    v.rowWritten[0] = written.data();
+    v.columnWritten[0] = written.data();
+    v.rowWritten[1] = none.data();
+    v.columnWritten[1] = none.data();
+    v.outBegin = noPaths.data();
+    v.inBegin = noPaths.data();
+    v.numberingOrder = true;
+    return v;
+  }
+
+  PassSettings pass() {
+    PassSettings p;
+    p.kind = PassKind::kBounded;
     p.previous = 0;
     p.current = int32_t(n);
+    p.parity = 1;
+    p.denseChunk = 256;
     return p;
   }
 
   // Rows 0..min(n, 64) - 1 as the row buffer; one column.
-  BoundedTile column(int64_t b, uint64_t considered) {
+  TileJob column(int64_t b, uint64_t considered) {
     rows.assign(size_t(std::min<int64_t>(n, 64) * paddedN), std::numeric_limits<float>::infinity());
     for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
       for (int64_t m = 0; m < n; ++m) rows[k * paddedN + m] = pathing[k + m * paddedN];
@@ -112,7 +127,7 @@ struct ColumnCase {
     for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
       for (int64_t m = 0; m < std::min<int64_t>(n, 64); ++m) inner[k * 64 + m] = pathing[k + m * paddedN];
     }
-    BoundedTile job;
+    TileJob job;
     job.inner = inner.data();
     job.a0 = 0;
     job.rows = std::min<int64_t>(n, 64);
@@ -123,6 +138,7 @@ struct ColumnCase {
     job.considered[0] = considered;
     job.due[0] = considered;
     job.scratch = scratch.data();
+    job.chunkMinima = minima.data();
     return job;
   }
 };
@@ -152,11 +168,12 @@ TEST_P(PathingKernelTest, OneColumnMatchesThePlainSweep) {
         expectedVia[a + b * n] = int16_t(bestM);
       }
     }
-    BoundedPass pass = c.pass();
+    PassSettings pass = c.pass();
     pass.blockBounds = trial % 3 != 0;
     pass.changedOnly = trial % 5 != 0;
-    BoundedTile job = c.column(b, considered);
-    kernels.evaluateTile(pass, job);
+    pass.kind = trial % 7 == 0 ? PassKind::kDense : PassKind::kBounded;
+    TileJob job = c.column(b, considered);
+    kernels.evaluateTile(c.view(), pass, job);
     ASSERT_EQ(c.via, expectedVia) << "trial " << trial << " n " << n << " b " << b;
     for (int64_t a = 0; a < n; ++a) {
       ASSERT_EQ(c.pathing[a + b * c.paddedN], expected[a + b * c.paddedN])

@@ -56,13 +56,13 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
       kernels_(pathingKernels(options.kernel)),
       options_(options),
       n_(graph.n),
-      paddedN_(roundUp(graph.n, kBlockWidth)),
-      blocks_(paddedN_ / kBlockWidth),
+      paddedN_(roundUp(graph.n, kBlockSize)),
+      blocks_(paddedN_ / kBlockSize),
       boundStride_(roundUp(blocks_, kBoundGroup)),
       // One cache line more than a row needs, so that the same block of
       // different rows never falls into the same cache set (a row of
       // 1024 floats is 4 KiB, the span of one way of the first-level cache).
-      rowStride_(paddedN_ + kBlockWidth),
+      rowStride_(paddedN_ + kBlockSize),
       threads_(options.threads),
       logCapacity_(options.logCapacity > 0
                        ? static_cast<size_t>(options.logCapacity)
@@ -71,33 +71,33 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     threads_ = secondThreadPays(n_) ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
+  Arrays& arrays = arrays_;
 
-  keepBounds_ = keepsBounds(graph, options.passChoice);
+  keepBounds_ = keepsBounds(graph, options.full);
   // Without bounds the passes are dense, which find the lowest waypoint of
   // a sum soonest in the map's own numbering.
-  order_ = blockOrder(graph,
-                      !keepBounds_ && options.order == BlockOrder::kAuto ? BlockOrder::kNumbering
-                                                                         : options.order,
-                      options.shuffleSeed);
-  order_.resize(static_cast<size_t>(paddedN_), std::numeric_limits<int32_t>::max());
-  position_.resize(static_cast<size_t>(n_));
-  for (int64_t j = 0; j < n_; ++j) position_[order_[j]] = static_cast<int32_t>(j);
+  arrays.order = blockOrder(
+      graph, !keepBounds_ && options.order == BlockOrder::kAuto ? BlockOrder::kNumbering : options.order,
+      options.shuffleSeed);
+  arrays.order.resize(static_cast<size_t>(paddedN_), std::numeric_limits<int32_t>::max());
+  arrays.position.resize(static_cast<size_t>(n_));
+  for (int64_t j = 0; j < n_; ++j) arrays.position[arrays.order[j]] = static_cast<int32_t>(j);
 
   // The pathing block starts as the edge length matrix: the no-path
   // distance, and each path's length in its cell. Positions past N hold
   // +infinity, so their sums never win.
   const size_t cells = static_cast<size_t>(paddedN_ * n_);
-  platform::reserveWithHugePages(pathing_, cells);
-  pathing_.assign(cells, kNoPathDistance);
+  platform::reserveWithHugePages(arrays.pathing, cells);
+  arrays.pathing.assign(cells, kNoPathDistance);
   for (int64_t b = 0; b < n_; ++b) {
-    std::fill(pathing_.begin() + b * paddedN_ + n_, pathing_.begin() + (b + 1) * paddedN_,
-              kInfinity);
+    std::fill(arrays.pathing.begin() + b * paddedN_ + n_,
+              arrays.pathing.begin() + (b + 1) * paddedN_, kInfinity);
   }
-  platform::reserveWithHugePages(via_, static_cast<size_t>(n_ * n_));
-  via_.assign(static_cast<size_t>(n_ * n_), int16_t(kNoIntermediate));
+  platform::reserveWithHugePages(arrays.via, static_cast<size_t>(n_ * n_));
+  arrays.via.assign(static_cast<size_t>(n_ * n_), int16_t(kNoIntermediate));
 
   const size_t bounds = keepBounds_ ? static_cast<size_t>(n_ * boundStride_) : 0;
-  for (std::vector<float>* minima : {&rowMin_, &columnMin_}) {
+  for (std::vector<float>* minima : {&arrays.rowMin, &arrays.columnMin}) {
     platform::reserveWithHugePages(*minima, bounds);
     minima->assign(bounds, kNoPathDistance);
     for (int64_t line = 0; line < (keepBounds_ ? n_ : 0); ++line) {
@@ -108,12 +108,12 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   // Every block counts as written at the start of pass 1, so pass 1
   // evaluates every cell and pass 2 only what pass 1 changed.
   const int32_t start = static_cast<int32_t>(n_);
-  for (std::vector<int32_t>* times : {&rowTime_, &columnTime_}) {
+  for (std::vector<int32_t>* times : {&arrays.rowTime, &arrays.columnTime}) {
     platform::reserveWithHugePages(*times, bounds);
     times->assign(bounds, start);
   }
-  rowLatest_.assign(static_cast<size_t>(n_), start);
-  columnLatest_.assign(static_cast<size_t>(n_), start);
+  arrays.rowLatest.assign(static_cast<size_t>(n_), start);
+  arrays.columnLatest.assign(static_cast<size_t>(n_), start);
 
   for (int32_t i = 0; i < n_; ++i) {
     const int32_t* targets = graph.pathsFrom(i);
@@ -121,12 +121,12 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
       const int32_t t = targets[k];
       const float length = lengths[k];
-      pathing_[position_[i] + t * paddedN_] = length;
+      arrays.pathing[arrays.position[i] + t * paddedN_] = length;
       if (!keepBounds_) continue;
       const float bound = length + options.boundErrorForTests;
-      float& rowMin = rowMin_[i * boundStride_ + position_[t] / kBlockWidth];
+      float& rowMin = arrays.rowMin[i * boundStride_ + arrays.position[t] / kBlockSize];
       rowMin = std::min(rowMin, bound);
-      float& columnMin = columnMin_[t * boundStride_ + position_[i] / kBlockWidth];
+      float& columnMin = arrays.columnMin[t * boundStride_ + arrays.position[i] / kBlockSize];
       columnMin = std::min(columnMin, bound);
     }
   }
@@ -136,35 +136,56 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   if (keepBounds_ && options.superblocksAbove >= 0 && groups > options.superblocksAbove) {
     superStride_ = roundUp(groups, kBoundGroup);
     const size_t supers = static_cast<size_t>(n_ * superStride_);
-    rowSuperMin_.assign(supers, kInfinity);
-    columnSuperMin_.assign(supers, kInfinity);
-    rowSuperTime_.assign(supers, start);
-    columnSuperTime_.assign(supers, start);
+    arrays.rowSuperMin.assign(supers, kInfinity);
+    arrays.columnSuperMin.assign(supers, kInfinity);
+    arrays.rowSuperTime.assign(supers, start);
+    arrays.columnSuperTime.assign(supers, start);
     for (int64_t line = 0; line < n_; ++line) {
       for (int64_t q = 0; q < blocks_; ++q) {
-        float& row = rowSuperMin_[line * superStride_ + q / kBoundGroup];
-        row = std::min(row, rowMin_[line * boundStride_ + q]);
-        float& column = columnSuperMin_[line * superStride_ + q / kBoundGroup];
-        column = std::min(column, columnMin_[line * boundStride_ + q]);
+        float& row = arrays.rowSuperMin[line * superStride_ + q / kBoundGroup];
+        row = std::min(row, arrays.rowMin[line * boundStride_ + q]);
+        float& column = arrays.columnSuperMin[line * superStride_ + q / kBoundGroup];
+        column = std::min(column, arrays.columnMin[line * boundStride_ + q]);
       }
     }
   }
 
   // The smallest value of each line; the starting matrix counts as
   // written just before pass 1.
-  rowSmallest_.assign(static_cast<size_t>(n_), kNoPathDistance);
-  columnSmallest_.assign(static_cast<size_t>(n_), kNoPathDistance);
+  arrays.rowSmallest.assign(static_cast<size_t>(n_), kNoPathDistance);
+  arrays.columnSmallest.assign(static_cast<size_t>(n_), kNoPathDistance);
   for (int32_t i = 0; i < n_; ++i) {
     for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
       const int32_t t = graph.pathsFrom(i)[k];
-      rowSmallest_[i] = std::min(rowSmallest_[i], graph.lengthsFrom(i)[k]);
-      columnSmallest_[t] = std::min(columnSmallest_[t], graph.lengthsFrom(i)[k]);
+      arrays.rowSmallest[i] = std::min(arrays.rowSmallest[i], graph.lengthsFrom(i)[k]);
+      arrays.columnSmallest[t] = std::min(arrays.columnSmallest[t], graph.lengthsFrom(i)[k]);
     }
   }
-  rowWritten_[0] = rowSmallest_;
-  columnWritten_[0] = columnSmallest_;
-  rowWritten_[1].assign(static_cast<size_t>(n_), kInfinity);
-  columnWritten_[1].assign(static_cast<size_t>(n_), kInfinity);
+  arrays.rowWritten[0] = arrays.rowSmallest;
+  arrays.columnWritten[0] = arrays.columnSmallest;
+  arrays.rowWritten[1].assign(static_cast<size_t>(n_), kInfinity);
+  arrays.columnWritten[1].assign(static_cast<size_t>(n_), kInfinity);
+
+  // The paths by position, out of each waypoint and into each.
+  arrays.outBegin.assign(static_cast<size_t>(n_ + 1), 0);
+  arrays.inBegin.assign(static_cast<size_t>(n_ + 1), 0);
+  for (int32_t i = 0; i < n_; ++i) {
+    arrays.outBegin[i + 1] = arrays.outBegin[i] + static_cast<int64_t>(graph.pathCount(i));
+    for (uint64_t k = 0; k < graph.pathCount(i); ++k) ++arrays.inBegin[graph.pathsFrom(i)[k] + 1];
+  }
+  for (int64_t i = 0; i < n_; ++i) arrays.inBegin[i + 1] += arrays.inBegin[i];
+  arrays.outPosition.resize(static_cast<size_t>(arrays.outBegin[n_]));
+  arrays.inPosition.resize(static_cast<size_t>(arrays.inBegin[n_]));
+  {
+    std::vector<int64_t> fill(arrays.inBegin.begin(), arrays.inBegin.end() - 1);
+    for (int32_t i = 0; i < n_; ++i) {
+      for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
+        const int32_t t = graph.pathsFrom(i)[k];
+        arrays.outPosition[arrays.outBegin[i] + k] = arrays.position[t];
+        arrays.inPosition[fill[t]++] = arrays.position[i];
+      }
+    }
+  }
 
   // Considered cells: a route but no direct path.
   const uint64_t* route = reachability.words();
@@ -180,141 +201,155 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
                                  kInfinity);
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
+    // A register block's union of candidate blocks, then its cells' 16-bit
+    // masks of candidates per group of blocks.
     workers_[w].scratch.resize(static_cast<size_t>(
-        boundStride_ + kBoundGroup + kGroupRows * kTileColumns * boundStride_ / kBoundGroup / 2 + 1));
+        boundStride_ + kBoundGroup + kDenseCellsMax * (boundStride_ / kBoundGroup) / 2 + 1));
     workers_[w].chunkMinima.resize(static_cast<size_t>(kDenseChunksMax * kDenseCellsMax * 16));
   }
 
-  pass_.n = n_;
-  pass_.paddedN = paddedN_;
-  pass_.boundStride = boundStride_;
-  pass_.blocks = blocks_;
-  pass_.pathing = pathing_.data();
-  pass_.via = via_.data();
-  pass_.order = order_.data();
-  pass_.position = position_.data();
-  pass_.rowMin = rowMin_.data();
-  pass_.columnMin = columnMin_.data();
-  pass_.rowTime = rowTime_.data();
-  pass_.columnTime = columnTime_.data();
-  pass_.rowLatest = rowLatest_.data();
-  pass_.columnLatest = columnLatest_.data();
-  pass_.superStride = superStride_;
-  pass_.rowSuperMin = rowSuperMin_.data();
-  pass_.columnSuperMin = columnSuperMin_.data();
-  pass_.rowSuperTime = rowSuperTime_.data();
-  pass_.columnSuperTime = columnSuperTime_.data();
-  pass_.rowSmallest = rowSmallest_.data();
-  pass_.columnSmallest = columnSmallest_.data();
-  // Dense passes: at most kDenseChunksMax chunks, of at least 128 positions.
-  pass_.denseChunk = roundUp(std::max<int64_t>(256, (paddedN_ + kDenseChunksMax - 1) / kDenseChunksMax),
-                             kBlockWidth);
-  pass_.numberingOrder = true;
-  for (int64_t j = 0; j < n_; ++j) pass_.numberingOrder = pass_.numberingOrder && order_[j] == j;
-  pass_.keepBounds = keepBounds_;
-  pass_.blockBounds = options.blockBounds;
-  pass_.changedOnly = options.changedOnly;
-  pass_.viaThreshold = options.viaThreshold;
+  // Dense passes: at most kDenseChunksMax chunks, of at least 256 positions.
+  denseChunk_ = roundUp(std::max<int64_t>(256, (paddedN_ + kDenseChunksMax - 1) / kDenseChunksMax),
+                        kBlockSize);
+  changedOnly_ = options.changedOnly;
+  view_ = view();
+}
+
+SweepView PathingSweep::view() {
+  Arrays& arrays = arrays_;
+  SweepView view;
+  view.n = n_;
+  view.paddedN = paddedN_;
+  view.blocks = blocks_;
+  view.boundStride = boundStride_;
+  view.superStride = superStride_;
+  view.pathing = arrays.pathing.data();
+  view.via = arrays.via.data();
+  view.order = arrays.order.data();
+  view.position = arrays.position.data();
+  view.rowMin = arrays.rowMin.data();
+  view.columnMin = arrays.columnMin.data();
+  view.rowTime = arrays.rowTime.data();
+  view.columnTime = arrays.columnTime.data();
+  view.rowSuperMin = arrays.rowSuperMin.data();
+  view.columnSuperMin = arrays.columnSuperMin.data();
+  view.rowSuperTime = arrays.rowSuperTime.data();
+  view.columnSuperTime = arrays.columnSuperTime.data();
+  view.rowLatest = arrays.rowLatest.data();
+  view.columnLatest = arrays.columnLatest.data();
+  view.rowSmallest = arrays.rowSmallest.data();
+  view.columnSmallest = arrays.columnSmallest.data();
+  for (int parity = 0; parity < 2; ++parity) {
+    view.rowWritten[parity] = arrays.rowWritten[parity].data();
+    view.columnWritten[parity] = arrays.columnWritten[parity].data();
+  }
+  view.outBegin = arrays.outBegin.data();
+  view.outPosition = arrays.outPosition.data();
+  view.inBegin = arrays.inBegin.data();
+  view.inPosition = arrays.inPosition.data();
+  view.keepsBounds = keepBounds_;
+  view.numberingOrder = true;
+  for (int64_t j = 0; j < n_; ++j) {
+    view.numberingOrder = view.numberingOrder && arrays.order[j] == j;
+  }
+  return view;
 }
 
 bool PathingSweep::runPass() {
   ++passes_;
+  PassSettings pass;
   // Times are pass * N + a row or column number in 32 bits. Should they
   // outgrow it (N passes of a map beyond 46340 waypoints), every cell is
   // evaluated from then on, which is always exact.
-  if (passes_ * n_ + n_ > std::numeric_limits<int32_t>::max()) {
-    pass_.changedOnly = false;
-    pass_.previous = pass_.current = 0;
-  } else {
-    pass_.previous = static_cast<int32_t>((passes_ - 1) * n_);
-    pass_.current = static_cast<int32_t>(passes_ * n_);
+  if (passes_ * n_ + n_ > std::numeric_limits<int32_t>::max()) changedOnly_ = false;
+  if (changedOnly_) {
+    pass.previous = static_cast<int32_t>((passes_ - 1) * n_);
+    pass.current = static_cast<int32_t>(passes_ * n_);
   }
-  for (Worker& worker : workers_) worker.counts = PassCounts();
-  // The values written in the last pass and the ones this pass writes.
-  const int now = passes_ & 1, before = 1 - now;
-  std::fill(rowWritten_[now].begin(), rowWritten_[now].end(), kInfinity);
-  std::fill(columnWritten_[now].begin(), columnWritten_[now].end(), kInfinity);
-  pass_.rowWrittenBefore = rowWritten_[before].data();
-  pass_.columnWrittenBefore = columnWritten_[before].data();
-  pass_.rowWritten = rowWritten_[now].data();
-  pass_.columnWritten = columnWritten_[now].data();
+  pass.parity = static_cast<int>(passes_ & 1);
+  pass.denseChunk = denseChunk_;
+  pass.blockBounds = options_.blockBounds;
+  pass.changedOnly = changedOnly_;
+  pass.viaThreshold = options_.viaThreshold;
+  pass.neighbourBars = options_.neighbourBars;
+  // The values this pass writes, beside the last pass's.
+  std::fill(arrays_.rowWritten[pass.parity].begin(), arrays_.rowWritten[pass.parity].end(),
+            kInfinity);
+  std::fill(arrays_.columnWritten[pass.parity].begin(),
+            arrays_.columnWritten[pass.parity].end(), kInfinity);
 
-  const bool sparse = chooseSparse();
-  if (sparse) indexLastPass();
-  pass_.dense = !sparse && chooseDense();
+  pass.kind = choosePass();
+  if (pass.kind == PassKind::kSparse) indexLastPass();
   for (Worker& worker : workers_) {
+    worker.counts = PassCounts();
     worker.logCount = 0;
     worker.logFull = false;
   }
-  const int64_t groups = (n_ + kGroupRows - 1) / kGroupRows;
-  if (sparse) {
-    runSparsePass();
-  } else if (threads_ < 2 || groups < 2) {
-    runGroups(workers_[0], 0, 1, nullptr);
+  const int64_t bands = (n_ + kGroupRows - 1) / kGroupRows;
+  if (pass.kind == PassKind::kSparse) {
+    runSparsePass(pass);
+  } else if (threads_ < 2 || bands < 2) {
+    runBands(workers_[0], pass, 0, 1, nullptr);
   } else {
-    std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
-    for (int64_t g = 0; g < groups; ++g) done[g].store(0, std::memory_order_relaxed);
+    std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[bands]);
+    for (int64_t g = 0; g < bands; ++g) done[g].store(0, std::memory_order_relaxed);
     std::thread helper;
     try {
-      helper = std::thread([this, &done] { runGroups(workers_[1], 1, 2, done.get()); });
+      helper = std::thread([this, &pass, &done] { runBands(workers_[1], pass, 1, 2, done.get()); });
     } catch (const std::system_error&) {
     }
     if (helper.joinable()) {
-      runGroups(workers_[0], 0, 2, done.get());
+      runBands(workers_[0], pass, 0, 2, done.get());
       helper.join();
     } else {
-      runGroups(workers_[0], 0, 1, nullptr);
+      runBands(workers_[0], pass, 0, 1, nullptr);
     }
   }
 
   counts_ = PassCounts();
-  counts_.sparse = sparse;
-  counts_.dense = pass_.dense;
+  counts_.kind = pass.kind;
   counts_.considered = considered_;
   for (const Worker& worker : workers_) {
+    counts_.due += worker.counts.due;
     counts_.evaluated += worker.counts.evaluated;
     counts_.skipped += worker.counts.skipped;
     counts_.scanned += worker.counts.scanned;
     counts_.registerBlocks += worker.counts.registerBlocks;
+    counts_.offered += worker.counts.offered;
     counts_.writes += worker.counts.writes;
   }
   lastLogComplete_ = !workers_[0].logFull && !workers_[1].logFull;
   return counts_.writes > 0;
 }
 
-void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
-                             std::atomic<int64_t>* done) {
-  const int32_t previous = pass_.previous;
+void PathingSweep::runBands(Worker& worker, const PassSettings& pass, int64_t first,
+                            int64_t stride, std::atomic<int64_t>* done) {
+  const int32_t previous = pass.previous;
   // A dense pass evaluates every considered cell: on the maps it runs on,
   // finding the cells none of whose operands changed costs more than it
-  // saves (BENCHMARKS.md).
-  const bool changedOnly = pass_.changedOnly && !pass_.dense;
+  // saves.
+  const bool changedOnly = pass.changedOnly && pass.kind != PassKind::kDense;
+  const SweepView& view = view_;
   for (int64_t g = first; g * kGroupRows < n_; g += stride) {
     const int64_t a0 = g * kGroupRows;
     const int64_t rows = std::min(kGroupRows, n_ - a0);
-    const uint64_t inGroup = lowBits(rows);
+    const uint64_t inBand = lowBits(rows);
     // Rows with a write in this pass or the last one: the only ones whose
     // own row can hold a changed operand. A row leaves the set once the
     // sweep has passed its last write of the last pass, and comes back
     // when this pass writes it.
     uint64_t recentRows = 0;
     for (int64_t k = 0; k < rows; ++k) {
-      recentRows |= uint64_t(rowLatest_[a0 + k] > previous) << k;
+      recentRows |= uint64_t(view.rowLatest[a0 + k] > previous) << k;
     }
     bool gathered = false;
-    BoundedTile tile;
+    TileJob tile;
     tile.a0 = a0;
     tile.rows = rows;
     tile.rowBuffer = worker.rowBuffer.data();
     tile.rowStride = rowStride_;
     tile.inner = worker.inner.data();
     tile.scratch = worker.scratch.data();
-    // The kernel sums rows close together in block order side by side.
-    for (int64_t k = 0; k < kGroupRows; ++k) worker.rowOrder[k] = static_cast<uint8_t>(k);
-    std::sort(worker.rowOrder, worker.rowOrder + rows, [this, a0](uint8_t x, uint8_t y) {
-      return position_[a0 + x] < position_[a0 + y];
-    });
-    tile.order = pass_.dense ? nullptr : worker.rowOrder;
     tile.chunkMinima = worker.chunkMinima.data();
     tile.logRow = worker.logRow.data();
     tile.logColumn = worker.logColumn.data();
@@ -324,7 +359,7 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
       tile.b0 = b0;
       tile.columns = std::min(kTileColumns, n_ - b0);
       if (done && g > 0) {
-        // Wait for the group above to finish these columns.
+        // Wait for the band above to finish these columns.
         const int64_t needed = b0 + tile.columns;
         for (int spin = 0; done[g - 1].load(std::memory_order_acquire) < needed; ++spin) {
           if (spin > 64) std::this_thread::yield();
@@ -335,18 +370,18 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
         const int64_t b = b0 + j;
         const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
         const uint64_t considered =
-            reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) & inGroup;
+            reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) & inBand;
         uint64_t due = considered;
         if (changedOnly && considered) {
           // Column b written since a cell's evaluation one pass ago: at
           // rows below it in the last pass, or anywhere above it in this
           // one. Both mean a < columnLatest[b] - previous. (Writes in this
           // tile to the column make the rows below due in the kernel.)
-          uint64_t rowsDue = lowBits(int64_t(columnLatest_[b]) - previous - a0);
+          uint64_t rowsDue = lowBits(int64_t(view.columnLatest[b]) - previous - a0);
           const int32_t rowBar = previous + static_cast<int32_t>(b);
           for (uint64_t recent = recentRows; recent; recent &= recent - 1) {
             const int k = __builtin_ctzll(recent);
-            if (rowLatest_[a0 + k] > rowBar) {
+            if (view.rowLatest[a0 + k] > rowBar) {
               rowsDue |= uint64_t(1) << k;
             } else {
               recentRows &= ~(uint64_t(1) << k);
@@ -357,6 +392,7 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
         tile.considered[j] = considered;
         tile.due[j] = due;
         anyDue |= due;
+        worker.counts.due += __builtin_popcountll(due);
       }
       if (anyDue) {
         if (!gathered) {
@@ -364,13 +400,13 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
           gathered = true;
         }
         const int64_t writesBefore = tile.writes;
-        kernels_.evaluateTile(pass_, tile);
+        kernels_.evaluateTile(view, pass, tile);
         if (tile.writes != writesBefore) {
           // A row written in this pass has a changed operand for every
           // column after its write (within the tile the kernel sees to it).
-          for (uint64_t written = inGroup & ~recentRows; written; written &= written - 1) {
+          for (uint64_t written = inBand & ~recentRows; written; written &= written - 1) {
             const int k = __builtin_ctzll(written);
-            if (rowLatest_[a0 + k] >= pass_.current) recentRows |= uint64_t(1) << k;
+            if (view.rowLatest[a0 + k] >= pass.current) recentRows |= uint64_t(1) << k;
           }
         }
       }
@@ -386,55 +422,35 @@ void PathingSweep::runGroups(Worker& worker, int64_t first, int64_t stride,
   }
 }
 
-bool PathingSweep::keepsBounds(const WaypointGraph& graph, PassChoice choice) {
-  switch (choice) {
-    case PassChoice::kDense:
-    case PassChoice::kSparseOrDense:
+bool PathingSweep::keepsBounds(const WaypointGraph& graph, FullPasses full) {
+  switch (full) {
+    case FullPasses::kBounded:
+      return true;
+    case FullPasses::kDense:
       return false;
-    case PassChoice::kAuto: {
+    case FullPasses::kAuto:
+    default: {
+      // The rule the memory check counts by (run_memory.h), from the same
+      // counts: paths whose two ends share a block of the map's numbering.
       uint64_t inside = 0;
       for (int32_t i = 0; i < graph.n; ++i) {
         const int32_t* targets = graph.pathsFrom(i);
-        for (uint64_t k = 0; k < graph.pathCount(i); ++k) inside += targets[k] / 16 == i / 16;
+        for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
+          inside += targets[k] / kBlockSize == i / kBlockSize;
+        }
       }
       return pathingKeepsBounds(uint64_t(graph.pathEntryTotal), inside);
     }
-    default:
-      return true;
   }
 }
 
-bool PathingSweep::chooseDense() const {
-  if (!keepBounds_) return true;
-  switch (options_.passChoice) {
-    case PassChoice::kDense:
-      return true;
-    case PassChoice::kBounded:
-    case PassChoice::kSparseOrBounded:
-      return false;
-    case PassChoice::kSparseWhenAble:
-    case PassChoice::kAuto:
-    default:
-      return false;
-  }
-}
-
-bool PathingSweep::chooseSparse() const {
+PassKind PathingSweep::choosePass() const {
+  const PassKind full = keepBounds_ ? PassKind::kBounded : PassKind::kDense;
   // A sparse pass needs every write of the last pass to be known.
-  if (passes_ <= 1 || !lastLogComplete_) return false;
-  switch (options_.passChoice) {
-    case PassChoice::kBounded:
-    case PassChoice::kDense:
-      return false;
-    case PassChoice::kSparseWhenAble:
-      return true;
-    case PassChoice::kAuto:
-    case PassChoice::kSparseOrBounded:
-    case PassChoice::kSparseOrDense:
-    default:
-      // A sparse pass runs on one thread, a bounded one on threads_.
-      return counts_.writes * kSparseRatio * threads_ <= considered_;
-  }
+  if (passes_ <= 1 || !lastLogComplete_ || options_.sparse == SparsePasses::kNever) return full;
+  if (options_.sparse == SparsePasses::kWhenAble) return PassKind::kSparse;
+  // A sparse pass runs on one thread, a bounded one on threads_.
+  return counts_.writes * kSparseRatio * threads_ <= considered_ ? PassKind::kSparse : full;
 }
 
 // Sorts the last pass's writes by row (a counting sort, which keeps the
@@ -480,12 +496,8 @@ void PathingSweep::indexLastPass() {
 
 // A sparse pass: only the sums whose operands changed.
 //
-// When a cell is evaluated, its value afterwards is no larger than every
-// sum it saw, and only the cell's own evaluation writes it. So at its next
-// evaluation, one pass later, a sum whose two operands have not been
-// written since cannot be below the cell's value, nor tie with a sum that
-// is. The operands written since the cell's evaluation at (a, b) one pass
-// ago are:
+// The operands written since the evaluation of a->b one pass ago are
+// (pathing_sweep.h):
 //   (1) column b at rows m > a and (2) row a at columns m > b, written in
 //       the last pass;
 //   (3) row a at columns m < b and (4) column b at rows m < a, written in
@@ -505,8 +517,10 @@ void PathingSweep::indexLastPass() {
 // best sums are kept by position, like the column itself.
 //
 // Should this pass's log fill up, the next pass is bounded.
-void PathingSweep::runSparsePass() {
+void PathingSweep::runSparsePass(const PassSettings& pass) {
   Worker& worker = workers_[0];
+  float* pathing = arrays_.pathing.data();
+  const int32_t* position = arrays_.position.data();
   const size_t lastCount = byColumn_.size();
   // Values of the last pass's writes. A write a->m with m > b is only
   // needed before column m is reached, so it still holds this value then.
@@ -520,42 +534,43 @@ void PathingSweep::runSparsePass() {
   // Per position, the smallest sum offered and its waypoint, as one key.
   std::vector<uint64_t> best(static_cast<size_t>(paddedN_));
   for (int64_t b = 0; b < n_; ++b) {
-    float* column = pathing_.data() + b * paddedN_;
+    float* column = pathing + b * paddedN_;
     std::fill(best.begin(), best.end(), UINT64_MAX);
     auto offer = [&](int32_t a, float sum, int32_t m) {
-      uint64_t& slot = best[position_[a]];
+      uint64_t& slot = best[position[a]];
       const uint64_t key = sumKey(sum, m);
       slot = key < slot ? key : slot;
     };
     // (1): rows m of column b written in the last pass, for every row.
     for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
       const int32_t m = byColumn_[i];
-      kernels_.pushSums(pathing_.data() + m * paddedN_, column[position_[m]], m, best.data(),
-                        paddedN_);
+      kernels_.pushSums(pathing + m * paddedN_, column[position[m]], m, best.data(), paddedN_);
     }
+    worker.counts.offered += (columnStart_[b + 1] - columnStart_[b]) * n_;
     // (2): the last pass's writes a->m in columns m > b.
     for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
       const int32_t m = columnOf_[i];
-      offer(byColumn_[i], lastValue_[i] + column[position_[m]], m);
+      offer(byColumn_[i], lastValue_[i] + column[position[m]], m);
     }
     // (3): this pass's writes a->m, all in columns m < b.
     for (int64_t i = 0; i < count; ++i) {
       const int32_t m = worker.logColumn[i];
-      offer(worker.logRow[i], writeValue[i] + column[position_[m]], m);
+      offer(worker.logRow[i], writeValue[i] + column[position[m]], m);
     }
+    worker.counts.offered += static_cast<int64_t>(lastCount) - columnStart_[b + 1] + count;
     for (int64_t a0 = 0; a0 < n_; a0 += 64) {
       const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
       uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
                             lowBits(n_ - a0);
       for (; considered; considered &= considered - 1) {
         const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
-        const int32_t p = position_[a];
+        const int32_t p = position[a];
         // The slot's sum is below the value (an untouched slot never is).
         if (!(uint32_t(best[p] >> 32) < floatBits(column[p]))) continue;
         const float written = keySum(best[p]);
         column[p] = written;
-        via_[a + b * n_] = static_cast<int16_t>(keyWaypoint(best[p]));
-        noteWrite(a, static_cast<int32_t>(b), written);
+        arrays_.via[a + b * n_] = static_cast<int16_t>(keyWaypoint(best[p]));
+        noteWrite(pass, a, static_cast<int32_t>(b), written);
         if (count < static_cast<int64_t>(logCapacity_)) {
           worker.logRow[count] = a;
           worker.logColumn[count] = static_cast<int32_t>(b);
@@ -565,8 +580,8 @@ void PathingSweep::runSparsePass() {
           worker.logFull = true;
         }
         // (4): the new value is an operand of the cells below it.
-        kernels_.pushSums(pathing_.data() + int64_t(a) * paddedN_, written, a, best.data(),
-                          paddedN_);
+        kernels_.pushSums(pathing + int64_t(a) * paddedN_, written, a, best.data(), paddedN_);
+        worker.counts.offered += n_;
         ++worker.counts.writes;
       }
     }
@@ -574,24 +589,25 @@ void PathingSweep::runSparsePass() {
       // The log is full: the rest of the pass offers every intermediate.
       // (Rare: a sparse pass follows a pass of few writes.)
       for (++b; b < n_; ++b) {
-        column = pathing_.data() + b * paddedN_;
+        column = pathing + b * paddedN_;
         for (int64_t a0 = 0; a0 < n_; a0 += 64) {
           const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
           uint64_t considered = reachability_.bitsFrom(cell) &
                                 ~graph_.adjacency.bitsFrom(cell) & lowBits(n_ - a0);
           for (; considered; considered &= considered - 1) {
             const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
-            const int32_t p = position_[a];
-            float best = column[p];
-            int32_t bestVia = -1;
+            const int32_t p = position[a];
+            float least = column[p];
+            int32_t leastVia = -1;
             for (int32_t m = 0; m < n_; ++m) {
-              const float sum = value(a, m) + column[position_[m]];
-              if (sum < best) best = sum, bestVia = m;
+              const float sum = value(a, m) + column[position[m]];
+              if (sum < least) least = sum, leastVia = m;
             }
-            if (bestVia < 0) continue;
-            column[p] = best;
-            via_[a + b * n_] = static_cast<int16_t>(bestVia);
-            noteWrite(a, static_cast<int32_t>(b), best);
+            worker.counts.offered += n_;
+            if (leastVia < 0) continue;
+            column[p] = least;
+            arrays_.via[a + b * n_] = static_cast<int16_t>(leastVia);
+            noteWrite(pass, a, static_cast<int32_t>(b), least);
             ++worker.counts.writes;
           }
         }
@@ -601,55 +617,58 @@ void PathingSweep::runSparsePass() {
   worker.logCount = count;
 }
 
-void PathingSweep::noteWrite(int32_t a, int32_t b, float written) {
-  const int32_t rowStamp = pass_.current + b;
-  const int32_t columnStamp = pass_.current + a;
-  rowLatest_[a] = rowStamp;
-  columnLatest_[b] = columnStamp;
-  rowSmallest_[a] = std::min(rowSmallest_[a], written);
-  columnSmallest_[b] = std::min(columnSmallest_[b], written);
-  pass_.rowWritten[a] = std::min(pass_.rowWritten[a], written);
-  pass_.columnWritten[b] = std::min(pass_.columnWritten[b], written);
+void PathingSweep::noteWrite(const PassSettings& pass, int32_t a, int32_t b, float written) {
+  Arrays& arrays = arrays_;
+  const int32_t rowStamp = pass.current + b;
+  const int32_t columnStamp = pass.current + a;
+  arrays.rowLatest[a] = rowStamp;
+  arrays.columnLatest[b] = columnStamp;
+  arrays.rowSmallest[a] = std::min(arrays.rowSmallest[a], written);
+  arrays.columnSmallest[b] = std::min(arrays.columnSmallest[b], written);
+  arrays.rowWritten[pass.parity][a] = std::min(arrays.rowWritten[pass.parity][a], written);
+  arrays.columnWritten[pass.parity][b] = std::min(arrays.columnWritten[pass.parity][b], written);
   if (!keepBounds_) return;
-  const int64_t blockA = position_[a] / kBlockWidth;
-  const int64_t blockB = position_[b] / kBlockWidth;
-  float& rowMin = rowMin_[a * boundStride_ + blockB];
+  const int64_t blockA = arrays.position[a] / kBlockSize;
+  const int64_t blockB = arrays.position[b] / kBlockSize;
+  float& rowMin = arrays.rowMin[a * boundStride_ + blockB];
   rowMin = std::min(rowMin, written);
-  float& columnMin = columnMin_[b * boundStride_ + blockA];
+  float& columnMin = arrays.columnMin[b * boundStride_ + blockA];
   columnMin = std::min(columnMin, written);
-  rowTime_[a * boundStride_ + blockB] = rowStamp;
-  columnTime_[b * boundStride_ + blockA] = columnStamp;
+  arrays.rowTime[a * boundStride_ + blockB] = rowStamp;
+  arrays.columnTime[b * boundStride_ + blockA] = columnStamp;
   if (superStride_ > 0) {
     const int64_t rowSuper = a * superStride_ + blockB / kBoundGroup;
     const int64_t columnSuper = b * superStride_ + blockA / kBoundGroup;
-    rowSuperMin_[rowSuper] = std::min(rowSuperMin_[rowSuper], written);
-    columnSuperMin_[columnSuper] = std::min(columnSuperMin_[columnSuper], written);
-    rowSuperTime_[rowSuper] = rowStamp;
-    columnSuperTime_[columnSuper] = columnStamp;
+    arrays.rowSuperMin[rowSuper] = std::min(arrays.rowSuperMin[rowSuper], written);
+    arrays.columnSuperMin[columnSuper] = std::min(arrays.columnSuperMin[columnSuper], written);
+    arrays.rowSuperTime[rowSuper] = rowStamp;
+    arrays.columnSuperTime[columnSuper] = columnStamp;
   }
 }
 
 // The pathing block is read column after column, in memory order, and each
-// column's cells at the group's rows are put in place in the row buffer
+// column's cells at the band's rows are put in place in the row buffer
 // (which stays in the second-level cache). Positions past N hold
 // +infinity from the start and are never written.
 void PathingSweep::gatherRows(Worker& worker, int64_t a0, int64_t rows) const {
+  const float* pathing = arrays_.pathing.data();
+  const int32_t* order = arrays_.order.data();
   int32_t at[kGroupRows];
-  for (int64_t k = 0; k < rows; ++k) at[k] = position_[a0 + k];
+  for (int64_t k = 0; k < rows; ++k) at[k] = arrays_.position[a0 + k];
   float* buffer = worker.rowBuffer.data();
   // A block transpose: 16 positions at a time, so the reads stay within a
   // few cache lines of 16 columns and the writes are whole cache lines.
-  for (int64_t j0 = 0; j0 < n_; j0 += kBlockWidth) {
-    const int64_t j1 = std::min(n_, j0 + kBlockWidth);
-    const float* column[kBlockWidth];
-    for (int64_t j = j0; j < j1; ++j) column[j - j0] = pathing_.data() + order_[j] * paddedN_;
+  for (int64_t j0 = 0; j0 < n_; j0 += kBlockSize) {
+    const int64_t j1 = std::min(n_, j0 + kBlockSize);
+    const float* column[kBlockSize];
+    for (int64_t j = j0; j < j1; ++j) column[j - j0] = pathing + order[j] * paddedN_;
     for (int64_t k = 0; k < rows; ++k) {
       float* out = buffer + k * rowStride_ + j0;
       const int32_t from = at[k];
       for (int64_t j = 0; j < j1 - j0; ++j) out[j] = column[j][from];
     }
   }
-  // The group's own block: its rows at the group's waypoints.
+  // The band's own block: its rows at the band's waypoints.
   for (int64_t k = 0; k < kGroupRows; ++k) {
     float* inner = worker.inner.data() + k * kGroupRows;
     const float* row = buffer + k * rowStride_;
@@ -672,13 +691,14 @@ std::vector<float> PathingSweep::pathing() const {
 // it is copied out through one column of scratch before being written.
 std::vector<float> PathingSweep::takePathing() {
   std::vector<float> column(static_cast<size_t>(n_));
+  float* pathing = arrays_.pathing.data();
   for (int64_t b = 0; b < n_; ++b) {
-    const float* from = pathing_.data() + b * paddedN_;
-    for (int64_t a = 0; a < n_; ++a) column[a] = from[position_[a]];
-    std::memcpy(pathing_.data() + b * n_, column.data(), column.size() * sizeof(float));
+    const float* from = pathing + b * paddedN_;
+    for (int64_t a = 0; a < n_; ++a) column[a] = from[arrays_.position[a]];
+    std::memcpy(pathing + b * n_, column.data(), column.size() * sizeof(float));
   }
-  pathing_.resize(static_cast<size_t>(n_ * n_));
-  return std::move(pathing_);
+  arrays_.pathing.resize(static_cast<size_t>(n_ * n_));
+  return std::move(arrays_.pathing);
 }
 
 }  // namespace tessivar

@@ -25,18 +25,21 @@ using testing::graphOf;
 using testing::mixedStructureMap;
 using testing::pathingMatchesReference;
 
-// Which skips are on.
+// Which skips are on and which passes run.
 enum class Skips {
-  kAll,            // the engine as it runs, superblocks even on small maps
-  kNone,           // every block of every cell: a plain dense pass
+  kAll,            // bounded passes with every skip, superblocks even on small maps
+  kNone,           // bounded passes with no skip: every block of every cell
   kBoundsOnly,     // block bounds against the value, no bar, every cell
   kChangedOnly,    // operands written since, no bounds
-  kNoBar,          // bounds and changed operands, no bar from the intermediate
+  kNoBar,          // bounds and changed operands, no bar from a known sum
+  kNoNeighbours,   // the bar from the current intermediate only
   kSparse,         // sparse passes whenever the last pass's writes are known
   kSparseTinyLog,  // the same with a log of a few entries: it fills up
   kDense,          // every pass dense: every intermediate of every
                    // considered cell (the changed-operand skip does not
                    // apply to dense passes)
+  kAsRun,          // the engine as the tool runs it: every kind of pass by
+                   // the cost model
 };
 
 struct EngineCase {
@@ -49,9 +52,10 @@ struct EngineCase {
 std::string engineName(const EngineCase& c) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
   static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
-  static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
-                                       "ChangedOnly", "NoBar",     "Sparse",
-                                       "SparseTinyLog", "Dense"};
+  static const char* const kSkips[] = {"AllSkips",     "NoSkips", "BoundsOnly",
+                                       "ChangedOnly",  "NoBar",   "NoNeighbours",
+                                       "Sparse",       "SparseTinyLog", "Dense",
+                                       "AsRun"};
   return std::string(kKernels[int(c.kernel)]) + kOrders[int(c.order)] + kSkips[int(c.skips)] +
          (c.threads == 2 ? "TwoThreads" : "OneThread");
 }
@@ -63,14 +67,17 @@ std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
 std::vector<EngineCase> allCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
-    // The engine as it runs, in every grouping, on one and two threads.
+    // Bounded passes and the engine as it runs, in every grouping, on one
+    // and two threads.
     for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kNumbering, BlockOrder::kSpatial,
                              BlockOrder::kShuffled}) {
       for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
     }
+    for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     // Each skip setting with the shuffled grouping (the loosest bounds);
     // the sparse passes, which run on one thread, once each.
-    for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar}) {
+    for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar,
+                        Skips::kNoNeighbours}) {
       for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kShuffled, skips, threads});
     }
     for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
@@ -85,14 +92,16 @@ std::vector<EngineCase> allCases() {
   return cases;
 }
 
-// The long sweeps: the portable kernels and the machine's best, the engine
-// as it runs and with sparse passes forced, one and two threads.
+// The long sweeps: the portable kernels and the machine's best, bounded
+// passes, the engine as it runs and sparse passes forced, one and two
+// threads.
 std::vector<EngineCase> slowCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, bestKernelPath()}) {
     for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kShuffled}) {
       for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
     }
+    for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     cases.push_back({kernel, BlockOrder::kShuffled, Skips::kSparse, 1});
   }
   return cases;
@@ -104,15 +113,18 @@ PathingSweepOptions optionsOf(const EngineCase& c) {
   options.order = c.order;
   options.shuffleSeed = 17;
   options.threads = c.threads;
+  if (c.skips == Skips::kAsRun) return options;
   const bool sparse = c.skips == Skips::kSparse || c.skips == Skips::kSparseTinyLog;
-  options.blockBounds = c.skips == Skips::kAll || c.skips == Skips::kBoundsOnly ||
-                        c.skips == Skips::kNoBar || sparse;
-  options.changedOnly = c.skips == Skips::kAll || c.skips == Skips::kChangedOnly ||
-                        c.skips == Skips::kNoBar || sparse;
-  options.viaThreshold = c.skips == Skips::kAll || sparse;
-  options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
-  options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
-  if (c.skips == Skips::kDense) options.passChoice = PassChoice::kDense;
+  const bool all = c.skips == Skips::kAll || sparse;
+  options.blockBounds = all || c.skips == Skips::kBoundsOnly || c.skips == Skips::kNoBar ||
+                        c.skips == Skips::kNoNeighbours;
+  options.changedOnly = all || c.skips == Skips::kChangedOnly || c.skips == Skips::kNoBar ||
+                        c.skips == Skips::kNoNeighbours;
+  options.viaThreshold = all || c.skips == Skips::kNoNeighbours;
+  options.neighbourBars = all;
+  options.superblocksAbove = all ? 0 : -1;
+  options.full = c.skips == Skips::kDense ? FullPasses::kDense : FullPasses::kBounded;
+  options.sparse = sparse ? SparsePasses::kWhenAble : SparsePasses::kNever;
   if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
   return options;
 }
@@ -252,13 +264,16 @@ TEST(SlowPathingSweepEngines, ManyMoreRandomGraphs) {
 
 // The engine as it runs picks its passes by the map: on a map numbered the
 // way it was walked it keeps bounds and skips blocks, on a randomly
-// numbered one every pass that is not sparse is dense. On both the last
-// passes, which write few cells, are sparse. (How many blocks the bounds
-// skip and how many passes are sparse depend on the engine's tuning, which
-// BENCHMARKS.md measures; only what it chooses is checked here.)
+// numbered one every pass that is not sparse is dense. On every numbering
+// the last passes, which write few cells, are sparse. (How many blocks the
+// bounds skip and how many passes are sparse depend on the engine's
+// tuning, which BENCHMARKS.md measures; only what it chooses is checked
+// here.)
 TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
-  for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400)}) {
+  for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400),
+                             generateDepthFirstMap(3, 400)}) {
     const bool walked = map.name.rfind("walk_", 0) == 0;
+    const bool random = map.name.rfind("gen_", 0) == 0;
     const WaypointGraph graph = graphOf(map);
     ReachabilitySweep closure(graph);
     while (closure.runPass()) {
@@ -267,28 +282,30 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
     PathingSweepOptions options;
     options.threads = 1;
     PathingSweep sweep(graph, reach, options);
-    const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
+    const int64_t blocks = (graph.n + kBlockSize - 1) / kBlockSize;
     // Blocks summed against all blocks, for every register block.
     int64_t scanned = 0, plain = 0, sparse = 0, dense = 0, passes = 0;
     bool lastSparse = false;
     while (sweep.runPass()) {
       const PassCounts& counts = sweep.lastPass();
       ++passes;
-      lastSparse = counts.sparse;
-      sparse += counts.sparse;
-      dense += counts.dense;
-      if (counts.sparse) continue;
+      lastSparse = counts.kind == PassKind::kSparse;
+      sparse += lastSparse;
+      dense += counts.kind == PassKind::kDense;
+      if (lastSparse) continue;
       scanned += counts.scanned;
       plain += counts.registerBlocks * blocks;
     }
     EXPECT_GT(scanned, 0) << map.name;
     if (walked) {
       EXPECT_EQ(dense, 0) << map.name;
-      EXPECT_LT(scanned, plain) << map.name << ": bounds and changed operands skip blocks";
-    } else {
+      EXPECT_LT(scanned * 4, plain) << map.name << ": bounds and changed operands skip blocks";
+    }
+    if (random) {
       EXPECT_EQ(dense + sparse, passes) << map.name;
       EXPECT_EQ(scanned, plain) << map.name;
     }
+    EXPECT_GT(sparse, 0) << map.name;
     EXPECT_TRUE(lastSparse) << map.name << ": the last pass that writes is sparse";
   }
 }
@@ -299,7 +316,8 @@ TEST(PathingSweepSkips, AWrongBoundIsCaught) {
   const WaypointGraph graph = graphOf(generateWalkedMap(3, 400));
   PathingSweepOptions options;
   options.threads = 1;
-  options.passChoice = PassChoice::kBounded;
+  options.full = FullPasses::kBounded;
+  options.sparse = SparsePasses::kNever;
   const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
   EXPECT_TRUE(pathingMatchesReference(graph, reference, options));
   options.boundErrorForTests = 50;
