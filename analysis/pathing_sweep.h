@@ -29,8 +29,9 @@
 // - Bar. A sum found cheaply that is below the cell's value bounds the
 //   smallest sum from above, so blocks whose bound is above it are skipped
 //   too: the sum through the cell's current intermediate, and, for a cell
-//   with no route yet, the sums through the ends of the paths out of a and
-//   into b (every route leaves a and reaches b by one of them).
+//   with no route yet (with the neighbourBars option), the sums through the
+//   ends of the paths out of a and into b (every route leaves a and reaches
+//   b by one of them).
 // The order in which the m of one cell are reduced doesn't change its
 // result, so blocks may be any grouping of the waypoints; the cells are
 // still swept in their own order.
@@ -125,7 +126,11 @@ struct PathingSweepOptions {
   bool blockBounds = true;
   bool changedOnly = true;
   bool viaThreshold = true;
-  bool neighbourBars = true;
+  // Off by default: on the generated 1024-waypoint maps the bars through
+  // the paths' ends cost more than the blocks they skip (under callgrind,
+  // 2.2 % more instructions on the walked form, 1.3 % on the depth-first
+  // one; BENCHMARKS.md).
+  bool neighbourBars = false;
   // Write-log entries kept per thread and pass; 0 for the default, 64 per
   // waypoint. (Tests make it small to exercise a full log.)
   int64_t logCapacity = 0;

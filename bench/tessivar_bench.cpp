@@ -21,7 +21,8 @@
 //                                            cells rewritten, and sums a
 //                                            sparse pass offered (per N)
 //   With `passes`, environment variables force the engine's choices, for
-//   experiments: NOBAR, NONEIGHBOURS, NOCHANGED, NOBOUNDS (that skip off),
+//   experiments: NOBAR, NOCHANGED, NOBOUNDS (that skip off), NEIGHBOURS (the
+//   bars through the paths' ends on),
 //   NUMBERING or SPATIAL (the grouping of intermediates into blocks),
 //   FULL=bounded|dense (the passes that are not sparse) and
 //   SPARSE=never|always (sparse passes never, or whenever able).
@@ -108,7 +109,7 @@ int passRun(const char* map, int threads, const char* kernel) {
   if (kernel && std::strcmp(kernel, "portable") == 0) options.kernel = tessivar::KernelPath::kPortable;
   if (kernel && std::strcmp(kernel, "avx2") == 0) options.kernel = tessivar::KernelPath::kAvx2;
   if (std::getenv("NOBAR")) options.viaThreshold = false, options.neighbourBars = false;
-  if (std::getenv("NONEIGHBOURS")) options.neighbourBars = false;
+  if (std::getenv("NEIGHBOURS")) options.neighbourBars = true;
   if (std::getenv("NOCHANGED")) options.changedOnly = false;
   if (std::getenv("NOBOUNDS")) options.blockBounds = false;
   if (std::getenv("NUMBERING")) options.order = tessivar::BlockOrder::kNumbering;
