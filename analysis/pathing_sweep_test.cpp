@@ -376,6 +376,30 @@ TEST(PathingSweepThreads, OneAllowedCoreMeansOneThread) {
 #endif
 }
 
+// Two threads on maps of several row bands, where the second thread runs
+// beside the first and waits for it column by column: every kernel this
+// machine has, bounded passes, the engine as it runs, and dense passes, on
+// maps of all three numberings, each pass compared with the reference. (The
+// CI's ThreadSanitizer step runs this test and the other two-thread cases.)
+TEST(PathingSweepThreads, TwoThreadsOnMapsOfSeveralBands) {
+  std::vector<EngineCase> cases;
+  for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
+    for (Skips skips : {Skips::kAll, Skips::kAsRun, Skips::kDense}) {
+      cases.push_back({kernel, BlockOrder::kAuto, skips, 2});
+    }
+  }
+  for (const MapSpec& map : {generateRealisticMap(11, 200), generateWalkedMap(11, 200),
+                             generateDepthFirstMap(11, 200)}) {
+    const WaypointGraph graph = graphOf(map);
+    CellBits reach;
+    reach.assign(graph.cellCount);
+    PathingSweepOptions options;
+    options.threads = 2;
+    ASSERT_EQ(PathingSweep(graph, reach, options).threads(), 2) << map.name;
+    ASSERT_TRUE(everyEngineMatchesReference(graph, cases)) << map.name;
+  }
+}
+
 
 }  // namespace
 }  // namespace tessivar
