@@ -92,6 +92,7 @@ struct SweepView {
   // outPosition[outBegin[a] .. outBegin[a + 1]), into waypoint b the
   // positions inPosition[inBegin[b] .. inBegin[b + 1]). A sum through a
   // neighbour of a or of b is a sum the cell's smallest can't exceed.
+  // Null unless PassSettings::neighbourBars can be on (the sweep's option).
   const int64_t* outBegin = nullptr;
   const int32_t* outPosition = nullptr;
   const int64_t* inBegin = nullptr;

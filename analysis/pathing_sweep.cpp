@@ -166,23 +166,27 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   arrays.rowWritten[1].assign(static_cast<size_t>(n_), kInfinity);
   arrays.columnWritten[1].assign(static_cast<size_t>(n_), kInfinity);
 
-  // The paths by position, out of each waypoint and into each.
-  arrays.outBegin.assign(static_cast<size_t>(n_ + 1), 0);
-  arrays.inBegin.assign(static_cast<size_t>(n_ + 1), 0);
-  for (int32_t i = 0; i < n_; ++i) {
-    arrays.outBegin[i + 1] = arrays.outBegin[i] + static_cast<int64_t>(graph.pathCount(i));
-    for (uint64_t k = 0; k < graph.pathCount(i); ++k) ++arrays.inBegin[graph.pathsFrom(i)[k] + 1];
-  }
-  for (int64_t i = 0; i < n_; ++i) arrays.inBegin[i + 1] += arrays.inBegin[i];
-  arrays.outPosition.resize(static_cast<size_t>(arrays.outBegin[n_]));
-  arrays.inPosition.resize(static_cast<size_t>(arrays.inBegin[n_]));
-  {
-    std::vector<int64_t> fill(arrays.inBegin.begin(), arrays.inBegin.end() - 1);
+  // The paths by position, out of each waypoint and into each, for the
+  // bars through the paths' ends (only with that option, which no tool
+  // turns on: the memory check does not count these arrays).
+  if (options.neighbourBars) {
+    arrays.outBegin.assign(static_cast<size_t>(n_ + 1), 0);
+    arrays.inBegin.assign(static_cast<size_t>(n_ + 1), 0);
     for (int32_t i = 0; i < n_; ++i) {
-      for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
-        const int32_t t = graph.pathsFrom(i)[k];
-        arrays.outPosition[arrays.outBegin[i] + k] = arrays.position[t];
-        arrays.inPosition[fill[t]++] = arrays.position[i];
+      arrays.outBegin[i + 1] = arrays.outBegin[i] + static_cast<int64_t>(graph.pathCount(i));
+      for (uint64_t k = 0; k < graph.pathCount(i); ++k) ++arrays.inBegin[graph.pathsFrom(i)[k] + 1];
+    }
+    for (int64_t i = 0; i < n_; ++i) arrays.inBegin[i + 1] += arrays.inBegin[i];
+    arrays.outPosition.resize(static_cast<size_t>(arrays.outBegin[n_]));
+    arrays.inPosition.resize(static_cast<size_t>(arrays.inBegin[n_]));
+    {
+      std::vector<int64_t> fill(arrays.inBegin.begin(), arrays.inBegin.end() - 1);
+      for (int32_t i = 0; i < n_; ++i) {
+        for (uint64_t k = 0; k < graph.pathCount(i); ++k) {
+          const int32_t t = graph.pathsFrom(i)[k];
+          arrays.outPosition[arrays.outBegin[i] + k] = arrays.position[t];
+          arrays.inPosition[fill[t]++] = arrays.position[i];
+        }
       }
     }
   }
