@@ -243,12 +243,23 @@ TEST(PathingSweepEngines, WalkedMaps) {
   }
 }
 
-TEST(SlowPathingSweepEngines, LargerMapsInBothNumberingsAndGrids) {
+// The rooms numbered by a depth-first walk: numbers follow space, but not
+// as closely as in the walked form.
+TEST(PathingSweepEngines, DepthFirstMaps) {
+  for (int32_t size : {6, 63, 64, 65, 129, 180}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateDepthFirstMap(7, size)), allCases()))
+        << "depth-first " << size;
+  }
+}
+
+TEST(SlowPathingSweepEngines, LargerMapsInEveryNumberingAndGrids) {
   for (int32_t size : {300, 450}) {
     ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateRealisticMap(5, size)), slowCases()))
         << "realistic " << size;
     ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateWalkedMap(5, size)), slowCases()))
         << "walked " << size;
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateDepthFirstMap(5, size)), slowCases()))
+        << "depth-first " << size;
   }
   ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateGridMap(18, 17)), slowCases()));
 }
@@ -312,16 +323,19 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
 
 // The comparison with the reference catches a bound above the true
 // minimum: the engine then skips blocks that hold the best intermediate.
+// On both numberings that keep bounds.
 TEST(PathingSweepSkips, AWrongBoundIsCaught) {
-  const WaypointGraph graph = graphOf(generateWalkedMap(3, 400));
-  PathingSweepOptions options;
-  options.threads = 1;
-  options.full = FullPasses::kBounded;
-  options.sparse = SparsePasses::kNever;
-  const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
-  EXPECT_TRUE(pathingMatchesReference(graph, reference, options));
-  options.boundErrorForTests = 50;
-  EXPECT_FALSE(pathingMatchesReference(graph, reference, options));
+  for (const MapSpec& map : {generateWalkedMap(3, 400), generateDepthFirstMap(3, 400)}) {
+    const WaypointGraph graph = graphOf(map);
+    PathingSweepOptions options;
+    options.threads = 1;
+    options.full = FullPasses::kBounded;
+    options.sparse = SparsePasses::kNever;
+    const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+    EXPECT_TRUE(pathingMatchesReference(graph, reference, options)) << map.name;
+    options.boundErrorForTests = 50;
+    EXPECT_FALSE(pathingMatchesReference(graph, reference, options)) << map.name;
+  }
 }
 
 // The phases as the run calls them: every pass told, every result.
@@ -335,6 +349,7 @@ TEST(FastEnginePhases, PassesMatchTheReference) {
   }
   ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateRealisticMap(1, 150))));
   ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateWalkedMap(1, 150))));
+  ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateDepthFirstMap(1, 150))));
 }
 
 TEST(FastEnginePhases, SixWaypointExample) {
