@@ -28,10 +28,6 @@ struct IslandsOptions {
 
 IslandsOptions parseIslandsOptions(int argc, const char* const* argv);
 
-// The rise limit in `text`, or false when it is not a finite number of at
-// least 0 written as a whole decimal number.
-bool parseMaxRise(const std::string& text, double* value);
-
 }  // namespace tessivar
 
 #endif  // TESSIVAR_ISLANDS_ISLANDS_OPTIONS_H_

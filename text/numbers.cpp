@@ -66,4 +66,36 @@ void appendFixed(std::string& out, double value, int decimals) {
   out += text;
 }
 
+void appendFoldedNumbers(std::string& out, const std::vector<int32_t>& sorted) {
+  size_t i = 0;
+  while (i < sorted.size()) {
+    size_t j = i;
+    while (j + 1 < sorted.size() && sorted[j + 1] == sorted[j] + 1) ++j;
+    if (i > 0) out += ", ";
+    if (j - i >= 2) {
+      appendInteger(out, sorted[i]);
+      out += '-';
+      appendInteger(out, sorted[j]);
+      i = j + 1;
+    } else {
+      appendInteger(out, sorted[i]);
+      ++i;
+    }
+  }
+}
+
+bool parseUnits(const std::string& text, double* value) {
+  // from_chars reads the same digits in every locale, accepts no leading
+  // space or sign, and refuses values beyond the range of a double.
+  const char* first = text.data();
+  const char* last = first + text.size();
+  double parsed = 0;
+  const std::from_chars_result r =
+      std::from_chars(first, last, parsed, std::chars_format::general);
+  if (r.ec != std::errc() || r.ptr != last) return false;
+  if (!std::isfinite(parsed) || parsed < 0) return false;
+  *value = parsed + 0.0;  // -0 becomes 0
+  return true;
+}
+
 }  // namespace tessivar
