@@ -32,6 +32,11 @@ double riseOf(const WaypointRecord& from, const WaypointRecord& to) {
   return double(to.z) - double(from.z);
 }
 
+double squaredDistance(const WaypointRecord& a, const WaypointRecord& b) {
+  return squaredGap(double(b.x) - double(a.x), double(b.y) - double(a.y),
+                    double(b.z) - double(a.z));
+}
+
 MainNetworkTree::MainNetworkTree(const std::vector<WaypointRecord>& records,
                                  const int32_t* waypoints, size_t count)
     : records_(records) {

@@ -45,6 +45,10 @@ constexpr double kDefaultMaxRise = 45.0;
 // Rise of a path from `from` to `to`: double(to.z) - double(from.z).
 double riseOf(const WaypointRecord& from, const WaypointRecord& to);
 
+// The squared distance of two waypoints exactly as pairs are compared (the
+// same value either way round); its square root is a suggestion's length.
+double squaredDistance(const WaypointRecord& a, const WaypointRecord& b);
+
 struct SuggestedPath {
   int32_t from = -1;
   int32_t to = -1;
