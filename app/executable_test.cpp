@@ -251,6 +251,9 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
 #ifdef TESSIVAR_ISLANDS_BINARY
       {TESSIVAR_ISLANDS_BINARY, six},
 #endif
+#ifdef TESSIVAR_MEND_BINARY
+      {TESSIVAR_MEND_BINARY, six, ::testing::TempDir() + "tessivar_fail.wpt"},
+#endif
   };
 #ifdef _WIN32
   // No shell to redirect or close the output, and no SIGPIPE: a reader
