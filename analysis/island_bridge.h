@@ -77,6 +77,14 @@ class MainNetworkTree {
   SuggestedPath suggest(const int32_t* island, size_t count,
                         BridgeDirection direction, double maxRise) const;
 
+  // The walkable pair that suggest() would pick among those no longer than
+  // `maxLength` (sqrt of the squared distance, as a suggestion's length),
+  // found by the same search pruned at that length: `from` is -1 when
+  // there is none. Its length and rise are filled, and walkable is true.
+  SuggestedPath nearestWalkableWithin(const int32_t* island, size_t count,
+                                      BridgeDirection direction, double maxRise,
+                                      double maxLength) const;
+
  private:
   struct Point {
     float x, y, z;
@@ -90,10 +98,11 @@ class MainNetworkTree {
     int32_t left, right;    // child nodes, -1 for a leaf
   };
   // Searches from island waypoint `q`, improving `best`; walkable pairs
-  // only unless `maxRise` is infinite.
+  // only unless `maxRise` is infinite; pairs no longer than `maxLength`.
   void searchFrom(int32_t q, BridgeDirection direction, double maxRise,
                   SuggestedPath& best,
-                  std::vector<std::pair<int32_t, double>>& stack) const;
+                  std::vector<std::pair<int32_t, double>>& stack,
+                  double maxLength) const;
 
   const std::vector<WaypointRecord>& records_;
   std::vector<Point> points_;

@@ -22,6 +22,11 @@ constexpr uint8_t kInMain = kReachesMain | kReachedFromMain;
 
 enum Way { kIn = 0, kOut = 1 };
 
+// A round searches from the islands for pairs with the waypoints that
+// joined when the island waypoints left number at most this many times
+// those that joined (see afterRound).
+constexpr int64_t kSearchFromIslands = 8;
+
 // The best pair found so far one way: the walkable pair within the maximum
 // length that wins by squared distance, then from, then to (the order
 // MainNetworkTree::suggest picks by). None while `from` is -1.
@@ -102,6 +107,7 @@ class Mender {
   // island is then to be judged.
   std::vector<int32_t> startFrom(const Networks& networks, const IslandReport& report) {
     slots_.clear();
+    remaining_ = 0;
     std::vector<int32_t> all;
     if (!report.hasMain) return all;
     std::fill(slotOf_.begin(), slotOf_.end(), -1);
@@ -127,8 +133,10 @@ class Mender {
         slotOf_[size_t(v)] = int32_t(slots_.size());
       }
       all.push_back(int32_t(slots_.size()));
+      remaining_ += int64_t(slot.waypoints.size());
       slots_.push_back(std::move(slot));
     }
+    live_ = all;
     if (!nearby_) {
       // The waypoints outside the main network now, the only ones the
       // main network can gain.
@@ -197,29 +205,15 @@ class Mender {
         putUp(s, round, next);  // its kind changed
       }
     }
-    // Pairs with the waypoints that joined, within the maximum length.
-    for (int32_t p : joined_) {
-      const WaypointRecord& rp = map_.records[size_t(p)];
-      nearby_->within(rp, maxLength_, found_, stack_);
-      for (const auto& [q, squared] : found_) {
-        const int32_t s = slotOf_[size_t(q)];
-        if (s < 0) continue;
-        Slot& slot = slots_[size_t(s)];
-        const IslandKind kind = kindOf(marks_[size_t(q)]);
-        const WaypointRecord& rq = map_.records[size_t(q)];
-        bool changed = false;
-        if (needs(kind, kIn) && riseOf(rp, rq) <= options_.maxRise &&
-            slot.best[kIn].beatenBy(squared, p, q)) {
-          slot.best[kIn] = {p, q, squared};
-          changed = true;
-        }
-        if (needs(kind, kOut) && riseOf(rq, rp) <= options_.maxRise &&
-            slot.best[kOut].beatenBy(squared, q, p)) {
-          slot.best[kOut] = {q, p, squared};
-          changed = true;
-        }
-        if (changed) putUp(s, round, next);
-      }
+    remaining_ -= int64_t(joined_.size());
+    // Pairs with the waypoints that joined, within the maximum length,
+    // found the cheaper way: from each waypoint that joined, the island
+    // waypoints near it; or, when few island waypoints are left beside so
+    // many that joined, from each island, the nearest that joined.
+    if (remaining_ <= kSearchFromIslands * int64_t(joined_.size())) {
+      searchFromIslands(round, next);
+    } else {
+      searchFromJoined(round, next);
     }
     std::sort(next.begin(), next.end());
     return next;
@@ -228,6 +222,55 @@ class Mender {
   const std::vector<int32_t>& listSizes() const { return listSize_; }
 
  private:
+  // Offers `slot` the pair from `from` to `to` one way, if walkable, and
+  // puts it up when that pair is better than its best.
+  void offer(int32_t s, Way way, int32_t from, int32_t to, double squared, int32_t round,
+             std::vector<int32_t>& next) {
+    Slot& slot = slots_[size_t(s)];
+    if (riseOf(map_.records[size_t(from)], map_.records[size_t(to)]) > options_.maxRise) return;
+    if (!slot.best[way].beatenBy(squared, from, to)) return;
+    slot.best[way] = {from, to, squared};
+    putUp(s, round, next);
+  }
+
+  // Each waypoint that joined, against the island waypoints within the
+  // maximum length of it.
+  void searchFromJoined(int32_t round, std::vector<int32_t>& next) {
+    for (int32_t p : joined_) {
+      nearby_->within(map_.records[size_t(p)], maxLength_, found_, stack_);
+      for (const auto& [q, squared] : found_) {
+        const int32_t s = slotOf_[size_t(q)];
+        if (s < 0) continue;
+        const IslandKind kind = kindOf(marks_[size_t(q)]);
+        if (needs(kind, kIn)) offer(s, kIn, p, q, squared, round, next);
+        if (needs(kind, kOut)) offer(s, kOut, q, p, squared, round, next);
+      }
+    }
+  }
+
+  // Each island left, against the waypoints that joined: the nearest
+  // walkable pair each way within the maximum length, from a tree of them.
+  void searchFromIslands(int32_t round, std::vector<int32_t>& next) {
+    if (joined_.empty() || maxLength_ < 0) return;
+    const MainNetworkTree tree(map_.records, joined_.data(), joined_.size());
+    size_t kept = 0;
+    for (int32_t s : live_) {
+      const Slot& slot = slots_[size_t(s)];
+      if (slot.joined) continue;
+      live_[kept++] = s;
+      const IslandKind kind = kindOf(marks_[size_t(slot.waypoints[0])]);
+      for (Way way : {kIn, kOut}) {
+        if (!needs(kind, way)) continue;
+        const SuggestedPath p = tree.nearestWalkableWithin(
+            slot.waypoints.data(), slot.waypoints.size(),
+            way == kIn ? BridgeDirection::kIntoIsland : BridgeDirection::kOutOfIsland,
+            options_.maxRise, maxLength_);
+        if (p.from >= 0) offer(s, way, p.from, p.to, p.squared, round, next);
+      }
+    }
+    live_.resize(kept);
+  }
+
   // Whether the length the file's reader computes for the path is finite:
   // a mended file must load again.
   bool fileLengthFinite(int32_t from, int32_t to) const {
@@ -277,6 +320,8 @@ class Mender {
   std::vector<uint64_t> predecessorBegin_;
   std::vector<int32_t> predecessors_;
   std::vector<Slot> slots_;
+  std::vector<int32_t> live_;  // slots not known to have joined, ascending
+  int64_t remaining_ = 0;      // waypoints outside the main network
   std::unique_ptr<NearbyWaypoints> nearby_;
   // Working space, kept between rounds.
   std::vector<int32_t> newlyMarked_, joined_, stack_;
