@@ -3,8 +3,8 @@
 # packs them:
 #   scripts/build-windows.sh [build-dir]        (default build-windows)
 # gives <build-dir>/tessivar-<version>-windows-x86_64.zip holding
-# tessivar.exe, tessivar-svg.exe and tessivar-islands.exe (where that tool
-# is in the tree), README.md, docs/ and the sample maps in examples/. The
+# tessivar.exe, tessivar-svg.exe, and tessivar-islands.exe and
+# tessivar-mend.exe (where those tools are in the tree), README.md, docs/ and the sample maps in examples/. The
 # version is the one in CMakeLists.txt's project(). The executables must
 # need no DLL but the system's: the script refuses to pack any other.
 set -euo pipefail
@@ -21,6 +21,7 @@ version="$(cat "$build/version.txt")"
 name="tessivar-$version-windows-x86_64"
 tools=(tessivar tessivar-svg)
 [ -f islands/CMakeLists.txt ] && tools+=(tessivar-islands)
+[ -f mend/CMakeLists.txt ] && tools+=(tessivar-mend)
 
 stage="$build/package/$name"
 rm -rf "$build/package" "$build/$name.zip"
