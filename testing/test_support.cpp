@@ -66,5 +66,14 @@ LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
   return result;
 }
 
+int64_t mappedBytesNow() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoll(line.substr(7)) * 1024;
+  }
+  return -1;
+}
+
 }  // namespace testing
 }  // namespace tessivar

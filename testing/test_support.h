@@ -39,6 +39,10 @@ std::string maskTimings(const std::string& transcript);
 LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
                  std::string* lines = nullptr);
 
+// The address space this process maps now, in bytes (VmSize of
+// /proc/self/status), or -1 where the system doesn't say.
+int64_t mappedBytesNow();
+
 }  // namespace testing
 }  // namespace tessivar
 
