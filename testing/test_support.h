@@ -43,6 +43,10 @@ LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
 // /proc/self/status), or -1 where the system doesn't say.
 int64_t mappedBytesNow();
 
+// The lowest-numbered CPU this process may run on (its affinity mask, on
+// Linux), for running a child on one core; 0 elsewhere.
+int firstUsableCpu();
+
 }  // namespace testing
 }  // namespace tessivar
 
