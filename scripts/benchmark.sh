@@ -33,8 +33,12 @@
 #       numbering (32766 islands each), a realistic map (121206 paths), a
 #       map of islands of every kind (100886 paths) and the same with paths
 #       added inside its networks to 130000, a grid main network of 16384
-#       with 16383 orphans scattered over it, and the grid high above 16383
-#       pits none of which can be walked out of.
+#       with 16383 orphans scattered over it, the grid high above 16383
+#       pits none of which can be walked out of, and the search's worst
+#       case: 16384 waypoints on a circle with 16383 orphans near its
+#       centre, all at about the same distance from each orphan (circle;
+#       `build/bench/islands_bench circle ORPHANS MAP` writes it with any
+#       number of orphans).
 #   scripts/benchmark.sh memory [SIZE...]   how much memory a whole run takes
 #       beyond the arrays the memory check counts (waypoint/memory_budget.h),
 #       on the six-waypoint example and generated realistic maps (default
@@ -105,7 +109,7 @@ best_run() {
   for _ in $(seq "$repeat"); do
     read -r wall rss < <("$driver" whole "$binary" "$map" "$output")
     if [ -z "$best" ] || smaller "$wall" "$best"; then best=$wall; fi
-    [ "$rss" -gt "$peak" ] && peak=$rss
+    if [ "$rss" -gt "$peak" ]; then peak=$rss; fi
   done
 }
 
