@@ -5,6 +5,7 @@
 
 #include "frame/exit_status.h"
 #include "frame/report_output.h"
+#include "frame/stream_text.h"
 #include "platform/command_line.h"
 #include "platform/standard_stream.h"
 
@@ -12,6 +13,9 @@ namespace tessivar {
 
 int runToolMain(int argc, char** argv, ToolRun run) {
   const platform::StandardStreams streams;
+  // Standard error, like standard output (frame/report_output.h), escapes
+  // text from a map file when it is a terminal.
+  markTerminalStream(std::cerr, platform::descriptorIsTerminal(2));
   try {
     const platform::CommandLine args(argc, argv);
     return runWithReportOutput(std::cerr, [&](std::ostream& out) {

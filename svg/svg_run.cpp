@@ -6,6 +6,7 @@
 
 #include "analysis/run_memory.h"
 #include "frame/exit_status.h"
+#include "frame/stream_text.h"
 #include "platform/output_file.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
@@ -21,7 +22,7 @@ using platform::OutputWriter;
 // The output can't be, or wasn't, written: the message and status 1.
 int cannotWrite(std::ostream& messages, const std::string& output,
                 OutputStatus status) {
-  messages << "Couldn't write file " << output;
+  messages << "Couldn't write file " << streamText(output, messages);
   if (status == OutputStatus::kSameAsInput)
     messages << ": it is the waypoint file";
   messages << std::endl;
@@ -33,7 +34,7 @@ int cannotWrite(std::ostream& messages, const std::string& output,
 int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
                    std::ostream& err) {
   if (argc != 3) {
-    out << "Usage " << (argc > 0 && argv[0] ? argv[0] : "tessivar-svg")
+    out << "Usage " << streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-svg", out)
         << " <waypointfile> <output.svg>" << std::endl;
     return kExitFailure;
   }
@@ -50,7 +51,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
       return abnormalTermination(err);
     }
     if (load.status != LoadStatus::kLoaded) {
-      messages << load.message << std::endl;
+      messages << streamText(load.message, messages) << std::endl;
       return kExitFailure;
     }
     // The analysis of a big map takes long: a mistake in the output path
@@ -84,7 +85,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
     if (written != OutputStatus::kOk) {
       return cannotWrite(messages, output, written);
     }
-    if (!toOut) out << "Wrote " << output << std::endl;
+    if (!toOut) out << "Wrote " << streamText(output, out) << std::endl;
     return kExitOk;
   } catch (const std::bad_alloc&) {
     return abnormalTermination(err);
