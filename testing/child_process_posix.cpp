@@ -36,7 +36,8 @@ std::string findOnPath(const std::string& program) {
 bool underWine() { return false; }
 
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds, bool readerGone) {
+                     double timeoutSeconds, bool readerGone,
+                     const std::string& workingDirectory) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
@@ -67,6 +68,9 @@ ChildResult runChild(const std::vector<std::string>& argv,
     close(outPipe[1]);
     close(errPipe[0]);
     close(errPipe[1]);
+    if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) {
+      _exit(127);
+    }
     execv(program.c_str(), args.data());
     _exit(127);
   }
