@@ -58,7 +58,7 @@ TEST(WindowWait, ARedirectedStreamNeverWaits) {
 
 TEST(WindowWait, AConsoleWithoutAWindowNeverWaits) {
   ConsoleFacts facts = ownWindow();
-  facts.hasWindow = false;  // Wine started from a terminal
+  facts.hasWindow = false;  // a console made with CREATE_NO_WINDOW
   EXPECT_FALSE(waitsBeforeClosing(facts));
 }
 

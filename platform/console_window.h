@@ -7,7 +7,9 @@
 // Started from cmd, PowerShell, Windows Terminal or a script, it shares
 // the console of the shell, which stays. consoleFacts() gathers what tells
 // the two apart; frame/window_wait.h decides. Other systems have no such
-// window: their facts say so, and no tool ever waits there.
+// window: their facts say so, and no tool ever waits there. (Wine, run
+// from a Unix terminal, makes a console for the program alone, with a
+// window: what Explorer does.)
 #ifndef TESSIVAR_PLATFORM_CONSOLE_WINDOW_H_
 #define TESSIVAR_PLATFORM_CONSOLE_WINDOW_H_
 
