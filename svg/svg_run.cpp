@@ -3,6 +3,7 @@
 #include <ios>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "analysis/run_memory.h"
 #include "frame/exit_status.h"
@@ -10,6 +11,7 @@
 #include "platform/output_file.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
+#include "waypoint/file_bytes.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {
@@ -33,13 +35,37 @@ int cannotWrite(std::ostream& messages, const std::string& output,
 
 int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
                    std::ostream& err) {
-  if (argc != 3) {
-    out << "Usage " << streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-svg", out)
-        << " <waypointfile> <output.svg>" << std::endl;
+  // The operands: every argument but the first lone "--", which lets a file
+  // named --help be given as one.
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (arg == "--" && !optionsEnded) {
+      optionsEnded = true;
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  if (operands.empty() || operands.size() > 2) {
+    out << "Usage "
+        << streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-svg", out)
+        << " <waypointfile> [<output.svg>|-]" << std::endl;
     return kExitFailure;
   }
-  const std::string input = argv[1];
-  const std::string output = argv[2];
+  const std::string input = operands[0];
+  // Without an output, the picture goes beside the map, named after it.
+  std::string output;
+  if (operands.size() == 2) {
+    output = operands[1];
+  } else {
+    output = platform::defaultOutputPath(input, ".svg");
+    if (output.empty()) {
+      out << "Couldn't name the picture after " << streamText(input, out)
+          << ": it names no file; give the output's name" << std::endl;
+      return kExitFailure;
+    }
+  }
   // "-" sends the picture to standard output, which then carries nothing
   // else: the messages go to standard error.
   const bool toOut = output == "-";
@@ -61,6 +87,13 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
               : platform::checkOutputPath(output, input);
     if (usable != OutputStatus::kOk) {
       return cannotWrite(messages, output, usable);
+    }
+    // Two maps dropped together on the program in Explorer arrive as a map
+    // and an output: the second map must not become a picture.
+    if (!toOut && isWaypointFileOnDisk(output)) {
+      messages << "Couldn't write file " << output
+               << ": it is a waypoint file" << std::endl;
+      return kExitFailure;
     }
     const MapAnalysis analysis = analyzeMap(graph);
     const OutputWriter picture = [&](std::ostream& file) {

@@ -24,9 +24,11 @@ struct ChildResult {
 
 // Runs argv[0] (searched on PATH when it has no slash) with the arguments
 // argv, killing it after `timeoutSeconds`. With `readerGone` its standard
-// output is a pipe whose reader has left before it starts.
+// output is a pipe whose reader has left before it starts. It runs in
+// `workingDirectory` when one is given (argv[0] is then best absolute).
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds = 60, bool readerGone = false);
+                     double timeoutSeconds = 60, bool readerGone = false,
+                     const std::string& workingDirectory = "");
 
 #ifndef _WIN32
 // The same with standard output on a pseudo-terminal, as when a person runs

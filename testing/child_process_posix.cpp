@@ -94,7 +94,8 @@ bool openChannel(Sink sink, Channel& channel) {
 }
 
 ChildResult runChildWith(const std::vector<std::string>& argv, double timeoutSeconds,
-                         Sink outSink, Sink errSink) {
+                         Sink outSink, Sink errSink,
+                         const std::string& workingDirectory) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
@@ -119,6 +120,9 @@ ChildResult runChildWith(const std::vector<std::string>& argv, double timeoutSec
     for (Channel* channel : {&out, &err}) {
       if (channel->parent >= 0) close(channel->parent);
       if (channel->child > STDERR_FILENO) close(channel->child);
+    }
+    if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) {
+      _exit(127);
     }
     execv(program.c_str(), args.data());
     _exit(127);
@@ -187,15 +191,16 @@ ChildResult runChildWith(const std::vector<std::string>& argv, double timeoutSec
 }  // namespace
 
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds, bool readerGone) {
+                     double timeoutSeconds, bool readerGone,
+                     const std::string& workingDirectory) {
   return runChildWith(argv, timeoutSeconds, readerGone ? Sink::kReaderGone : Sink::kPipe,
-                      Sink::kPipe);
+                      Sink::kPipe, workingDirectory);
 }
 
 ChildResult runChildOnTerminal(const std::vector<std::string>& argv, bool errorToo,
                                double timeoutSeconds) {
   return runChildWith(argv, timeoutSeconds, Sink::kTerminal,
-                      errorToo ? Sink::kTerminal : Sink::kPipe);
+                      errorToo ? Sink::kTerminal : Sink::kPipe, "");
 }
 
 }  // namespace testing
