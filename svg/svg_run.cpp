@@ -91,7 +91,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
     // Two maps dropped together on the program in Explorer arrive as a map
     // and an output: the second map must not become a picture.
     if (!toOut && isWaypointFileOnDisk(output)) {
-      messages << "Couldn't write file " << output
+      messages << "Couldn't write file " << streamText(output, messages)
                << ": it is a waypoint file" << std::endl;
       return kExitFailure;
     }
