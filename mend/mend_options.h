@@ -9,7 +9,8 @@
 // and --max-length take their value as the next argument or after "="
 // (--kinds=all); the last one given counts. KINDS is a comma-separated list
 // of trap, unreachable, detached and all (default trap,detached). Units are
-// decimal numbers, finite and 0 or more. With --dry-run the output may be
+// numbers as tessivar-islands reads its --max-rise (parseUnits,
+// text/numbers.h), finite and 0 or more. With --dry-run the output may be
 // left out; one given is not written.
 #ifndef TESSIVAR_MEND_MEND_OPTIONS_H_
 #define TESSIVAR_MEND_MEND_OPTIONS_H_

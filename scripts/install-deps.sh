@@ -6,7 +6,10 @@
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
 #   install-deps.sh browser   headless Chromium and xmllint
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
-#                             sources: the Windows cross build and its tests
+#                             sources, mandoc: the Windows cross build, its
+#                             manual pages and its tests
+#   install-deps.sh man       mandoc, groff and man: linting and reading the
+#                             manual pages
 set -euo pipefail
 
 packages=()
@@ -16,7 +19,8 @@ for group in "${@:-build}"; do
     peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     browser) packages+=(chromium libxml2-utils) ;;
-    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest mandoc) ;;
+    man) packages+=(mandoc groff-base man-db) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

@@ -42,10 +42,12 @@ void appendFixed(std::string& out, double value, int decimals);
 // consecutive numbers folded: "12-18, 20, 21, 30-32".
 void appendFoldedNumbers(std::string& out, const std::vector<int32_t>& sorted);
 
-// Reads a number of map units from a command line: a decimal number
-// (digits, a point, an exponent; no plus sign, no space), read the same in
-// every locale, finite and 0 or more ("-0" gives 0). False for anything
-// else.
+// Reads a number of map units from a command line as the C library's
+// strtod reads it in the C locale (blanks before it, a sign, decimal or
+// hexadecimal digits with a point and an exponent), the same in every
+// locale; the whole text must be the number, finite and 0 or more ("-0"
+// gives 0, and one too small for a double reads as 0, as strtod reads it).
+// False for anything else.
 bool parseUnits(const std::string& text, double* value);
 
 }  // namespace tessivar

@@ -180,11 +180,26 @@ TEST(Numbers, UnitsAreFiniteAndNotNegative) {
   const double zero = units("-0");
   EXPECT_EQ(zero, 0.0);
   EXPECT_FALSE(std::signbit(zero));
-  for (const char* bad : {"", "-1", "+5", " 5", "5 ", "5,5", "inf", "nan", "1e999", "0x10"}) {
+  // As strtod reads them: a sign, blanks before, hexadecimal digits, and
+  // too small for a double read as 0.
+  EXPECT_EQ(units("+5"), 5.0);
+  EXPECT_EQ(units(" \t5"), 5.0);
+  EXPECT_EQ(units("0x10"), 16.0);
+  EXPECT_EQ(units("1e-400"), 0.0);
+  for (const char* bad : {"", " ", "-1", "5 ", "5,5", "inf", "nan", "1e999", "0x", "+-5"}) {
     double value = 7;
     EXPECT_FALSE(parseUnits(bad, &value)) << bad;
     EXPECT_EQ(value, 7) << bad;
   }
+}
+
+// The smallest positive double and the largest are kept as they are.
+TEST(Numbers, UnitsKeepTheExtremeDoubles) {
+  double value = -1;
+  ASSERT_TRUE(parseUnits("4.9e-324", &value));
+  EXPECT_EQ(value, std::numeric_limits<double>::denorm_min());
+  ASSERT_TRUE(parseUnits("1.7976931348623157e308", &value));
+  EXPECT_EQ(value, std::numeric_limits<double>::max());
 }
 
 }  // namespace
