@@ -1,7 +1,8 @@
 // The built tessivar-mend as a user runs it: the shipped sample and
 // tessivar-islands on its mended copy, the mended file on standard output
-// (refused on a terminal), a write that fails, and the longest one-way
-// chain, mended one waypoint a round, on a small stack.
+// (refused on a terminal), a write that fails, names in messages on a
+// terminal, and the longest one-way chain, mended one waypoint a round, on
+// a small stack.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -98,6 +99,26 @@ TEST(MendExecutable, TerminalAndFailedWritesAreRefused) {
   const ChildResult folder = runChild({kBinary, kRooms, testing::tempDir()});
   expectExited(folder, 1);
   EXPECT_EQ(folder.out, "Couldn't write file " + testing::tempDir() + "\n");
+}
+
+// A file name in a message reaches a terminal escaped, standard error
+// included (the messages go there when the mended file goes to standard
+// output), and a pipe unchanged, as in the other tools' messages.
+TEST(MendExecutable, NamesInMessagesReachATerminalEscaped) {
+  const std::string missing = testing::tempDir() + "tessivar_none_\x1b[2J.wpt";
+  const std::string shown = testing::tempDir() + "tessivar_none_\\x1b[2J.wpt";
+  const std::string out = testing::tempDir() + "tessivar_mend_unwritten.wpt";
+  ChildResult run = testing::runChildOnTerminal({kBinary, missing, out});
+  if (!run.started) GTEST_SKIP() << "no pseudo-terminal can be opened here";
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, "Couldn't open file " + shown + "\n");
+  run = runChild({kBinary, missing, out});
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, "Couldn't open file " + missing + "\n");
+  run = testing::runChildOnTerminal({kBinary, missing, "-"}, true);
+  expectExited(run, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "Couldn't open file " + shown + "\n");
 }
 #endif
 

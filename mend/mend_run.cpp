@@ -8,10 +8,11 @@
 #include "analysis/mending.h"
 #include "frame/exit_status.h"
 #include "frame/report_output.h"
+#include "frame/stream_text.h"
 #include "mend/mend_options.h"
 #include "mend/mend_report.h"
 #include "platform/output_file.h"
-#include "text/escape.h"
+#include "platform/standard_stream.h"
 #include "waypoint/loader.h"
 #include "waypoint/map_writer.h"
 
@@ -22,11 +23,13 @@ namespace {
 using platform::OutputStatus;
 using platform::OutputWriter;
 
+// The messages show a name as the other tools' messages do: escaped on a
+// terminal, its bytes elsewhere (frame/stream_text.h).
 int usageError(const char* program, const std::string& why, std::ostream& out) {
   std::string text = "tessivar-mend: ";
-  appendTerminalText(text, why);
+  appendStreamText(text, why, out);
   text += "\nUsage ";
-  appendTerminalText(text, program && *program ? program : "tessivar-mend");
+  appendStreamText(text, program && *program ? program : "tessivar-mend", out);
   text += ' ';
   text += kMendUsage;
   text += '\n';
@@ -41,7 +44,7 @@ int failure(const MendToolOptions& options, const std::string& message,
     writeMendFailureJson(options.input, message, messages);
   } else {
     std::string text;
-    appendTerminalText(text, message);
+    appendStreamText(text, message, messages);
     text += '\n';
     finishSection(text, messages);
   }
@@ -86,7 +89,7 @@ int runTessivarMend(int argc, const char* const* argv, std::ostream& out,
 
     // A mistake in the output is better reported before the mending.
     if (write) {
-      if (toOut && platform::standardOutputIsTerminal()) {
+      if (toOut && platform::descriptorIsTerminal(1)) {
         return cannotWrite(options, ": standard output is a terminal", messages);
       }
       const OutputStatus usable = toOut

@@ -18,7 +18,9 @@
 
 #include "analysis/islands.h"
 #include "analysis/mending.h"
+#include "frame/stream_text.h"
 #include "platform/output_file.h"
+#include "platform/standard_stream.h"
 #include "testing/island_reference.h"
 #include "testing/json_check.h"
 #include "testing/test_support.h"
@@ -349,7 +351,7 @@ TEST(MendRun, DashWritesTheFileToStandardOutput) {
   const std::string out = outputPath("file.wpt");
   const RunResult toFile = run({in, out});
   const RunResult toOut = run({in, "-"});
-  if (platform::standardOutputIsTerminal()) {
+  if (platform::descriptorIsTerminal(1)) {
     // The test itself runs on a terminal: the file is not sent there.
     EXPECT_EQ(toOut.status, 1);
     EXPECT_EQ(toOut.err, "Couldn't write file -: standard output is a terminal\n");
@@ -382,6 +384,21 @@ TEST(MendRun, NamesCannotDriveTheTerminal) {
 #ifndef _WIN32
   EXPECT_NE(r.out.find("evil\\x1b[2J.wpt"), std::string::npos);
 #endif
+}
+
+// A message names a file as the other tools' messages do: its bytes when
+// the stream is not a terminal, escaped on one (frame/stream_text.h).
+TEST(MendRun, MessagesEscapeANameOnATerminalOnly) {
+  const std::string missing = outputPath("gone\x1b[2J.wpt");
+  const std::vector<const char*> argv = {"tessivar-mend", missing.c_str(), "out.wpt"};
+  for (bool terminal : {false, true}) {
+    std::ostringstream out, err;
+    markTerminalStream(out, terminal);
+    EXPECT_EQ(runTessivarMend(int(argv.size()), argv.data(), out, err), 1);
+    const std::string shown =
+        terminal ? missing.substr(0, missing.size() - 8) + "\\x1b[2J.wpt" : missing;
+    EXPECT_EQ(out.str(), "Couldn't open file " + shown + "\n") << terminal;
+  }
 }
 
 }  // namespace

@@ -63,11 +63,6 @@ OutputStatus checkOutputPath(const std::string& output,
 // is after `>> map.wpt`).
 OutputStatus checkStandardOutput(const std::string& input);
 
-// Whether standard output is a terminal (a Windows console), where a tool
-// that writes a binary file must not send it: false where that can't be
-// told.
-bool standardOutputIsTerminal();
-
 // Writes `output` as described above; looks again at what it names, so a
 // change since checkOutputPath is not missed. kOk only when every byte was
 // written and, for a regular file, synced and in place. An exception from
@@ -94,7 +89,6 @@ namespace portable {
 OutputStatus checkOutputPath(const std::string& output,
                              const std::string& input);
 OutputStatus checkStandardOutput(const std::string& input);
-bool standardOutputIsTerminal();
 OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write);

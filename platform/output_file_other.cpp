@@ -14,8 +14,6 @@ OutputStatus checkStandardOutput(const std::string& input) {
   return portable::checkStandardOutput(input);
 }
 
-bool standardOutputIsTerminal() { return portable::standardOutputIsTerminal(); }
-
 OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write) {

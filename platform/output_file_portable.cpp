@@ -161,10 +161,6 @@ OutputStatus checkStandardOutput(const std::string&) {
   return OutputStatus::kOk;  // nothing portable tells what it is
 }
 
-bool standardOutputIsTerminal() {
-  return false;  // nothing portable tells what it is
-}
-
 OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write) {

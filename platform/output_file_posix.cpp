@@ -333,8 +333,6 @@ OutputStatus checkStandardOutput(const std::string& input) {
   return OutputStatus::kOk;
 }
 
-bool standardOutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
-
 OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,10 +14,7 @@
 #include <string>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace tessivar {
@@ -175,34 +171,6 @@ TEST(OutputFilePosixDeathTest, SignalDuringTheWriteWaitsForTheRename) {
               std::_Exit(0), ::testing::KilledBySignal(SIGTERM), "");
   EXPECT_EQ(readAll(dir + "/out.svg"), "first half, second half");
   EXPECT_TRUE(noTemporary(dir));
-}
-#endif
-
-#ifndef _WIN32
-// Standard output pointed in turn at a terminal (a new pseudo-terminal) and
-// at a file; the tools' own output is put back before anything is written.
-TEST(OutputFilePosix, StandardOutputIsATerminalOnlyWhenItIs) {
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
-    GTEST_SKIP() << "no pseudo-terminal can be made here";
-  }
-  const int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
-  ASSERT_GE(side, 0);
-  const std::string file = freshDir("") + "/out";
-  const int plain = open(file.c_str(), O_WRONLY | O_CREAT, 0600);
-  ASSERT_GE(plain, 0);
-  std::fflush(stdout);
-  const int saved = dup(1);
-  dup2(side, 1);
-  const bool onTerminal = standardOutputIsTerminal();
-  const bool onTerminalPortably = portable::standardOutputIsTerminal();
-  dup2(plain, 1);
-  const bool onFile = standardOutputIsTerminal();
-  dup2(saved, 1);
-  for (int fd : {saved, plain, side, terminal}) close(fd);
-  EXPECT_TRUE(onTerminal);
-  EXPECT_FALSE(onTerminalPortably);  // it can't tell
-  EXPECT_FALSE(onFile);
 }
 #endif
 

@@ -374,15 +374,6 @@ OutputStatus checkStandardOutput(const std::string& input) {
   return OutputStatus::kOk;
 }
 
-bool standardOutputIsTerminal() {
-  const intptr_t raw = _get_osfhandle(1);
-  if (raw == -1 || raw == -2 || raw == 0) return false;
-  // A console, not NUL (also a character device, but with no console mode).
-  DWORD mode = 0;
-  const HANDLE out = reinterpret_cast<HANDLE>(raw);
-  return GetFileType(out) == FILE_TYPE_CHAR && GetConsoleMode(out, &mode) != 0;
-}
-
 OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write) {
