@@ -1,6 +1,5 @@
-#include "frame/tool_main.h"
-#include "mend/mend_run.h"
+#include "mend/mend_tool.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runToolMain(argc, argv, tessivar::runTessivarMend);
+  return tessivar::runToolMain(argc, argv, tessivar::kMendTool);
 }
