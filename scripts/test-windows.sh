@@ -121,11 +121,12 @@ echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\
 # after everything else; started with no argument it first says how to
 # drop a map onto it. Enter is typed every second until the run ends (one
 # typed before the wait starts is discarded); a run that did not wait
-# would end without the line.
+# would end without the line. Wine's console echoes each typed Enter as
+# "^J" after the line; those echoes and blank lines are dropped.
 waited() {  # runs a tool under a terminal, typing Enter; prints the screen
   (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
     timeout 90 script -qec "$*" /dev/null |
-    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
+    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//; s/(\^J)+$//; /^$/d' ||
     true
 }
 shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
