@@ -1,0 +1,282 @@
+// tessivar-view's run: its messages and statuses, where the page goes, and
+// the data inside the page checked against the library's own results.
+#include "view/view_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "analysis/islands.h"
+#include "analysis/report_phases.h"
+#include "testing/json_check.h"
+#include "testing/test_support.h"
+#include "tools/island_map_generator.h"
+#include "tools/map_generator.h"
+#include "view/page_data.h"
+
+namespace tessivar {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::JsonValue;
+
+// A fresh, empty directory for the current test.
+std::string testDir() {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const fs::path dir = fs::path(testing::tempDir()) /
+                       ("tessivar_view_" + std::string(test->test_suite_name()) + "_" + test->name());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir.generic_string() + "/";
+}
+
+std::string writeBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  return path;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream all;
+  all << file.rdbuf();
+  return all.str();
+}
+
+struct RunResult {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+RunResult run(std::vector<std::string> args) {
+  args.insert(args.begin(), "tessivar-view");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  RunResult r;
+  r.status = runTessivarView(int(argv.size()), argv.data(), out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+const std::string kDataOpen = "<script type=\"application/json\" id=\"map-data\">";
+
+// The page's data element, parsed.
+JsonValue pageData(const std::string& page) {
+  const size_t open = page.find(kDataOpen);
+  EXPECT_NE(open, std::string::npos);
+  EXPECT_EQ(page.find(kDataOpen, open + 1), std::string::npos) << "one data element";
+  const size_t start = open + kDataOpen.size();
+  const size_t end = page.find("</script>", start);
+  const testing::JsonParse parsed = testing::parseJson(page.substr(start, end - start));
+  EXPECT_TRUE(parsed.ok) << parsed.error;
+  return parsed.value;
+}
+
+std::vector<int64_t> numbers(const JsonValue& array) {
+  std::vector<int64_t> out;
+  for (const JsonValue& item : array.items) out.push_back(int64_t(item.number));
+  return out;
+}
+
+size_t count(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+TEST(ViewRun, WrongArgumentCountPrintsUsage) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"map.wpt"}, {"map.wpt", "a.html", "extra"}}) {
+    const RunResult r = run(args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Usage tessivar-view <waypointfile> <output.html>\n");
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(ViewRun, InputsThatCantBeLoadedGetTheLoadersMessage) {
+  const std::string dir = testDir();
+  RunResult r = run({dir + "missing.wpt", dir + "out.html"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Couldn't open file " + dir + "missing.wpt\n");
+  std::vector<uint8_t> bytes = encodeWaypointFile(sixWaypointExample());
+  bytes[0] = 'X';
+  r = run({writeBytes(dir + "bad.wpt", bytes), dir + "out.html"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Not a waypoint file!\n");
+  // With the page on standard output, the message goes to standard error.
+  r = run({dir + "missing.wpt", "-"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Couldn't open file " + dir + "missing.wpt\n");
+  EXPECT_FALSE(fs::exists(dir + "out.html"));
+}
+
+TEST(ViewRun, NeverWritesOverTheWaypointFile) {
+  const std::string dir = testDir();
+  const std::string map = writeBytes(dir + "six.wpt", encodeWaypointFile(sixWaypointExample()));
+  const std::string before = readFile(map);
+  const RunResult r = run({map, map});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Couldn't write file " + map + ": it is the waypoint file\n");
+  EXPECT_EQ(readFile(map), before);
+  const RunResult folder = run({map, dir});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.out, "Couldn't write file " + dir + "\n");
+}
+
+TEST(ViewRun, ThePageHoldsTheReportsAndTheIslandsFindings) {
+  const std::string dir = testDir();
+  const MapSpec spec = generateIslandMap(3, 200);
+  const std::string map = writeBytes(dir + "islands.wpt", encodeWaypointFile(spec));
+  const RunResult r = run({map, dir + "page.html"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out, "Wrote " + dir + "page.html\n");
+  EXPECT_EQ(r.err, "");
+  const std::string page = readFile(dir + "page.html");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>\n", 0), 0u);
+  EXPECT_EQ(page.substr(page.size() - 8), "</html>\n");
+  // No address outside the page: nothing to fetch.
+  EXPECT_EQ(page.find("http:"), std::string::npos);
+  EXPECT_EQ(page.find("https:"), std::string::npos);
+
+  WaypointGraph graph;
+  ASSERT_TRUE(testing::parse(encodeWaypointFile(spec), graph).ok());
+  const ReportFindings report = runReportPhases(graph);
+  const IslandReport islands = findIslands(graph);
+  const JsonValue data = pageData(page);
+  EXPECT_EQ(data.keys(), (std::vector<std::string>{
+                             "file", "map", "waypoints", "pathEntries", "positions",
+                             "pathCounts", "pathTargets", "orphans", "traps", "report",
+                             "leftOut", "networks", "main", "maxRise", "islands", "storeys"}));
+  EXPECT_EQ(data.find("file")->text, "islands.wpt");
+  EXPECT_EQ(data.find("map")->text, graph.mapName);
+  EXPECT_EQ(data.find("waypoints")->number, 200);
+  EXPECT_EQ(data.find("pathEntries")->number, double(graph.pathEntryTotal));
+  EXPECT_EQ(numbers(*data.find("orphans")),
+            std::vector<int64_t>(report.scan.orphans.begin(), report.scan.orphans.end()));
+  EXPECT_EQ(numbers(*data.find("traps")),
+            std::vector<int64_t>(report.scan.traps.begin(), report.scan.traps.end()));
+  const JsonValue& figures = *data.find("report");
+  EXPECT_EQ(figures.find("reachable")->number, double(report.reachableCount));
+  const JsonValue& route = *figures.find("route");
+  EXPECT_EQ(float(route.find("length")->number), report.route.length);
+  std::vector<int64_t> expectedRoute;
+  if (report.route.reachable) {
+    expectedRoute.push_back(0);
+    expectedRoute.insert(expectedRoute.end(), report.route.intermediates.begin(),
+                         report.route.intermediates.end());
+    expectedRoute.push_back(5);
+  }
+  EXPECT_EQ(numbers(*route.find("waypoints")), expectedRoute);
+  EXPECT_EQ(data.find("leftOut")->type, JsonValue::Type::kNull);
+  EXPECT_EQ(data.find("networks")->number, islands.networks);
+  EXPECT_EQ(data.find("main")->find("size")->number, islands.mainSize);
+  const JsonValue& list = *data.find("islands");
+  ASSERT_EQ(list.items.size(), islands.islands.size());
+  ASSERT_GT(list.items.size(), 0u);
+  for (size_t k = 0; k < list.items.size(); ++k) {
+    const Island& island = islands.islands[k];
+    const JsonValue& item = list.items[k];
+    EXPECT_EQ(item.find("kind")->text, islandKindName(island.kind)) << k;
+    EXPECT_EQ(numbers(*item.find("waypoints")),
+              std::vector<int64_t>(island.waypoints.begin(), island.waypoints.end())) << k;
+    EXPECT_EQ(item.find("box")->items[0].items[2].number, island.box.low[2]) << k;
+    ASSERT_EQ(item.find("suggested")->items.size(), island.suggested.size()) << k;
+    EXPECT_EQ(item.find("suggested")->items[0].find("to")->number, island.suggested[0].to) << k;
+  }
+  // The storeys cover every waypoint.
+  double standing = 0;
+  for (const JsonValue& storey : data.find("storeys")->items) {
+    standing += storey.find("waypoints")->number;
+  }
+  EXPECT_EQ(standing, 200);
+}
+
+TEST(ViewRun, PositionsAndPathsAreTheStoredBytes) {
+  const std::string dir = testDir();
+  MapSpec spec;
+  spec.name = "two";
+  spec.positions = {{1, -2, 0.5f}, {0, 0, 0}};
+  spec.paths = {{1, 1}, {}};
+  const RunResult r = run({writeBytes(dir + "two.wpt", encodeWaypointFile(spec)), "-"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const JsonValue data = pageData(r.out);
+  // 1.0f, -2.0f, 0.5f, then three zeros, as little-endian binary32.
+  EXPECT_EQ(data.find("positions")->text, "AACAPwAAAMAAAAA/AAAAAAAAAAAAAAAA");
+  // Path counts 2 and 0; targets 1 and 1, the repeat kept.
+  EXPECT_EQ(data.find("pathCounts")->text, "AgAAAAAAAAA=");
+  EXPECT_EQ(data.find("pathTargets")->text, "AQAAAAEAAAA=");
+  EXPECT_EQ(data.find("pathEntries")->number, 2);
+  // Fewer than six waypoints: no route 0 -> 5 to show.
+  EXPECT_EQ(data.find("report")->find("route")->type, JsonValue::Type::kNull);
+}
+
+TEST(ViewRun, AHostileMapNameStaysText) {
+  const std::string dir = testDir();
+  MapSpec spec = sixWaypointExample();
+  // The name holds 32 bytes: "</script><img src=x onerror=aler".
+  spec.name = "</script><img src=x onerror=alert(1)>";
+  const RunResult r = run({writeBytes(dir + "hostile.wpt", encodeWaypointFile(spec)),
+                           dir + "page.html"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  const std::string page = readFile(dir + "page.html");
+  // The name is in the data, escaped, and nowhere else: the only
+  // "</script" are the ends of the page's own two script elements.
+  EXPECT_EQ(page.find("<img"), std::string::npos);
+  EXPECT_EQ(count(page, "</script"), 2u);
+  EXPECT_NE(page.find("\"map\": \"\\u003c/script\\u003e\\u003cimg src=x onerror=aler\""),
+            std::string::npos);
+  EXPECT_EQ(pageData(page).find("map")->text, spec.name.substr(0, 32));
+}
+
+TEST(ViewRun, ABigMapLeavesOutTheReportsMatrixFiguresAndSaysSo) {
+  const std::string dir = testDir();
+  // 2050 waypoints: past the limit, quick to load and find islands in.
+  const std::string map = writeBytes(dir + "grid.wpt", encodeWaypointFile(generateGridMap(50, 41)));
+  const RunResult r = run({map, dir + "page.html"});
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out, "Left out the reachable pairs and the route 0 -> 5 (2050 waypoints, more than 2048); "
+                   "run tessivar " + map + " for them\nWrote " + dir + "page.html\n");
+  const JsonValue data = pageData(readFile(dir + "page.html"));
+  EXPECT_EQ(data.find("report")->type, JsonValue::Type::kNull);
+  EXPECT_EQ(data.find("leftOut")->find("reason")->text, "waypoints");
+  EXPECT_EQ(data.find("leftOut")->find("limit")->number, 2048);
+  // The rest is all there: a grid is one network.
+  EXPECT_EQ(data.find("main")->find("size")->number, 2050);
+  EXPECT_EQ(data.find("islands")->items.size(), 0u);
+  EXPECT_EQ(data.find("orphans")->items.size(), 0u);
+}
+
+TEST(ViewFindings, TheLimitAndTheMemoryDecideWhetherThePhasesRun) {
+  WaypointGraph graph;
+  ASSERT_TRUE(testing::parse(encodeWaypointFile(generateRealisticMap(2, 40)), graph).ok());
+  WaypointMap map = graph;
+  const ViewFindings all = findViewFindings(map, 40);
+  EXPECT_EQ(all.phases.plan, PhasesPlan::kRun);
+  EXPECT_EQ(all.reachableCount, runReportPhases(graph).reachableCount);
+  // The map comes back whole after the phases.
+  EXPECT_EQ(map.n, 40);
+  EXPECT_EQ(map.pathTargets, graph.pathTargets);
+  const ViewFindings some = findViewFindings(map, 39);
+  EXPECT_EQ(some.phases.plan, PhasesPlan::kTooManyWaypoints);
+  EXPECT_EQ(some.reachableCount, 0);
+  // The scan and the islands don't need the phases.
+  EXPECT_EQ(some.scan.orphans, all.scan.orphans);
+  EXPECT_EQ(some.scan.traps, all.scan.traps);
+  EXPECT_EQ(some.islands.islands.size(), all.islands.islands.size());
+  const std::string data = pageDataJson("x.wpt", map, some);
+  EXPECT_NE(data.find("\"report\": null, \"leftOut\": {\"reason\": \"waypoints\", \"limit\": 2048}"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace tessivar
