@@ -6,6 +6,7 @@
 // once the view rests.
 import { COLOURS, HEIGHT_BANDS, KIND_COLOURS, rampColour } from "./colours.js";
 import { formatGeneral } from "./format.js";
+import { PixelCanvas, pixelColour } from "./pixels.js";
 
 const PROJECTIONS = {
   top: ["x", "y"],
@@ -17,6 +18,11 @@ const PROJECTIONS = {
 // moving view (a frame at 60 per second has 16 ms).
 const SLOW_DRAW_MS = 12;
 const REST_MS = 140;
+// A view with more paths or waypoints than this in it is drawn pixel by
+// pixel (pixels.js): quicker, without anti-aliasing or arrowheads, which
+// are too small to see there anyway.
+const DENSE_PATHS = 3000;
+const DENSE_WAYPOINTS = 6000;
 
 export class MapRenderer {
   constructor(canvas, map, findings) {
@@ -45,6 +51,9 @@ export class MapRenderer {
     this.fullPending = false;
     this.restTimer = 0;
     this.onDraw = null;
+    // Every frame drawn in full, never the moved picture (the benchmark
+    // measures both).
+    this.fullFrames = false;
     this.setHeightBands();
     this.setProjection("top");
   }
@@ -225,7 +234,7 @@ export class MapRenderer {
     requestAnimationFrame(() => {
       this.frameRequested = false;
       clearTimeout(this.restTimer);
-      if (this.fullPending || this.lastDrawMs <= SLOW_DRAW_MS || !this.cacheView) {
+      if (this.fullPending || this.fullFrames || this.lastDrawMs <= SLOW_DRAW_MS || !this.cacheView) {
         this.fullPending = false;
         this.draw();
         return;
@@ -259,14 +268,20 @@ export class MapRenderer {
     g.fillRect(0, 0, this.width, this.height);
     this.projectAll();
     const dot = this.dotRadius();
-    this.drawIslandDiscs(g, dot);
-    this.drawPaths(g, dot);
-    this.drawSuggested(g, dot);
+    this.dense = this.isDense();
+    if (this.dense) {
+      this.drawDensePixels(dot);
+      this.suggestedLabels = [];
+    } else {
+      this.drawIslandDiscs(g, dot);
+      this.drawPaths(g, dot);
+      this.drawSuggested(g, dot);
+    }
     if (this.overlay.reportRoute && this.findings.reportRoute) {
       this.drawRoute(g, this.findings.reportRoute.waypoints, COLOURS.route, dot, true);
     }
     if (this.overlay.route) this.drawRoute(g, this.overlay.route, COLOURS.userRoute, dot, false);
-    this.drawDots(g, dot);
+    if (!this.dense) this.drawDots(g, dot);
     this.drawRings(g, dot);
     this.drawSelection(g, dot);
     this.drawLabels(g, dot);
@@ -292,6 +307,82 @@ export class MapRenderer {
       sx[i] = (u[i] - this.cx) * this.scale + halfW;
       sy[i] = halfH - (w[i] - this.cy) * this.scale;
     }
+  }
+
+  // Whether the view holds more than the canvas's paths draw quickly.
+  isDense() {
+    const { visible } = this;
+    const { lineA, lineB, arrowFrom, arrowTo } = this.map;
+    let waypoints = 0;
+    for (let i = 0; i < this.map.n; ++i) {
+      if (visible[i] && this.inView(i, 0) && ++waypoints > DENSE_WAYPOINTS) return true;
+    }
+    let paths = 0;
+    for (let k = 0; k < lineA.length; ++k) {
+      if (visible[lineA[k]] && visible[lineB[k]] && this.segmentInView(lineA[k], lineB[k]) && ++paths > DENSE_PATHS) return true;
+    }
+    for (let k = 0; k < arrowFrom.length; ++k) {
+      if (visible[arrowFrom[k]] && visible[arrowTo[k]] && this.segmentInView(arrowFrom[k], arrowTo[k]) &&
+          ++paths > DENSE_PATHS) return true;
+    }
+    return false;
+  }
+
+  // The island discs, the paths and the dots of a dense view, pixel by
+  // pixel, in the canvas's own pixels.
+  drawDensePixels(dot) {
+    const width = this.canvas.width;
+    const height = this.canvas.height;
+    if (!this.pixelCanvas || this.pixelCanvas.width !== width || this.pixelCanvas.height !== height) {
+      this.pixelCanvas = new PixelCanvas(width, height);
+      this.pixelColours = {
+        white: pixelColour("#ffffff"),
+        twoWay: pixelColour(COLOURS.twoWay),
+        oneWay: pixelColour(COLOURS.oneWay),
+        walkable: pixelColour(COLOURS.walkable),
+        notWalkable: pixelColour(COLOURS.notWalkable),
+        bands: this.bandColours.map(pixelColour),
+        kinds: Object.fromEntries(Object.entries(KIND_COLOURS).map(([kind, colour]) => [kind, pixelColour(colour)])),
+      };
+    }
+    const out = this.pixelCanvas;
+    const colours = this.pixelColours;
+    const { sx, sy, visible, ratio } = this;
+    const { lineA, lineB, arrowFrom, arrowTo } = this.map;
+    out.clear(colours.white);
+    const discRadius = dot * 1.9 * ratio;
+    for (const island of this.findings.islands) {
+      const colour = colours.kinds[island.kind];
+      for (const v of island.waypoints) {
+        if (visible[v] && this.inView(v, dot * 2)) out.disc(sx[v] * ratio, sy[v] * ratio, discRadius, colour);
+      }
+    }
+    for (let k = 0; k < lineA.length; ++k) {
+      const a = lineA[k];
+      const b = lineB[k];
+      if (!visible[a] || !visible[b] || !this.segmentInView(a, b)) continue;
+      out.line(sx[a] * ratio, sy[a] * ratio, sx[b] * ratio, sy[b] * ratio, colours.twoWay);
+    }
+    for (let k = 0; k < arrowFrom.length; ++k) {
+      const a = arrowFrom[k];
+      const b = arrowTo[k];
+      if (!visible[a] || !visible[b] || !this.segmentInView(a, b)) continue;
+      out.line(sx[a] * ratio, sy[a] * ratio, sx[b] * ratio, sy[b] * ratio, colours.oneWay);
+    }
+    const radius = dot * ratio;
+    for (let i = 0; i < this.map.n; ++i) {
+      if (visible[i] && this.inView(i, dot)) out.disc(sx[i] * ratio, sy[i] * ratio, radius, colours.bands[this.band[i]]);
+    }
+    // The suggested paths, dashed, over the dots; their arrowheads and
+    // labels come once the view is less crowded.
+    for (const island of this.findings.islands) {
+      for (const { from, to, walkable } of island.suggested) {
+        if (!visible[from] || !visible[to] || !this.segmentInView(from, to)) continue;
+        out.line(sx[from] * ratio, sy[from] * ratio, sx[to] * ratio, sy[to] * ratio,
+          walkable ? colours.walkable : colours.notWalkable, true);
+      }
+    }
+    this.context.putImageData(out.image, 0, 0);
   }
 
   dotRadius() {
@@ -392,30 +483,43 @@ export class MapRenderer {
     }
   }
 
+  // The suggested paths, dashed, in one stroke and one fill of heads per
+  // colour; the selected island's bolder.
   drawSuggested(g, dot) {
     const islands = this.findings.islands;
-    g.save();
-    g.setLineDash([6, 4]);
     const labels = [];
+    const groups = new Map();
     for (let k = 0; k < islands.length; ++k) {
       const strong = k === this.overlay.island;
       for (const path of islands[k].suggested) {
         const { from, to } = path;
         if (!this.visible[from] || !this.visible[to] || !this.segmentInView(from, to)) continue;
+        const key = (path.walkable ? "w" : "n") + (strong ? "!" : "");
+        if (!groups.has(key)) groups.set(key, []);
+        groups.get(key).push(path);
         const colour = path.walkable ? COLOURS.walkable : COLOURS.notWalkable;
-        g.strokeStyle = colour;
-        g.fillStyle = colour;
-        g.lineWidth = strong ? 3 : 1.8;
-        g.beginPath();
-        g.moveTo(this.sx[from], this.sy[from]);
-        g.lineTo(this.sx[to], this.sy[to]);
-        g.stroke();
-        g.beginPath();
-        this.arrowHead(g, from, to, dot, strong ? 1.4 : 1.1);
-        g.fill();
         const text = formatGeneral(path.length) + (path.walkable ? "" : ", rise " + formatGeneral(path.rise));
         labels.push([(this.sx[from] + this.sx[to]) / 2, (this.sy[from] + this.sy[to]) / 2, text, colour]);
       }
+    }
+    g.save();
+    for (const [key, paths] of groups) {
+      const colour = key[0] === "w" ? COLOURS.walkable : COLOURS.notWalkable;
+      const strong = key.length > 1;
+      g.strokeStyle = colour;
+      g.fillStyle = colour;
+      g.lineWidth = strong ? 3 : 1.8;
+      g.setLineDash([6, 4]);
+      g.beginPath();
+      for (const { from, to } of paths) {
+        g.moveTo(this.sx[from], this.sy[from]);
+        g.lineTo(this.sx[to], this.sy[to]);
+      }
+      g.stroke();
+      g.setLineDash([]);
+      g.beginPath();
+      for (const { from, to } of paths) this.arrowHead(g, from, to, dot, strong ? 1.4 : 1.1);
+      g.fill();
     }
     g.restore();
     this.suggestedLabels = labels;
@@ -562,14 +666,22 @@ export class MapRenderer {
       label(route.waypoints[0], "#c05000", true);
       label(route.waypoints[route.waypoints.length - 1], "#c05000", true);
     }
-    let budget = 600;
+    // A dense view is too crowded to read numbers in: the selection and
+    // the route's ends only.
+    let budget = this.dense ? 0 : 600;
     for (const v of this.findings.traps) {
-      if (budget-- <= 0) break;
-      if (this.inView(v, 0)) label(v, COLOURS.trap, true);
+      if (budget <= 0) break;
+      if (this.inView(v, 0)) {
+        label(v, COLOURS.trap, true);
+        --budget;
+      }
     }
     for (const v of this.findings.orphans) {
-      if (budget-- <= 0) break;
-      if (this.inView(v, 0)) label(v, COLOURS.orphan, true);
+      if (budget <= 0) break;
+      if (this.inView(v, 0)) {
+        label(v, COLOURS.orphan, true);
+        --budget;
+      }
     }
     for (const [x, y, text, colour] of this.suggestedLabels || []) {
       if (budget-- <= 0) break;

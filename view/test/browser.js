@@ -1,23 +1,30 @@
 // Headless Chromium for the page's tests, its benchmark and the README's
 // screenshot: Debian's chromium driven by puppeteer-core, with nothing
 // reaching the network and a fresh profile each time.
-import { mkdtempSync, rmSync } from "node:fs";
+import { existsSync, mkdtempSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
 import { pathToFileURL } from "node:url";
 
-import puppeteer from "puppeteer-core";
-
 const CANDIDATES = ["/usr/bin/chromium", "/usr/bin/chromium-browser", "/usr/bin/google-chrome"];
 
-export async function findChromium() {
-  const { existsSync } = await import("node:fs");
+export function findChromium() {
   if (process.env.CHROMIUM) return process.env.CHROMIUM;
   return CANDIDATES.find((path) => existsSync(path)) || null;
 }
 
+// puppeteer-core, or null where `npm ci` has not installed it.
+export async function loadPuppeteer() {
+  try {
+    return (await import("puppeteer-core")).default;
+  } catch {
+    return null;
+  }
+}
+
 // Starts the browser; `close` ends it and removes its profile.
 export async function startBrowser(executablePath) {
+  const puppeteer = await loadPuppeteer();
   const profile = mkdtempSync(join(tmpdir(), "tessivar-view-profile-"));
   const browser = await puppeteer.launch({
     executablePath,

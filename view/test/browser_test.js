@@ -7,15 +7,15 @@
 //
 //   node view/test/browser_test.js TESSIVAR_VIEW TESSIVAR_ISLANDS TESSIVAR WPTGEN WORKDIR
 //
-// Exits 77 (CTest's skip code here) when Chromium is not installed, unless
-// TESSIVAR_REQUIRE_BROWSER=1.
+// Exits 77 (CTest's skip code here) when Chromium or puppeteer-core (npm
+// ci) is not installed, unless TESSIVAR_REQUIRE_BROWSER=1.
 import assert from "node:assert/strict";
 import { execFileSync, spawnSync } from "node:child_process";
 import { mkdirSync, rmSync } from "node:fs";
 import { join, resolve } from "node:path";
 import { after, before, describe, test } from "node:test";
 
-import { findChromium, openPage, startBrowser } from "./browser.js";
+import { findChromium, loadPuppeteer, openPage, startBrowser } from "./browser.js";
 import { distancesFrom, length, readWaypointFile, writeWaypointFile } from "./wpt.js";
 
 const [viewTool, islandsTool, reportTool, wptgen, workArgument] = process.argv.slice(2);
@@ -23,13 +23,14 @@ if (!workArgument) {
   console.error("usage: browser_test.js TESSIVAR_VIEW TESSIVAR_ISLANDS TESSIVAR WPTGEN WORKDIR");
   process.exit(2);
 }
-const chromium = await findChromium();
-if (!chromium) {
+const chromium = findChromium();
+const missing = !chromium ? "Chromium is not installed" : !(await loadPuppeteer()) ? "puppeteer-core is not installed (npm ci)" : "";
+if (missing) {
   if (process.env.TESSIVAR_REQUIRE_BROWSER === "1") {
-    console.error("Chromium is not installed");
+    console.error(missing);
     process.exit(1);
   }
-  console.log("SKIP: Chromium is not installed");
+  console.log("SKIP: " + missing);
   process.exit(77);
 }
 
@@ -124,6 +125,14 @@ function canvasPicture(page) {
   });
 }
 
+// Sets the page's address and waits until `done(argument)` holds in it.
+async function goTo(page, address, done, argument) {
+  await page.evaluate((to) => {
+    location.hash = to;
+  }, address);
+  await page.waitForFunction(done, {}, argument);
+}
+
 // Waits for the drawing that follows a change.
 async function settle(page) {
   await page.evaluate(() => new Promise((done) => requestAnimationFrame(() => requestAnimationFrame(done))));
@@ -168,16 +177,22 @@ describe("the page", () => {
   test("#waypoint=K selects the waypoint and shows its position as tessivar-islands writes it", async () => {
     const { map, islands } = maps.floats;
     assert.equal(islands.islands.length + 1, map.n, "each waypoint but the main one an island");
+    // The page opens in the state its address names, and follows a new one.
+    let opened = null;
     for (const island of islands.islands) {
       const v = island.waypoints[0];
-      const opened = await open("floats", { hash: "#waypoint=" + v });
+      if (!opened) {
+        opened = await open("floats", { hash: "#waypoint=" + v });
+      } else {
+        await goTo(opened.page, "#waypoint=" + v, (want) => window.tessivarView.state.selected?.v === want, v);
+      }
       const details = await text(opened.page, "#details");
       const [x, y, z] = islands.lowCorners[islands.islands.indexOf(island)];
       assert.ok(details.includes("Waypoint " + v), details);
       assert.ok(details.includes("x " + x + ", y " + y + ", z " + z), details + " / " + [x, y, z]);
       assert.equal(await opened.page.evaluate(() => window.tessivarView.renderer.overlay.waypoint), v);
-      await close(opened);
     }
+    await close(opened);
   });
 
   test("#island=K shows island K as tessivar-islands numbers it, zoomed to its box", async () => {
@@ -187,10 +202,7 @@ describe("the page", () => {
     const whole = await canvasPicture(page);
     for (let k = 1; k <= islands.islands.length; ++k) {
       const island = islands.islands[k - 1];
-      await page.evaluate((to) => {
-        location.hash = to;
-      }, "#island=" + k);
-      await page.waitForFunction((want) => window.tessivarView.state.selected?.k === want, {}, k - 1);
+      await goTo(page, "#island=" + k, (want) => window.tessivarView.state.selected?.k === want, k - 1);
       const details = await text(page, "#details");
       const size = island.waypoints.length;
       assert.ok(details.includes("Island " + k + " of " + islands.islands.length + ": " + island.kind), details);
@@ -218,13 +230,10 @@ describe("the page", () => {
       const opened = await open(key);
       const { page } = opened;
       for (const [from, to] of pairs) {
-        await page.evaluate((to_) => {
-          location.hash = to_;
-        }, "#route=" + from + "-" + to);
-        await page.waitForFunction((a, b) => {
+        await goTo(page, "#route=" + from + "-" + to, (ends) => {
           const s = window.tessivarView.state.selected;
-          return s && s.kind === "route" && s.from === a && s.to === b;
-        }, {}, from, to);
+          return s && s.kind === "route" && s.from === ends[0] && s.to === ends[1];
+        }, [from, to]);
         const details = await text(page, "#details");
         const distance = distancesFrom(map, from)[to];
         if (distance === Infinity) {
@@ -249,12 +258,13 @@ describe("the page", () => {
   });
 
   test("an address that names nothing says so", async () => {
-    for (const [address, message] of [["#waypoint=600", "No waypoint 600"], ["#island=99", "No island 99"],
-      ["#route=1-9999", "No route 1-9999"], ["#nothing", "names nothing"]]) {
-      const opened = await open("rooms", { hash: address });
-      assert.ok((await text(opened.page, "#details")).includes(message), address);
-      await close(opened);
+    const opened = await open("rooms", { hash: "#waypoint=600" });
+    assert.ok((await text(opened.page, "#details")).includes("No waypoint 600 in this map (0 to 599)"));
+    for (const [address, message] of [["#island=99", "No island 99"], ["#route=1-9999", "No route 1-9999"],
+      ["#nothing", "names nothing"]]) {
+      await goTo(opened.page, address, (want) => document.getElementById("details").textContent.includes(want), message);
     }
+    await close(opened);
   });
 
   test("search takes the view to the waypoint and the address follows", async () => {
