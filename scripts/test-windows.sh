@@ -15,8 +15,8 @@
 #    of broken files: standard output, standard error and exit status the
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
-#    included); the pictures byte for byte; the islands JSON where that
-#    tool exists.
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -55,6 +55,7 @@ exe_of() {  # the built executable of a tool, or nothing
 }
 tools=(tessivar tessivar-svg)
 [ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
+[ -n "$(exe_of "$win" tessivar-view.exe)" ] && tools+=(tessivar-view)
 
 section "aligned vector moves in the executables"
 for tool in "${tools[@]}" tessivar_tests; do
@@ -168,9 +169,19 @@ for map in "${maps[@]}"; do
   paths+=("$path")
   run_both tessivar "$path"
   run_both tessivar-svg "$path" picture.svg
+  # The page: the same HTML, byte for byte, embedded page and data alike.
+  if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+    run_both tessivar-view "$path" page.html
+  fi
   compared=$((compared + 1))
 done
 run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
+if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+  run_both tessivar-view "$(realpath examples/rooms_600.wpt)" -
+  # A map past the report's limit: the page without its N x N figures.
+  "$linux/wptgen" grid 50 41 "$work/maps/grid_50x41.wpt" >/dev/null
+  run_both tessivar-view "$(realpath "$work/maps/grid_50x41.wpt")" page.html
+fi
 # tessivar-islands takes many maps: every map in one run, in each form.
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"
