@@ -21,8 +21,8 @@ const REST_MS = 140;
 // A view with more paths or waypoints than this in it is drawn pixel by
 // pixel (pixels.js): quicker, without anti-aliasing or arrowheads, which
 // are too small to see there anyway.
-const DENSE_PATHS = 3000;
-const DENSE_WAYPOINTS = 6000;
+const DENSE_PATHS = 1500;
+const DENSE_WAYPOINTS = 2500;
 
 export class MapRenderer {
   constructor(canvas, map, findings) {
