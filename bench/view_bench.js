@@ -1,5 +1,6 @@
 // The page of tessivar-view in headless Chromium, on a laptop-sized
-// window (1366 x 768): how soon the first drawing is done, how long a full
+// window (1366 x 768): how soon the first drawing is done (and when the
+// script started, had decoded the data and filled the lists), how long a full
 // drawing takes at three zoom levels, and the frames per second while the
 // view pans and zooms, as a user's drag and wheel move it (the moved
 // picture between full drawings) and with every frame drawn in full.
@@ -26,12 +27,16 @@ const browser = await startBrowser(chromium);
 try {
   // The first drawing of a fresh tab, best of three: the page's own
   // time from the start of navigation to the end of its first drawing.
-  const firsts = [];
+  // With it, when the script started (the HTML read and parsed), had
+  // decoded the data and had filled the lists.
+  let best = null;
   let opened;
   for (let k = 0; k < 3; ++k) {
     if (opened) await opened.page.close();
     opened = await openPage(browser.browser, file, { width: 1366, height: 768 });
-    firsts.push(Number(await opened.page.evaluate(() => document.body.dataset.firstDrawMs)));
+    const times = await opened.page.evaluate(() =>
+      [...document.body.dataset.startMs.split(" "), document.body.dataset.firstDrawMs].map(Number));
+    if (!best || times[3] < best[3]) best = times;
   }
   const { page, problems } = opened;
   const result = await page.evaluate(async (duration) => {
@@ -98,7 +103,7 @@ try {
       zoomingFull,
     };
   }, seconds);
-  result.firstDrawMs = Math.min(...firsts);
+  [result.scriptStartMs, result.decodedMs, result.filledMs, result.firstDrawMs] = best;
   result.problems = problems.errors.length + problems.requests.length;
   await page.close();
   console.log(JSON.stringify(result));

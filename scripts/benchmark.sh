@@ -53,7 +53,8 @@
 #       32767 waypoints (realistic: 121206 paths; walked; islands of every
 #       kind) in headless Chromium at 1366 x 768 (bench/view_bench.js):
 #       the page's size, the first drawing (from the start of navigation,
-#       best of 3), a full drawing at the whole map, 4 and 16 times closer
+#       best of 3) and when, before it, the script started, had decoded the
+#       data and had filled the lists, a full drawing at the whole map, 4 and 16 times closer
 #       (median of 5), and the frames per second while the view pans and
 #       zooms for SECONDS_EACH seconds each (default 3), as the page shows them (the
 #       moved picture between full drawings) and with every frame drawn in
@@ -326,7 +327,8 @@ view() {
   [ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund >/dev/null
   build_targets tessivar-view wptgen
 
-  header map:l paths:r "page MB:r" "first drawing ms:r" "full drawing ms (whole / 4x / 16x):r" \
+  header map:l paths:r "page MB:r" "first drawing ms:r" "script / decoded / lists ms:r" \
+    "full drawing ms (whole / 4x / 16x):r" \
     "pan fps:r" "zoom fps:r" "pan fps, all full:r" "zoom fps, all full:r" load:r
   local form map page now result
   for form in realistic walked islands; do
@@ -341,6 +343,7 @@ view() {
       const r = JSON.parse(process.argv[1]);
       const f = (v) => v.toFixed(0);
       console.log([r.paths, (Number(process.argv[2]) / 1e6).toFixed(1), f(r.firstDrawMs),
+        f(r.scriptStartMs) + "/" + f(r.decodedMs) + "/" + f(r.filledMs),
         f(r.draws.fit) + "/" + f(r.draws.zoom4) + "/" + f(r.draws.zoom16),
         f(r.panning.fps), f(r.zooming.fps), f(r.panningFull.fps), f(r.zoomingFull.fps)].join(" "));
     ' "$result" "$(wc -c <"$page")") "$now"

@@ -297,11 +297,16 @@ function selectIsland(k, focus) {
   if (island.waypoints.some((v) => !renderer.visible[v])) setHeights(renderer.zLow, renderer.zHigh);
   if (focus) zoomToIsland(island);
   showDetails(islandDetails(k));
+  markIsland(k);
+  setAddress("island=" + (k + 1));
+  renderer.requestDraw();
+}
+
+// Marks island k in the list as the one chosen.
+function markIsland(k) {
   for (const item of $("islands").querySelectorAll("button[aria-current]")) item.removeAttribute("aria-current");
   const item = $("islands").querySelector('button[data-island="' + k + '"]');
   if (item) item.setAttribute("aria-current", "true");
-  setAddress("island=" + (k + 1));
-  renderer.requestDraw();
 }
 
 // The island's box and its suggested paths' other ends, in the projection.
@@ -655,8 +660,6 @@ function wireView() {
 function start() {
   fillSummary();
   fillStoreys();
-  fillLegend();
-  fillIslands(ISLANDS_AT_ONCE);
   $("more-islands").addEventListener("click", () => fillIslands($("islands").children.length + ISLANDS_AT_ONCE));
   $("search").addEventListener("input", () => search(true));
   $("search").addEventListener("keydown", (event) => {
@@ -679,6 +682,11 @@ function start() {
   // (milliseconds from the start of navigation).
   document.body.dataset.firstDrawMs = performance.now().toFixed(1);
   document.body.dataset.startMs = [scriptStart, decoded, filled].map((t) => t.toFixed(1)).join(" ");
+  // The islands list and the legend once the map is on the screen; the
+  // list marks the island the address chose.
+  fillIslands(ISLANDS_AT_ONCE);
+  fillLegend();
+  if (state.selected && state.selected.kind === "island") markIsland(state.selected.k);
   document.body.dataset.ready = "true";
   window.addEventListener("popstate", applyAddress);
   window.addEventListener("hashchange", applyAddress);

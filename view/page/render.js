@@ -247,6 +247,16 @@ export class MapRenderer {
   drawMoved() {
     const g = this.context;
     const view = this.cacheView;
+    if (!view.copied) {
+      if (this.cache.width !== this.canvas.width || this.cache.height !== this.canvas.height) {
+        this.cache.width = this.canvas.width;
+        this.cache.height = this.canvas.height;
+      }
+      const cacheContext = this.cache.getContext("2d");
+      cacheContext.clearRect(0, 0, this.cache.width, this.cache.height);
+      cacheContext.drawImage(this.canvas, 0, 0);
+      view.copied = true;
+    }
     const factor = this.scale / view.scale;
     g.setTransform(1, 0, 0, 1, 0, 0);
     g.fillStyle = "#ffffff";
@@ -285,15 +295,9 @@ export class MapRenderer {
     this.drawRings(g, dot);
     this.drawSelection(g, dot);
     this.drawLabels(g, dot);
-    // Keep the drawing for the frames of a moving view.
-    if (this.cache.width !== this.canvas.width || this.cache.height !== this.canvas.height) {
-      this.cache.width = this.canvas.width;
-      this.cache.height = this.canvas.height;
-    }
-    const cacheContext = this.cache.getContext("2d");
-    cacheContext.clearRect(0, 0, this.cache.width, this.cache.height);
-    cacheContext.drawImage(this.canvas, 0, 0);
-    this.cacheView = { cx: this.cx, cy: this.cy, scale: this.scale };
+    // The drawing is kept for the frames of a moving view: copied when the
+    // first such frame comes (the canvas holds it until then).
+    this.cacheView = { cx: this.cx, cy: this.cy, scale: this.scale, copied: false };
     this.lastDrawMs = performance.now() - started;
     ++this.drawCount;
     if (this.onDraw) this.onDraw(true);
