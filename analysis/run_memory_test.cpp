@@ -65,9 +65,9 @@ TEST(RunMemory, SecondThreadOnlyOnBigMapsAndSeveralCores) {
 namespace tessivar {
 namespace {
 
-WaypointMap loadedMap(const MapSpec& spec) {
+WaypointMap loadedMap(const MapSpec& made) {
   WaypointGraph graph;
-  EXPECT_TRUE(testing::parse(encodeWaypointFile(spec), graph).ok());
+  EXPECT_TRUE(testing::parse(encodeWaypointFile(made), graph).ok());
   return graph;
 }
 

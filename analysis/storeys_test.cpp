@@ -11,14 +11,14 @@ namespace tessivar {
 namespace {
 
 WaypointMap mapAtHeights(const std::vector<float>& heights) {
-  MapSpec spec;
-  spec.name = "storeys";
+  MapSpec made;
+  made.name = "storeys";
   for (size_t i = 0; i < heights.size(); ++i) {
-    spec.positions.push_back({float(i), 0, heights[i]});
+    made.positions.push_back({float(i), 0, heights[i]});
   }
-  spec.paths.resize(heights.size());
+  made.paths.resize(heights.size());
   WaypointGraph graph;
-  EXPECT_TRUE(testing::parse(encodeWaypointFile(spec), graph).ok());
+  EXPECT_TRUE(testing::parse(encodeWaypointFile(made), graph).ok());
   return graph;
 }
 
@@ -86,7 +86,9 @@ TEST(Storeys, TheGeneratedLevelsHaveTheirFloors) {
   int32_t total = 0;
   for (size_t i = 0; i < storeys.size(); ++i) {
     EXPECT_LT(storeys[i].high - storeys[i].low, 16) << i;
-    if (i > 0) EXPECT_GE(storeys[i].low - storeys[i - 1].high, kStoreyGap) << i;
+    if (i > 0) {
+      EXPECT_GE(storeys[i].low - storeys[i - 1].high, kStoreyGap) << i;
+    }
     total += storeys[i].waypoints;
   }
   EXPECT_EQ(total, 600);

@@ -134,8 +134,8 @@ TEST(ViewRun, NeverWritesOverTheWaypointFile) {
 
 TEST(ViewRun, ThePageHoldsTheReportsAndTheIslandsFindings) {
   const std::string dir = testDir();
-  const MapSpec spec = generateIslandMap(3, 200);
-  const std::string map = writeBytes(dir + "islands.wpt", encodeWaypointFile(spec));
+  const MapSpec made = generateIslandMap(3, 200);
+  const std::string map = writeBytes(dir + "islands.wpt", encodeWaypointFile(made));
   const RunResult r = run({map, dir + "page.html"});
   ASSERT_EQ(r.status, 0) << r.out << r.err;
   EXPECT_EQ(r.out, "Wrote " + dir + "page.html\n");
@@ -148,7 +148,7 @@ TEST(ViewRun, ThePageHoldsTheReportsAndTheIslandsFindings) {
   EXPECT_EQ(page.find("https:"), std::string::npos);
 
   WaypointGraph graph;
-  ASSERT_TRUE(testing::parse(encodeWaypointFile(spec), graph).ok());
+  ASSERT_TRUE(testing::parse(encodeWaypointFile(made), graph).ok());
   const ReportFindings report = runReportPhases(graph);
   const IslandReport islands = findIslands(graph);
   const JsonValue data = pageData(page);
@@ -202,11 +202,11 @@ TEST(ViewRun, ThePageHoldsTheReportsAndTheIslandsFindings) {
 
 TEST(ViewRun, PositionsAndPathsAreTheStoredBytes) {
   const std::string dir = testDir();
-  MapSpec spec;
-  spec.name = "two";
-  spec.positions = {{1, -2, 0.5f}, {0, 0, 0}};
-  spec.paths = {{1, 1}, {}};
-  const RunResult r = run({writeBytes(dir + "two.wpt", encodeWaypointFile(spec)), "-"});
+  MapSpec made;
+  made.name = "two";
+  made.positions = {{1, -2, 0.5f}, {0, 0, 0}};
+  made.paths = {{1, 1}, {}};
+  const RunResult r = run({writeBytes(dir + "two.wpt", encodeWaypointFile(made)), "-"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   const JsonValue data = pageData(r.out);
@@ -222,10 +222,10 @@ TEST(ViewRun, PositionsAndPathsAreTheStoredBytes) {
 
 TEST(ViewRun, AHostileMapNameStaysText) {
   const std::string dir = testDir();
-  MapSpec spec = sixWaypointExample();
+  MapSpec made = sixWaypointExample();
   // The name holds 32 bytes: "</script><img src=x onerror=aler".
-  spec.name = "</script><img src=x onerror=alert(1)>";
-  const RunResult r = run({writeBytes(dir + "hostile.wpt", encodeWaypointFile(spec)),
+  made.name = "</script><img src=x onerror=alert(1)>";
+  const RunResult r = run({writeBytes(dir + "hostile.wpt", encodeWaypointFile(made)),
                            dir + "page.html"});
   ASSERT_EQ(r.status, 0) << r.out;
   const std::string page = readFile(dir + "page.html");
@@ -235,7 +235,7 @@ TEST(ViewRun, AHostileMapNameStaysText) {
   EXPECT_EQ(count(page, "</script"), 2u);
   EXPECT_NE(page.find("\"map\": \"\\u003c/script\\u003e\\u003cimg src=x onerror=aler\""),
             std::string::npos);
-  EXPECT_EQ(pageData(page).find("map")->text, spec.name.substr(0, 32));
+  EXPECT_EQ(pageData(page).find("map")->text, made.name.substr(0, 32));
 }
 
 TEST(ViewRun, ABigMapLeavesOutTheReportsMatrixFiguresAndSaysSo) {
