@@ -1,6 +1,6 @@
 // The page of tessivar-view in headless Chromium, on a laptop-sized
 // window (1366 x 768): how soon the first drawing is done (and when the
-// script started, had decoded the data and filled the lists), how long a full
+// script started, had decoded the data and was ready to draw), how long a full
 // drawing takes at three zoom levels, and the frames per second while the
 // view pans and zooms, as a user's drag and wheel move it (the moved
 // picture between full drawings) and with every frame drawn in full.
@@ -28,7 +28,7 @@ try {
   // The first drawing of a fresh tab, best of three: the page's own
   // time from the start of navigation to the end of its first drawing.
   // With it, when the script started (the HTML read and parsed), had
-  // decoded the data and had filled the lists.
+  // decoded the data and was ready to draw.
   let best = null;
   let opened;
   for (let k = 0; k < 3; ++k) {

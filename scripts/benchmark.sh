@@ -53,12 +53,12 @@
 #       32767 waypoints (realistic: 121206 paths; walked; islands of every
 #       kind) in headless Chromium at 1366 x 768 (bench/view_bench.js):
 #       the page's size, the first drawing (from the start of navigation,
-#       best of 3) and when, before it, the script started, had decoded the
-#       data and had filled the lists, a full drawing at the whole map, 4 and 16 times closer
-#       (median of 5), and the frames per second while the view pans and
-#       zooms for SECONDS_EACH seconds each (default 3), as the page shows them (the
-#       moved picture between full drawings) and with every frame drawn in
-#       full. Installs Chromium and Node.js where missing and the npm
+#       best of 3) and when, before it, the script started, had decoded
+#       the data and was ready to draw, a full drawing at the whole map, 4
+#       and 16 times closer (median of 5), and the frames per second while
+#       the view pans and zooms for SECONDS_EACH seconds each (default 3),
+#       as the page shows them (the moved picture between full drawings)
+#       and with every frame drawn in full. Installs Chromium and Node.js where missing and the npm
 #       packages (npm ci) where node_modules lacks them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -327,7 +327,7 @@ view() {
   [ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund >/dev/null
   build_targets tessivar-view wptgen
 
-  header map:l paths:r "page MB:r" "first drawing ms:r" "script / decoded / lists ms:r" \
+  header map:l paths:r "page MB:r" "first drawing ms:r" "script / decoded / ready ms:r" \
     "full drawing ms (whole / 4x / 16x):r" \
     "pan fps:r" "zoom fps:r" "pan fps, all full:r" "zoom fps, all full:r" load:r
   local form map page now result
