@@ -26,7 +26,11 @@
 // monotonic, so no skipped node could hold a better pair: the result is the
 // exact minimum. For an island of s waypoints and a main network of m, a
 // search typically costs about s log m, not s * m (bench/islands_bench
-// measures it against trying every pair).
+// measures it against trying every pair). Its worst case is s * m, like
+// trying every pair: when the main network's waypoints all lie at nearly
+// the same distance from the island (a circle with orphans near its
+// centre: bench/islands_bench's map `circle`), no box lies farther than the
+// best pair by more than its own slack, and every leaf is tried.
 #ifndef TESSIVAR_ANALYSIS_ISLAND_BRIDGE_H_
 #define TESSIVAR_ANALYSIS_ISLAND_BRIDGE_H_
 

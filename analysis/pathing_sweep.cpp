@@ -5,12 +5,12 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <system_error>
 #include <thread>
 
 #include "analysis/pathing.h"
 #include "analysis/run_memory.h"
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
 #include "platform/huge_pages.h"
 
 namespace tessivar {
@@ -254,12 +254,22 @@ bool PathingSweep::runPass() {
   } else {
     std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[groups]);
     for (int64_t g = 0; g < groups; ++g) done[g].store(0, std::memory_order_relaxed);
-    std::thread helper;
-    try {
-      helper = std::thread([this, &done] { runGroups(workers_[1], 1, 2, done.get()); });
-    } catch (const std::system_error&) {
-    }
-    if (helper.joinable()) {
+    // The odd groups run on a helper thread (platform/helper_thread.h),
+    // which maps its small stack and nothing else as long as runGroups
+    // allocates nothing: what the memory check counts for it
+    // (analysis/run_memory.h). Without one, this thread runs every group.
+    struct HelperWork {
+      PathingSweep* sweep;
+      std::atomic<int64_t>* done;
+    } work{this, done.get()};
+    platform::HelperThread helper;
+    const bool started = helper.start(
+        [](void* context) {
+          const HelperWork& w = *static_cast<const HelperWork*>(context);
+          w.sweep->runGroups(w.sweep->workers_[1], 1, 2, w.done);
+        },
+        &work);
+    if (started) {
       runGroups(workers_[0], 0, 2, done.get());
       helper.join();
     } else {

@@ -1,6 +1,7 @@
 #include "analysis/run_memory.h"
 
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
 #include "waypoint/map_reader.h"
 
 namespace tessivar {
@@ -36,7 +37,7 @@ AnalysisNeed phasesNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
   AnalysisNeed need;
   need.fillBytes = saturatingAdd(sixteenthsOfBytes(saturatingMul(n, n), perCell),
                                  saturatingMul(n, kPathingBytesPerWaypoint));
-  if (secondThread) need.extraAddressSpace = platform::secondThreadAddressSpace();
+  if (secondThread) need.extraAddressSpace = platform::helperThreadAddressSpace();
   return need;
 }
 

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
 #include "testing/test_support.h"
 #include "tools/map_generator.h"
 
@@ -27,7 +28,7 @@ TEST(RunMemory, ReportNeedCountsEveryMatrixAndSaturates) {
   const RunNeed two = reportRunNeed({1000}, 0, true);
   EXPECT_EQ(one.fillBytes, two.fillBytes);
   EXPECT_EQ(one.addressSpace, one.fillBytes);
-  EXPECT_EQ(two.addressSpace, two.fillBytes + platform::secondThreadAddressSpace());
+  EXPECT_EQ(two.addressSpace, two.fillBytes + platform::helperThreadAddressSpace());
 }
 
 TEST(RunMemory, BoundsAreKeptWhereNeighboursShareBlocks) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ios>
 
+#include "frame/stream_text.h"
 #include "platform/standard_stream.h"
 
 namespace tessivar {
@@ -17,6 +18,9 @@ int runWithReportOutput(std::ostream& err,
   // writing. An exception thrown while formatting (bad_alloc) is rethrown
   // as itself, so the run still reports exhausted memory as it should.
   out.exceptions(std::ios::badbit);
+  // Decided here, once: text from a map file written to it is escaped
+  // when a person reads it on a terminal (frame/stream_text.h).
+  markTerminalStream(out, platform::descriptorIsTerminal(fd));
   const auto reportFailure = [&] {
     err << "Couldn't write the report: " << std::strerror(buffer.error())
         << std::endl;

@@ -13,7 +13,9 @@
 //     });
 //   }
 //
-// The stream it hands to the run throws at the first write that fails, and
+// The stream it hands to the run is marked as a terminal when `fd` is one
+// (frame/stream_text.h: text from a map file is then shown escaped). It
+// throws at the first write that fails, and
 // every line of a report ends with a flush, so the run stops within a line
 // of the failure; no further phase runs. Standard error then gets
 // "Couldn't write the report: <the system's reason>" and the status is 1.

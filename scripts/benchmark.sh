@@ -33,18 +33,22 @@
 #       numbering (32766 islands each), a realistic map (121206 paths), a
 #       map of islands of every kind (100886 paths) and the same with paths
 #       added inside its networks to 130000, a grid main network of 16384
-#       with 16383 orphans scattered over it, and the grid high above 16383
-#       pits none of which can be walked out of.
+#       with 16383 orphans scattered over it, the grid high above 16383
+#       pits none of which can be walked out of, and the search's worst
+#       case: 16384 waypoints on a circle with 16383 orphans near its
+#       centre, all at about the same distance from each orphan (circle;
+#       `build/bench/islands_bench circle ORPHANS MAP` writes it with any
+#       number of orphans).
 #   scripts/benchmark.sh memory [SIZE...]   how much memory a whole run takes
 #       beyond the arrays the memory check counts (waypoint/memory_budget.h),
 #       on the six-waypoint example and generated realistic maps (default
-#       100 255 512 1024 2048), and the smallest address-space limit under
-#       which tessivar runs the example; the check's headroom is set from
-#       these. Columns (MiB): the counted arrays; how far peak address space
+#       100 255 512 1024 2048); the check's headroom is set from these. Columns (MiB): the counted arrays; how far peak address space
 #       and peak resident memory rose above what the process had before the
 #       run, less those arrays (negative: the count is generous); the
-#       address space still mapped after the run (tens of MiB when the
-#       pathing phase ran a second thread).
+#       address space still mapped after the run (the second pathing
+#       thread's stack, where it ran). The same for tessivar-islands from
+#       the loaded map on, over those maps and the islands maps; and the
+#       smallest address-space limit under which each tool runs the example.
 #   scripts/benchmark.sh svg [SIZE...]   the writing of tessivar-svg's
 #       picture alone, without the analysis, on generated realistic maps
 #       (default 4096): best and median of REPEAT writes (default 7) to
@@ -116,7 +120,7 @@ best_run() {
   for _ in $(seq "$repeat"); do
     read -r wall rss < <("$driver" whole "$binary" "$map" "$output")
     if [ -z "$best" ] || smaller "$wall" "$best"; then best=$wall; fi
-    [ "$rss" -gt "$peak" ] && peak=$rss
+    if [ "$rss" -gt "$peak" ]; then peak=$rss; fi
   done
 }
 
@@ -271,7 +275,7 @@ islands() {
 memory() {
   local sizes=("$@") n
   [ ${#sizes[@]} -eq 0 ] && sizes=(100 255 512 1024 2048)
-  build_targets tessivar wptgen run_memory
+  build_targets tessivar tessivar-svg tessivar-islands wptgen run_memory islands_bench
 
   header map:l N:r "counted arrays:r" "address space beyond:r" "resident beyond:r" \
     "mapped after the run:r" load:r
@@ -287,19 +291,50 @@ memory() {
     memory_row "realistic $n" "$work/realistic_$n.wpt"
   done
 
-  # The smallest RLIMIT_AS (in MiB) under which the example runs to the end:
-  # the program's own mappings plus what the check asks for.
+  # tessivar-islands, measured from the loaded map: the example, the same
+  # realistic maps, and the islands benchmark's maps of 32767 waypoints.
+  echo
+  header "tessivar-islands map:l" N:r "counted arrays:r" "address space beyond:r" \
+    "resident beyond:r" "mapped after the run:r" load:r
+  islands_row() {
+    local name=$1 map=$2 now n counted space resident after
+    now=$(load)
+    read -r n counted space resident after < <(build/bench/run_memory islands "$map")
+    row "$name" "$n" "$counted" "$space" "$resident" "$after" "$now"
+  }
+  islands_row example examples/six_waypoints.wpt
+  for n in "${sizes[@]}"; do
+    islands_row "realistic $n" "$work/realistic_$n.wpt"
+  done
+  local name
+  for name in $(build/bench/islands_bench maps "$work"); do
+    islands_row "$name" "$work/$name.wpt"
+  done
+
+  # The smallest RLIMIT_AS (in MiB) under which each tool runs the example
+  # to the end: the program's own mappings plus what its check asks for.
   if command -v prlimit >/dev/null; then
-    local limit
-    for limit in $(seq 2 64); do
-      if prlimit --as=$((limit << 20)) build/tessivar examples/six_waypoints.wpt \
-           >/dev/null 2>&1; then
-        echo
-        echo "examples/six_waypoints.wpt runs under an address-space limit of $limit MiB"
-        break
-      fi
+    echo
+    local limit tool
+    for tool in tessivar tessivar-svg tessivar-islands; do
+      for limit in $(seq 2 64); do
+        if prlimit --as=$((limit << 20)) "$(tool_binary "$tool")" examples/six_waypoints.wpt \
+             $([ "$tool" = tessivar-svg ] && echo "$work/six.svg") >/dev/null 2>&1; then
+          echo "$tool runs examples/six_waypoints.wpt under an address-space limit of $limit MiB"
+          break
+        fi
+      done
     done
   fi
+}
+
+# The built binary of a tool.
+tool_binary() {
+  case "$1" in
+    tessivar) echo build/tessivar ;;
+    tessivar-svg) echo build/svg/tessivar-svg ;;
+    tessivar-islands) echo build/islands/tessivar-islands ;;
+  esac
 }
 
 svg() {

@@ -4,8 +4,9 @@
 #   scripts/build-windows.sh [build-dir]        (default build-windows)
 # gives <build-dir>/tessivar-<version>-windows-x86_64.zip holding
 # tessivar.exe, tessivar-svg.exe, tessivar-islands.exe and tessivar-view.exe
-# (where those tools are in the tree), README.md, docs/ and the sample maps
-# in examples/. The
+# (where those tools are in the tree), README.md, docs/, the sample maps in
+# examples/ and each tool's manual page as HTML in manual/ (rendered by
+# mandoc). The
 # version is the one in CMakeLists.txt's project(). The executables must
 # need no DLL but the system's: the script refuses to pack any other.
 set -euo pipefail
@@ -44,6 +45,11 @@ for tool in "${tools[@]}"; do
   x86_64-w64-mingw32-strip -o "$stage/$tool.exe" "$exe"
 done
 cp README.md "$stage/"
+# The manual pages, configured with the version, as HTML a browser opens.
+mkdir -p "$stage/manual"
+for tool in "${tools[@]}"; do
+  mandoc -T html "$build/man/$tool.1" >"$stage/manual/$tool.html"
+done
 cp -R docs examples "$stage/"
 (cd "$build/package" && cmake -E tar cf "../$name.zip" --format=zip "$name")
 echo "Packed $build/$name.zip:"

@@ -9,7 +9,10 @@
 #                             (a Node.js from elsewhere brings its own npm,
 #                             which Debian's npm package would clash with)
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
-#                             sources: the Windows cross build and its tests
+#                             sources, mandoc: the Windows cross build, its
+#                             manual pages and its tests
+#   install-deps.sh man       mandoc, groff and man: linting and reading the
+#                             manual pages
 set -euo pipefail
 
 packages=()
@@ -23,7 +26,8 @@ for group in "${@:-build}"; do
       command -v node >/dev/null || packages+=(nodejs)
       command -v npm >/dev/null || packages+=(npm)
       ;;
-    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest mandoc) ;;
+    man) packages+=(mandoc groff-base man-db) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

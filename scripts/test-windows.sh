@@ -10,13 +10,17 @@
 #    the pathing kernels for every instruction set this machine has, which
 #    must run rather than skip.
 # 3. A console: the console test and a report with a Cyrillic map name,
-#    under a terminal, where Wine gives the program a console.
+#    under a terminal, where Wine gives the program a console of its own,
+#    as Explorer does on Windows; the console facts there; a tool waiting
+#    for Enter there, last, and ending once it is pressed; and no tool
+#    waiting when an output is redirected.
 # 4. Every tool on the shipped samples, generated maps and the fuzz corpus
 #    of broken files: standard output, standard error and exit status the
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
 #    included); the pictures and the map pages byte for byte; the islands
-#    JSON where that tool exists.
+#    JSON where that tool exists; --help and --version; the picture and
+#    the page of a map given alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -110,9 +114,51 @@ echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
 cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
 printf 'karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\0' |
   dd of="$work/cyrillic.wpt" bs=1 seek=20 conv=notrunc status=none
-shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt'")"
+# (Input from /dev/null: a tool alone on its console would wait for Enter.)
+shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt' </dev/null")"
 echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\\.\\.\\.$' ||
   fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
+
+# Alone on its console with nothing redirected, a tool waits for Enter,
+# after everything else; started with no argument it first says how to
+# drop a map onto it. Enter is typed every second until the run ends (one
+# typed before the wait starts is discarded); a run that did not wait
+# would end without the line.
+waited() {  # runs a tool under a terminal, typing Enter; prints the screen
+  (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
+    timeout 90 script -qec "$*" /dev/null |
+    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
+    true
+}
+shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
+tail -n 2 <<<"$shown" | grep -q '^0->2->3->1->5$' &&
+  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+  fail "tessivar.exe alone on its console did not wait last: $(tail -n 3 <<<"$shown")"
+shown="$(waited "'$wine' '$(exe_of "$win" tessivar-svg.exe)'")"
+grep -q '^To draw a map, drop its .wpt file onto tessivar-svg.exe' <<<"$shown" &&
+  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+  fail "tessivar-svg.exe started alone with no map: $(tail -n 4 <<<"$shown")"
+
+# Output redirected from a console of its own: no tool may wait for
+# Enter. A wait would hold the run until the time limit, or show its line.
+for tool in "${tools[@]}"; do
+  exe="$(exe_of "$win" "$tool.exe")"
+  for redirect in "> '$work/redirected.out'" "2> '$work/redirected.err'" \
+                  "> '$work/redirected.out' 2>&1"; do
+    start=$SECONDS
+    shown="$(cd "$work" && tty_run "timeout 60 '$wine' '$exe' '$work/cyrillic.wpt' $redirect")"
+    if [ $((SECONDS - start)) -ge 60 ] ||
+       { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
+      fail "$tool.exe waited for Enter with $redirect"
+    fi
+    rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
+  done
+done
+facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
+  "--gtest_filter=WindowWaitWindows.FactsUnderATerminal")"
+echo "$facts" | grep -q '^\[  PASSED  \] 1 test' ||
+  fail "console facts test: $(echo "$facts" | tail -n 5)"
+! echo "$facts" | grep -q SKIPPED || fail "console facts test skipped under a terminal"
 
 section "the tools against the Linux build"
 maps=(examples/*.wpt fuzz/corpus/*.wpt)
@@ -142,6 +188,11 @@ run_both() {
   win_exe="$(realpath "$(exe_of "$win" "$tool.exe")")"
   rm -rf "$work/linux" "$work/windows"
   mkdir -p "$work/linux" "$work/windows"
+  # Files the run finds in its folder (seed=(FILE...) before the call).
+  if [ ${#seed[@]} -gt 0 ]; then
+    cp "${seed[@]}" "$work/linux/"
+    cp "${seed[@]}" "$work/windows/"
+  fi
   run_in "$work/linux" "$linux_exe" "$@"
   run_in "$work/windows" "$wine" "$win_exe" "$@"
   for part in out err; do
@@ -162,6 +213,7 @@ run_both() {
   fi
 }
 
+seed=()
 compared=0
 paths=()
 for map in "${maps[@]}"; do
@@ -176,12 +228,19 @@ for map in "${maps[@]}"; do
   compared=$((compared + 1))
 done
 run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
+# A map alone: the picture beside it, named after it.
+seed=(examples/six_waypoints.wpt)
+run_both tessivar-svg six_waypoints.wpt
 if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
-  run_both tessivar-view "$(realpath examples/rooms_600.wpt)" -
-  # A map past the report's limit: the page without its N x N figures.
-  "$linux/wptgen" grid 50 41 "$work/maps/grid_50x41.wpt" >/dev/null
-  run_both tessivar-view "$(realpath "$work/maps/grid_50x41.wpt")" page.html
+  run_both tessivar-view six_waypoints.wpt
 fi
+seed=()
+for tool in "${tools[@]}"; do
+  run_both "$tool" --help
+  run_both "$tool" --version
+done
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists.
 # tessivar-islands takes many maps: every map in one run, in each form.
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"

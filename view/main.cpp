@@ -1,6 +1,5 @@
-#include "frame/tool_main.h"
-#include "view/view_run.h"
+#include "view/view_tool.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runToolMain(argc, argv, tessivar::runTessivarView);
+  return tessivar::runToolMain(argc, argv, tessivar::kViewTool);
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "platform/file_path.h"
 #include "waypoint/map_reader.h"
@@ -98,6 +100,17 @@ LoadResult readWaypointFileBytes(const std::string& path,
     }
   }
   return {};
+}
+
+bool isWaypointFileOnDisk(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(platform::filePath(path), error)) {
+    return false;
+  }
+  std::ifstream file(platform::filePath(path), std::ios::binary);
+  char type[7] = {};
+  return file.read(type, sizeof type) &&
+         std::memcmp(type, "HPB_bot", sizeof type) == 0;
 }
 
 }  // namespace tessivar

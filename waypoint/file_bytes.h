@@ -25,6 +25,11 @@ LoadResult readWaypointFileBytes(const std::string& path,
                                  const MemoryBudget& budget,
                                  std::vector<uint8_t>& bytes);
 
+// Whether `path` names a regular file (through symbolic links) that starts
+// as a waypoint file does. Nothing else is opened: a FIFO would wait for a
+// writer. A tool that writes a picture or a page never writes over a map.
+bool isWaypointFileOnDisk(const std::string& path);
+
 }  // namespace tessivar
 
 #endif  // TESSIVAR_WAYPOINT_FILE_BYTES_H_
