@@ -3,16 +3,18 @@
 #include <ios>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "analysis/islands.h"
 #include "frame/exit_status.h"
+#include "frame/stream_text.h"
 #include "platform/file_path.h"
 #include "platform/output_file.h"
-#include "text/escape.h"
 #include "text/numbers.h"
 #include "view/page_data.h"
 #include "view/page_html.h"
 #include "view/view_findings.h"
+#include "waypoint/file_bytes.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {
@@ -26,16 +28,10 @@ void writeLine(std::ostream& stream, const std::string& line) {
   stream << line << std::endl;
 }
 
-std::string shown(const std::string& text) {
-  std::string out;
-  appendTerminalText(out, text);
-  return out;
-}
-
 // The output can't be, or wasn't, written: the message and status 1.
 int cannotWrite(std::ostream& messages, const std::string& output,
                 OutputStatus status) {
-  std::string line = "Couldn't write file " + shown(output);
+  std::string line = "Couldn't write file " + streamText(output, messages);
   if (status == OutputStatus::kSameAsInput) line += ": it is the waypoint file";
   writeLine(messages, line);
   return kExitFailure;
@@ -48,7 +44,7 @@ std::string fileNameOf(const std::string& path) {
 }
 
 std::string leftOutLine(const ViewFindings& found, int32_t waypoints,
-                        const std::string& input) {
+                        const std::string& input, std::ostream& stream) {
   std::string line = "Left out the reachable pairs and the route 0 -> 5 (";
   if (found.phases.plan == PhasesPlan::kTooManyWaypoints) {
     appendInteger(line, waypoints);
@@ -59,7 +55,7 @@ std::string leftOutLine(const ViewFindings& found, int32_t waypoints,
     appendInteger(line, int64_t(found.phases.fillBytes >> 20));
     line += " MiB, more than the process can have";
   }
-  line += "); run tessivar " + shown(input) + " for them";
+  line += "); run tessivar " + streamText(input, stream) + " for them";
   return line;
 }
 
@@ -67,13 +63,38 @@ std::string leftOutLine(const ViewFindings& found, int32_t waypoints,
 
 int runTessivarView(int argc, const char* const* argv, std::ostream& out,
                     std::ostream& err) {
-  if (argc != 3) {
-    writeLine(out, "Usage " + shown(argc > 0 && argv[0] ? argv[0] : "tessivar-view") +
-                       " <waypointfile> <output.html>");
+  // The operands: every argument but the first lone "--", which lets a file
+  // named --help be given as one (--help and --version themselves are the
+  // frame's: view/view_tool.h).
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (arg == "--" && !optionsEnded) {
+      optionsEnded = true;
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  if (operands.empty() || operands.size() > 2) {
+    writeLine(out, "Usage " +
+                       streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-view", out) +
+                       " <waypointfile> [<output.html>|-]");
     return kExitFailure;
   }
-  const std::string input = argv[1];
-  const std::string output = argv[2];
+  const std::string input = operands[0];
+  // Without an output, the page goes beside the map, named after it.
+  std::string output;
+  if (operands.size() == 2) {
+    output = operands[1];
+  } else {
+    output = platform::defaultOutputPath(input, ".html");
+    if (output.empty()) {
+      writeLine(out, "Couldn't name the page after " + streamText(input, out) +
+                         ": it names no file; give the output's name");
+      return kExitFailure;
+    }
+  }
   // "-" sends the page to standard output, which then carries nothing
   // else: the messages go to standard error.
   const bool toOut = output == "-";
@@ -83,7 +104,7 @@ int runTessivarView(int argc, const char* const* argv, std::ostream& out,
     const LoadResult load = loadWaypointMap(input, map);
     if (load.status == LoadStatus::kOutOfMemory) return abnormalTermination(err);
     if (load.status != LoadStatus::kLoaded) {
-      writeLine(messages, shown(load.message));
+      writeLine(messages, streamText(load.message, messages));
       return kExitFailure;
     }
     // The islands are found whatever the map's size: they must fit.
@@ -96,6 +117,13 @@ int runTessivarView(int argc, const char* const* argv, std::ostream& out,
     const OutputStatus usable = toOut ? platform::checkStandardOutput(input)
                                       : platform::checkOutputPath(output, input);
     if (usable != OutputStatus::kOk) return cannotWrite(messages, output, usable);
+    // Two maps dropped together on the program in Explorer arrive as a map
+    // and an output: the second map must not become a page.
+    if (!toOut && isWaypointFileOnDisk(output)) {
+      writeLine(messages, "Couldn't write file " + streamText(output, messages) +
+                              ": it is a waypoint file");
+      return kExitFailure;
+    }
 
     const ViewFindings found = findViewFindings(map);
     const std::string data = pageDataJson(fileNameOf(input), map, found);
@@ -117,9 +145,9 @@ int runTessivarView(int argc, const char* const* argv, std::ostream& out,
     }
     if (written != OutputStatus::kOk) return cannotWrite(messages, output, written);
     if (found.phases.plan != PhasesPlan::kRun) {
-      writeLine(messages, leftOutLine(found, map.n, input));
+      writeLine(messages, leftOutLine(found, map.n, input, messages));
     }
-    if (!toOut) writeLine(out, "Wrote " + shown(output));
+    if (!toOut) writeLine(out, "Wrote " + streamText(output, out));
     return kExitOk;
   } catch (const std::bad_alloc&) {
     return abnormalTermination(err);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "analysis/islands.h"
 #include "analysis/report_phases.h"
+#include "frame/stream_text.h"
 #include "testing/json_check.h"
 #include "testing/test_support.h"
 #include "tools/island_map_generator.h"
@@ -93,12 +95,117 @@ size_t count(const std::string& text, const std::string& part) {
 
 TEST(ViewRun, WrongArgumentCountPrintsUsage) {
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"map.wpt"}, {"map.wpt", "a.html", "extra"}}) {
+           {}, {"--"}, {"map.wpt", "a.html", "extra"},
+           {"--", "map.wpt", "a.html", "--"}}) {
     const RunResult r = run(args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "Usage tessivar-view <waypointfile> <output.html>\n");
+    EXPECT_EQ(r.out, "Usage tessivar-view <waypointfile> [<output.html>|-]\n");
     EXPECT_EQ(r.err, "");
   }
+}
+
+// Without an output the page goes beside the map, named after it, and the
+// line says where.
+TEST(ViewRun, WithoutAnOutputThePageGoesBesideTheMap) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const struct {
+    const char* map;
+    const char* page;
+  } cases[] = {
+      {"six.wpt", "six.html"},
+      {"no_extension", "no_extension.html"},
+      {"de_dust.v2.old.wpt", "de_dust.v2.old.html"},
+      {"maps.d/map", "maps.d/map.html"},
+  };
+  fs::create_directories(dir + "maps.d");
+  for (const auto& c : cases) {
+    const std::string map = writeBytes(dir + c.map, six);
+    const std::string page = dir + c.page;
+    const RunResult r = run({map});
+    EXPECT_EQ(r.status, 0) << c.map;
+    EXPECT_EQ(r.out, "Wrote " + page + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(pageData(readFile(page)).find("waypoints")->number, 6) << c.page;
+    EXPECT_EQ(readFile(map), std::string(six.begin(), six.end()));
+  }
+  // A lone "--" before the operands is dropped; one after it is an
+  // operand.
+  fs::remove(dir + "six.html");
+  EXPECT_EQ(run({"--", dir + "six.wpt"}).out, "Wrote " + dir + "six.html\n");
+  EXPECT_TRUE(fs::exists(dir + "six.html"));
+  const RunResult named = run({"--", "--"});
+  EXPECT_EQ(named.status, 1);
+  EXPECT_EQ(named.out, "Couldn't open file --\n");
+}
+
+// A map whose own name ends in .html: the default name is the map itself,
+// which is never written; a name that names no file gets no page.
+TEST(ViewRun, TheDefaultNameNeverReplacesTheMap) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const std::string map = writeBytes(dir + "map.html", six);
+  const RunResult r = run({map});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Couldn't write file " + map + ": it is the waypoint file\n");
+  EXPECT_EQ(readFile(map), std::string(six.begin(), six.end()));
+
+  const RunResult none = run({dir});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "Couldn't name the page after " + dir +
+                          ": it names no file; give the output's name\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// Two maps dropped together on the program arrive as a map and an output:
+// the second map is never replaced by a page, nor is any other map.
+TEST(ViewRun, AnotherWaypointFileIsNeverWrittenOver) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const std::string first = writeBytes(dir + "first.wpt", six);
+  for (const std::string& output : {writeBytes(dir + "second.wpt", six),
+                                    writeBytes(dir + "map.html", six)}) {
+    const RunResult r = run({first, output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Couldn't write file " + output + ": it is a waypoint file\n");
+    EXPECT_EQ(readFile(output), std::string(six.begin(), six.end()));
+  }
+  // An old page is replaced.
+  const std::string old = writeBytes(dir + "old.html", {'o', 'l', 'd'});
+  EXPECT_EQ(run({first, old}).status, 0);
+  EXPECT_EQ(readFile(old).rfind("<!DOCTYPE html>", 0), 0u);
+}
+
+// Names from the command line reach a terminal escaped, and keep their
+// bytes anywhere else. (Names no system takes as files, so that the test
+// runs alike everywhere: the messages are those of names that fail.)
+TEST(ViewRun, NamesReachATerminalEscaped) {
+  const std::string dir = testDir();
+  const std::string missing = dir + "gone\x1b]0;title\a.wpt";
+  const std::string folder = dir + "maps\x1b[2J/";
+  for (const bool terminal : {true, false}) {
+    SCOPED_TRACE(terminal);
+    const auto runOn = [&](const std::vector<std::string>& args) {
+      std::vector<const char*> argv;
+      for (const std::string& a : args) argv.push_back(a.c_str());
+      std::ostringstream out, err;
+      markTerminalStream(out, terminal);
+      markTerminalStream(err, terminal);
+      EXPECT_EQ(runTessivarView(int(argv.size()), argv.data(), out, err), 1);
+      return out.str() + err.str();
+    };
+    EXPECT_EQ(runOn({"tessivar-view", missing, dir + "page.html"}),
+              "Couldn't open file " +
+                  (terminal ? dir + "gone\\x1b]0;title\\x07.wpt" : missing) + "\n");
+    EXPECT_EQ(runOn({"tessivar-view", folder}),
+              "Couldn't name the page after " +
+                  (terminal ? dir + "maps\\x1b[2J/" : folder) +
+                  ": it names no file; give the output's name\n");
+    EXPECT_EQ(runOn({"view\x1b[2J"}),
+              std::string("Usage ") + (terminal ? "view\\x1b[2J" : "view\x1b[2J") +
+                  " <waypointfile> [<output.html>|-]\n");
+  }
+  EXPECT_FALSE(fs::exists(dir + "page.html"));
 }
 
 TEST(ViewRun, InputsThatCantBeLoadedGetTheLoadersMessage) {
