@@ -39,6 +39,9 @@ const std::vector<Tool> kTools = {
 #ifdef TESSIVAR_SVG_BINARY
     {"tessivar-svg", TESSIVAR_SVG_BINARY},
 #endif
+#ifdef TESSIVAR_VIEW_BINARY
+    {"tessivar-view", TESSIVAR_VIEW_BINARY},
+#endif
 };
 
 void expectExited(const ChildResult& run, int status) {
@@ -77,7 +80,7 @@ std::string freshDir() {
 }
 
 TEST(EveryTool, AnswersHelpAndVersion) {
-  ASSERT_EQ(kTools.size(), 3u);
+  ASSERT_EQ(kTools.size(), 4u);
   for (const Tool& tool : kTools) {
     SCOPED_TRACE(tool.name);
     const ChildResult help = runChild({tool.binary, "--help"});
@@ -141,6 +144,14 @@ TEST(EveryTool, FilesNamedLikeTheRequestsAreStillFiles) {
           runChild({tool.binary, "--json", "--", "--help"}, 60, false, dir);
       expectExited(afterEnd, 0);
       EXPECT_EQ(afterEnd.out.rfind("{\"file\": \"--help\", \"map\": \"six_waypoints\"", 0), 0u);
+    } else if (name == "tessivar-view") {
+      EXPECT_EQ(byName.out, "Wrote ./--help.html\n");
+      EXPECT_TRUE(fs::exists(fs::u8path(dir + "/--help.html")));
+      const ChildResult afterEnd =
+          runChild({tool.binary, "--", "--help", "--version"}, 60, false, dir);
+      expectExited(afterEnd, 0);
+      EXPECT_EQ(afterEnd.out, "Wrote --version\n");
+      EXPECT_EQ(readText(dir + "/--version").rfind("<!DOCTYPE html>", 0), 0u);
     } else {
       EXPECT_EQ(byName.out, "Wrote ./--help.svg\n");
       EXPECT_TRUE(fs::exists(fs::u8path(dir + "/--help.svg")));

@@ -3,9 +3,10 @@
 # packs them:
 #   scripts/build-windows.sh [build-dir]        (default build-windows)
 # gives <build-dir>/tessivar-<version>-windows-x86_64.zip holding
-# tessivar.exe, tessivar-svg.exe and tessivar-islands.exe (where that tool
-# is in the tree), README.md, docs/, the sample maps in examples/ and each
-# tool's manual page as HTML in manual/ (rendered by mandoc). The
+# tessivar.exe, tessivar-svg.exe, tessivar-islands.exe and tessivar-view.exe
+# (where those tools are in the tree), README.md, docs/, the sample maps in
+# examples/ and each tool's manual page as HTML in manual/ (rendered by
+# mandoc). The
 # version is the one in CMakeLists.txt's project(). The executables must
 # need no DLL but the system's: the script refuses to pack any other.
 set -euo pipefail
@@ -22,6 +23,7 @@ version="$(cat "$build/version.txt")"
 name="tessivar-$version-windows-x86_64"
 tools=(tessivar tessivar-svg)
 [ -f islands/CMakeLists.txt ] && tools+=(tessivar-islands)
+[ -f view/CMakeLists.txt ] && tools+=(tessivar-view)
 
 stage="$build/package/$name"
 rm -rf "$build/package" "$build/$name.zip"

@@ -18,8 +18,9 @@
 #    of broken files: standard output, standard error and exit status the
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
-#    included); the pictures byte for byte; the islands JSON where that
-#    tool exists; --help and --version; the picture of a map given alone.
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists; --help and --version; the picture and
+#    the page of a map given alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -58,6 +59,7 @@ exe_of() {  # the built executable of a tool, or nothing
 }
 tools=(tessivar tessivar-svg)
 [ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
+[ -n "$(exe_of "$win" tessivar-view.exe)" ] && tools+=(tessivar-view)
 
 section "aligned vector moves in the executables"
 for tool in "${tools[@]}" tessivar_tests; do
@@ -150,7 +152,7 @@ for tool in "${tools[@]}"; do
        { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
       fail "$tool.exe waited for Enter with $redirect"
     fi
-    rm -f "$work"/redirected.* "$work/cyrillic.svg"
+    rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
   done
 done
 facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
@@ -220,17 +222,26 @@ for map in "${maps[@]}"; do
   paths+=("$path")
   run_both tessivar "$path"
   run_both tessivar-svg "$path" picture.svg
+  # The page: the same HTML, byte for byte, embedded page and data alike.
+  if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+    run_both tessivar-view "$path" page.html
+  fi
   compared=$((compared + 1))
 done
 run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
 # A map alone: the picture beside it, named after it.
 seed=(examples/six_waypoints.wpt)
 run_both tessivar-svg six_waypoints.wpt
+if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+  run_both tessivar-view six_waypoints.wpt
+fi
 seed=()
 for tool in "${tools[@]}"; do
   run_both "$tool" --help
   run_both "$tool" --version
 done
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists.
 # tessivar-islands takes many maps: every map in one run, in each form.
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"

@@ -1,5 +1,6 @@
 #include "waypoint/loader.h"
 
+#include <utility>
 #include <vector>
 
 #include "waypoint/file_bytes.h"
@@ -92,6 +93,15 @@ LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
     return {LoadStatus::kOutOfMemory, ""};
   }
   return parseWaypointMap(bytes.data(), bytes.size(), map, progress);
+}
+
+WaypointGraph graphFromMap(WaypointMap&& map) {
+  WaypointGraph graph;
+  static_cast<WaypointMap&>(graph) = std::move(map);
+  graph.cellCount = uint64_t(graph.n) * uint64_t(graph.n);
+  graph.adjacency.assign(graph.cellCount);
+  buildAdjacency(graph);
+  return graph;
 }
 
 }  // namespace tessivar

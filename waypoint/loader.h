@@ -65,6 +65,12 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
                            LoadProgress* progress = nullptr);
 
+// The report's graph over a map loaded with loadWaypointMap: the map moved
+// in and its adjacency matrix built, for a tool that decides after loading
+// whether to run the report's phases. The caller has checked that the
+// matrix fits (analysis/run_memory.h). Can throw std::bad_alloc.
+WaypointGraph graphFromMap(WaypointMap&& map);
+
 }  // namespace tessivar
 
 #endif  // TESSIVAR_WAYPOINT_LOADER_H_
