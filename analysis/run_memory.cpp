@@ -52,4 +52,30 @@ RunNeed reportRunNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
   return runNeed(size, phasesNeed(size, pathEntriesInsideBlocks, secondThread));
 }
 
+ReportPhasesPlan planReportPhases(const WaypointMap& map, int64_t waypointLimit,
+                                  const MemoryBudget& budget) {
+  uint64_t inside = 0;
+  for (int32_t from = 0; from < map.n; ++from) {
+    const int32_t* targets = map.pathsFrom(from);
+    for (uint64_t k = 0; k < map.pathCount(from); ++k) {
+      inside += targets[k] / 16 == from / 16;
+    }
+  }
+  MapSize size;
+  size.waypoints = map.n;
+  size.pathEntries = uint64_t(map.pathEntryTotal);
+  const AnalysisNeed need =
+      phasesNeed(size, inside, pathingMayUseSecondThread(map.n));
+  ReportPhasesPlan plan;
+  plan.fillBytes = saturatingAdd(need.fillBytes, load_memory::kHeadroomBytes);
+  plan.addressSpace = saturatingAdd(plan.fillBytes, need.extraAddressSpace);
+  if (map.n > waypointLimit) {
+    plan.plan = PhasesPlan::kTooManyWaypoints;
+  } else if (plan.fillBytes > budget.availableBytes ||
+             plan.addressSpace > budget.addressSpaceBytes) {
+    plan.plan = PhasesPlan::kTooLittleMemory;
+  }
+  return plan;
+}
+
 }  // namespace tessivar

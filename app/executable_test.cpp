@@ -315,36 +315,47 @@ TEST(TerminalOutput, MapNameReachesATerminalEscapedAndAPipeUnchanged) {
   EXPECT_EQ(testing::maskTimings(unescaped), testing::maskTimings(pipe.out));
 }
 
-// tessivar-svg names files in its messages: escaped on a terminal,
-// standard error included (its messages go there when the picture goes to
-// standard output), and unchanged into a pipe.
-TEST(TerminalOutput, SvgFileNamesReachATerminalEscaped) {
+// tessivar-svg and tessivar-view name files in their messages: escaped on
+// a terminal, standard error included (their messages go there when the
+// picture or page goes to standard output), and unchanged into a pipe.
+TEST(TerminalOutput, FileNamesOfPicturesAndPagesReachATerminalEscaped) {
   const std::string six = std::string(TESSIVAR_SOURCE_DIR) + "/examples/six_waypoints.wpt";
   const std::string dir = testing::tempDir();
-  const std::string output = dir + "tessivar_" + kHostileName + ".svg";
-  const std::string shownOutput = dir + "tessivar_" + kHostileShown + ".svg";
-  const std::string missing = dir + "tessivar_none_" + kHostileName + ".wpt";
-  const std::string shownMissing = dir + "tessivar_none_" + kHostileShown + ".wpt";
-  const std::string svg = TESSIVAR_SVG_BINARY;
+  const struct {
+    std::string binary;
+    const char* extension;
+  } tools[] = {
+      {TESSIVAR_SVG_BINARY, ".svg"},
+#ifdef TESSIVAR_VIEW_BINARY
+      {TESSIVAR_VIEW_BINARY, ".html"},
+#endif
+  };
+  for (const auto& tool : tools) {
+    SCOPED_TRACE(tool.binary);
+    const std::string output = dir + "tessivar_" + kHostileName + tool.extension;
+    const std::string shownOutput = dir + "tessivar_" + kHostileShown + tool.extension;
+    const std::string missing = dir + "tessivar_none_" + kHostileName + ".wpt";
+    const std::string shownMissing = dir + "tessivar_none_" + kHostileShown + ".wpt";
 
-  ChildResult run = testing::runChildOnTerminal({svg, six, output});
-  if (!run.started) GTEST_SKIP() << "no pseudo-terminal can be opened here";
-  expectExited(run, 0);
-  EXPECT_EQ(run.out, "Wrote " + shownOutput + "\n");
-  run = runChild({svg, six, output});
-  expectExited(run, 0);
-  EXPECT_EQ(run.out, "Wrote " + output + "\n");
+    ChildResult run = testing::runChildOnTerminal({tool.binary, six, output});
+    if (!run.started) GTEST_SKIP() << "no pseudo-terminal can be opened here";
+    expectExited(run, 0);
+    EXPECT_EQ(run.out, "Wrote " + shownOutput + "\n");
+    run = runChild({tool.binary, six, output});
+    expectExited(run, 0);
+    EXPECT_EQ(run.out, "Wrote " + output + "\n");
 
-  run = testing::runChildOnTerminal({svg, missing, output});
-  expectExited(run, 1);
-  EXPECT_EQ(run.out, "Couldn't open file " + shownMissing + "\n");
-  run = testing::runChildOnTerminal({svg, missing, "-"}, true);
-  expectExited(run, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "Couldn't open file " + shownMissing + "\n");
-  run = runChild({svg, missing, "-"});
-  expectExited(run, 1);
-  EXPECT_EQ(run.err, "Couldn't open file " + missing + "\n");
+    run = testing::runChildOnTerminal({tool.binary, missing, output});
+    expectExited(run, 1);
+    EXPECT_EQ(run.out, "Couldn't open file " + shownMissing + "\n");
+    run = testing::runChildOnTerminal({tool.binary, missing, "-"}, true);
+    expectExited(run, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Couldn't open file " + shownMissing + "\n");
+    run = runChild({tool.binary, missing, "-"});
+    expectExited(run, 1);
+    EXPECT_EQ(run.err, "Couldn't open file " + missing + "\n");
+  }
 }
 #endif
 
@@ -371,6 +382,9 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
 #endif
 #ifdef TESSIVAR_MEND_BINARY
       {TESSIVAR_MEND_BINARY, six, ::testing::TempDir() + "tessivar_fail.wpt"},
+#endif
+#ifdef TESSIVAR_VIEW_BINARY
+      {TESSIVAR_VIEW_BINARY, six, ::testing::TempDir() + "tessivar_fail.html"},
 #endif
   };
 #ifdef _WIN32

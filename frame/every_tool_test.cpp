@@ -42,6 +42,9 @@ const std::vector<Tool> kTools = {
 #ifdef TESSIVAR_MEND_BINARY
     {"tessivar-mend", TESSIVAR_MEND_BINARY},
 #endif
+#ifdef TESSIVAR_VIEW_BINARY
+    {"tessivar-view", TESSIVAR_VIEW_BINARY},
+#endif
 };
 
 void expectExited(const ChildResult& run, int status) {
@@ -80,7 +83,7 @@ std::string freshDir() {
 }
 
 TEST(EveryTool, AnswersHelpAndVersion) {
-  ASSERT_EQ(kTools.size(), 4u);
+  ASSERT_EQ(kTools.size(), 5u);
   for (const Tool& tool : kTools) {
     SCOPED_TRACE(tool.name);
     const ChildResult help = runChild({tool.binary, "--help"});
@@ -157,6 +160,16 @@ TEST(EveryTool, FilesNamedLikeTheRequestsAreStillFiles) {
       // The mended copy starts with the map's header.
       EXPECT_EQ(readText(dir + "/--version").substr(0, 32),
                 readText(dir + "/--help").substr(0, 32));
+      // A waypoint file there now, which the tools after would not write over.
+      fs::remove(fs::u8path(dir + "/--version"));
+    } else if (name == "tessivar-view") {
+      EXPECT_EQ(byName.out, "Wrote ./--help.html\n");
+      EXPECT_TRUE(fs::exists(fs::u8path(dir + "/--help.html")));
+      const ChildResult afterEnd =
+          runChild({tool.binary, "--", "--help", "--version"}, 60, false, dir);
+      expectExited(afterEnd, 0);
+      EXPECT_EQ(afterEnd.out, "Wrote --version\n");
+      EXPECT_EQ(readText(dir + "/--version").rfind("<!DOCTYPE html>", 0), 0u);
     } else {
       EXPECT_EQ(byName.out, "Wrote ./--help.svg\n");
       EXPECT_TRUE(fs::exists(fs::u8path(dir + "/--help.svg")));

@@ -62,12 +62,23 @@
 #       the same mending with a whole analysis of the map every round, where
 #       it finishes within WHOLE_LIMIT seconds (default 60); a whole run of
 #       the binary (--json, best of REPEAT) and its peak resident memory.
+#   scripts/benchmark.sh view   tessivar-view's page on generated maps of
+#       32767 waypoints (realistic: 121206 paths; walked; islands of every
+#       kind) in headless Chromium at 1366 x 768 (bench/view_bench.js):
+#       the page's size, the first drawing (from the start of navigation,
+#       best of 3) and when, before it, the script started, had decoded
+#       the data and was ready to draw, a full drawing at the whole map, 4
+#       and 16 times closer (median of 5), and the frames per second while
+#       the view pans and zooms for SECONDS_EACH seconds each (default 3),
+#       as the page shows them (the moved picture between full drawings)
+#       and with every frame drawn in full. Installs Chromium and Node.js where missing and the npm
+#       packages (npm ci) where node_modules lacks them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
   echo "usage: $0 pathing [SIZE...] | against REV [MAP...] | islands |" \
-       "memory [SIZE...] | svg [SIZE...] | mend" >&2
+       "memory [SIZE...] | svg [SIZE...] | mend | view" >&2
   exit 2
 }
 [ $# -ge 1 ] || usage
@@ -385,7 +396,37 @@ mend() {
   done < <("$bench" maps "$work")
 }
 
+view() {
+  [ $# -eq 0 ] || usage
+  local seconds=${SECONDS_EACH:-3}
+  bash scripts/install-deps.sh build browser >/dev/null
+  [ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund >/dev/null
+  build_targets tessivar-view wptgen
+
+  header map:l paths:r "page MB:r" "first drawing ms:r" "script / decoded / ready ms:r" \
+    "full drawing ms (whole / 4x / 16x):r" \
+    "pan fps:r" "zoom fps:r" "pan fps, all full:r" "zoom fps, all full:r" load:r
+  local form map page now result
+  for form in realistic walked islands; do
+    map="$work/${form}_32767.wpt"
+    page="$work/${form}_32767.html"
+    build/wptgen "$form" 32767 1 "$map" >/dev/null
+    build/view/tessivar-view "$map" "$page" >/dev/null
+    now=$(load)
+    result=$(node bench/view_bench.js "$page" "$seconds")
+    # shellcheck disable=SC2016
+    row "$form" $(node -e '
+      const r = JSON.parse(process.argv[1]);
+      const f = (v) => v.toFixed(0);
+      console.log([r.paths, (Number(process.argv[2]) / 1e6).toFixed(1), f(r.firstDrawMs),
+        f(r.scriptStartMs) + "/" + f(r.decodedMs) + "/" + f(r.filledMs),
+        f(r.draws.fit) + "/" + f(r.draws.zoom4) + "/" + f(r.draws.zoom16),
+        f(r.panning.fps), f(r.zooming.fps), f(r.panningFull.fps), f(r.zoomingFull.fps)].join(" "));
+    ' "$result" "$(wc -c <"$page")") "$now"
+  done
+}
+
 case "$command" in
-  pathing | against | islands | memory | svg | mend) "$command" "$@" ;;
+  pathing | against | islands | memory | svg | mend | view) "$command" "$@" ;;
   *) usage ;;
 esac

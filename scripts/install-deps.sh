@@ -4,7 +4,10 @@
 #   install-deps.sh peer      Boost.Graph, for the peer column of
 #                             `scripts/benchmark.sh pathing`
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
-#   install-deps.sh browser   headless Chromium and xmllint
+#   install-deps.sh browser   headless Chromium and xmllint; Node.js and
+#                             npm where there is no `node` and `npm` yet
+#                             (a Node.js from elsewhere brings its own npm,
+#                             which Debian's npm package would clash with)
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
 #                             sources, mandoc: the Windows cross build, its
 #                             manual pages and its tests
@@ -18,7 +21,11 @@ for group in "${@:-build}"; do
     build) packages+=(g++ cmake make libgtest-dev) ;;
     peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-    browser) packages+=(chromium libxml2-utils) ;;
+    browser)
+      packages+=(chromium libxml2-utils)
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
     windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest mandoc) ;;
     man) packages+=(mandoc groff-base man-db) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;

@@ -18,11 +18,12 @@
 #    of broken files: standard output, standard error and exit status the
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
-#    included); the pictures byte for byte; the islands JSON where that
-#    tool exists; the mended maps byte for byte, with both reports, where
-#    tessivar-mend exists (on the samples, the generated maps and two broken
-#    files: the loader is the one the other tools share); --help and
-#    --version; the picture of a map given alone.
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists; the mended maps byte for byte, with both
+#    reports, where tessivar-mend exists (on the samples, the generated
+#    maps and two broken files: the loader is the one the other tools
+#    share); --help and --version; the picture and the page of a map given
+#    alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -62,6 +63,7 @@ exe_of() {  # the built executable of a tool, or nothing
 tools=(tessivar tessivar-svg)
 [ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
 [ -n "$(exe_of "$win" tessivar-mend.exe)" ] && tools+=(tessivar-mend)
+[ -n "$(exe_of "$win" tessivar-view.exe)" ] && tools+=(tessivar-view)
 
 section "aligned vector moves in the executables"
 for tool in "${tools[@]}" tessivar_tests; do
@@ -125,11 +127,12 @@ echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\
 # after everything else; started with no argument it first says how to
 # drop a map onto it. Enter is typed every second until the run ends (one
 # typed before the wait starts is discarded); a run that did not wait
-# would end without the line.
+# would end without the line. Wine's console echoes each typed Enter as
+# "^J" after the line; those echoes and blank lines are dropped.
 waited() {  # runs a tool under a terminal, typing Enter; prints the screen
   (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
     timeout 90 script -qec "$*" /dev/null |
-    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
+    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//; s/(\^J)+$//; /^$/d' ||
     true
 }
 shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
@@ -153,7 +156,7 @@ for tool in "${tools[@]}"; do
        { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
       fail "$tool.exe waited for Enter with $redirect"
     fi
-    rm -f "$work"/redirected.* "$work/cyrillic.svg"
+    rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
   done
 done
 facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
@@ -223,17 +226,26 @@ for map in "${maps[@]}"; do
   paths+=("$path")
   run_both tessivar "$path"
   run_both tessivar-svg "$path" picture.svg
+  # The page: the same HTML, byte for byte, embedded page and data alike.
+  if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+    run_both tessivar-view "$path" page.html
+  fi
   compared=$((compared + 1))
 done
 run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
 # A map alone: the picture beside it, named after it.
 seed=(examples/six_waypoints.wpt)
 run_both tessivar-svg six_waypoints.wpt
+if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+  run_both tessivar-view six_waypoints.wpt
+fi
 seed=()
 for tool in "${tools[@]}"; do
   run_both "$tool" --help
   run_both "$tool" --version
 done
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists.
 # tessivar-islands takes many maps: every map in one run, in each form.
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"

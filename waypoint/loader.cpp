@@ -1,5 +1,6 @@
 #include "waypoint/loader.h"
 
+#include <utility>
 #include <vector>
 
 #include "waypoint/file_bytes.h"
@@ -111,6 +112,15 @@ LoadResult loadWaypointMapWithBytes(const std::string& path, WaypointMap& map,
                                     LoadProgress* progress) {
   bytes.clear();
   return readAndParseMap(path, map, bytes, true, progress);
+}
+
+WaypointGraph graphFromMap(WaypointMap&& map) {
+  WaypointGraph graph;
+  static_cast<WaypointMap&>(graph) = std::move(map);
+  graph.cellCount = uint64_t(graph.n) * uint64_t(graph.n);
+  graph.adjacency.assign(graph.cellCount);
+  buildAdjacency(graph);
+  return graph;
 }
 
 }  // namespace tessivar

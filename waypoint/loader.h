@@ -74,6 +74,12 @@ LoadResult loadWaypointMapWithBytes(const std::string& path, WaypointMap& map,
                                     std::vector<uint8_t>& bytes,
                                     LoadProgress* progress = nullptr);
 
+// The report's graph over a map loaded with loadWaypointMap: the map moved
+// in and its adjacency matrix built, for a tool that decides after loading
+// whether to run the report's phases. The caller has checked that the
+// matrix fits (analysis/run_memory.h). Can throw std::bad_alloc.
+WaypointGraph graphFromMap(WaypointMap&& map);
+
 }  // namespace tessivar
 
 #endif  // TESSIVAR_WAYPOINT_LOADER_H_

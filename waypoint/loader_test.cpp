@@ -731,5 +731,22 @@ TEST(LoaderFile, EndlessDeviceIsReadOnlyAsFarAsTheHeader) {
   EXPECT_EQ(result.status, LoadStatus::kNotWaypointFile);
 }
 
+// A map loaded without a matrix and given one afterwards is the graph the
+// report's loader builds from the same file.
+TEST(LoaderGraphFromMap, MatchesTheGraphLoadedWithItsMatrix) {
+  const std::vector<uint8_t> bytes = encodeWaypointFile(generateRandomMap(4, 90, 3));
+  WaypointGraph direct;
+  ASSERT_TRUE(testing::parse(bytes, direct).ok());
+  WaypointMap map;
+  ASSERT_TRUE(loadWaypointMap(testing::writeTempFile("later.wpt", bytes), map).ok());
+  const WaypointGraph later = graphFromMap(std::move(map));
+  EXPECT_EQ(later.n, direct.n);
+  EXPECT_EQ(later.cellCount, direct.cellCount);
+  EXPECT_EQ(later.pathTargets, direct.pathTargets);
+  EXPECT_EQ(later.pathEntryTotal, direct.pathEntryTotal);
+  EXPECT_TRUE(later.adjacency == direct.adjacency);
+  EXPECT_GT(later.adjacency.count(), 0u);
+}
+
 }  // namespace
 }  // namespace tessivar
