@@ -49,6 +49,10 @@ constexpr double kDefaultMaxRise = 45.0;
 // Rise of a path from `from` to `to`: double(to.z) - double(from.z).
 double riseOf(const WaypointRecord& from, const WaypointRecord& to);
 
+// The squared distance of two waypoints exactly as pairs are compared (the
+// same value either way round); its square root is a suggestion's length.
+double squaredDistance(const WaypointRecord& a, const WaypointRecord& b);
+
 struct SuggestedPath {
   int32_t from = -1;
   int32_t to = -1;
@@ -77,6 +81,14 @@ class MainNetworkTree {
   SuggestedPath suggest(const int32_t* island, size_t count,
                         BridgeDirection direction, double maxRise) const;
 
+  // The walkable pair that suggest() would pick among those no longer than
+  // `maxLength` (sqrt of the squared distance, as a suggestion's length),
+  // found by the same search pruned at that length: `from` is -1 when
+  // there is none. Its length and rise are filled, and walkable is true.
+  SuggestedPath nearestWalkableWithin(const int32_t* island, size_t count,
+                                      BridgeDirection direction, double maxRise,
+                                      double maxLength) const;
+
  private:
   struct Point {
     float x, y, z;
@@ -90,10 +102,11 @@ class MainNetworkTree {
     int32_t left, right;    // child nodes, -1 for a leaf
   };
   // Searches from island waypoint `q`, improving `best`; walkable pairs
-  // only unless `maxRise` is infinite.
+  // only unless `maxRise` is infinite; pairs no longer than `maxLength`.
   void searchFrom(int32_t q, BridgeDirection direction, double maxRise,
                   SuggestedPath& best,
-                  std::vector<std::pair<int32_t, double>>& stack) const;
+                  std::vector<std::pair<int32_t, double>>& stack,
+                  double maxLength) const;
 
   const std::vector<WaypointRecord>& records_;
   std::vector<Point> points_;

@@ -380,6 +380,9 @@ TEST(OutputFailure, EveryToolStopsAtTheFirstFailedLine) {
 #ifdef TESSIVAR_ISLANDS_BINARY
       {TESSIVAR_ISLANDS_BINARY, six},
 #endif
+#ifdef TESSIVAR_MEND_BINARY
+      {TESSIVAR_MEND_BINARY, six, ::testing::TempDir() + "tessivar_fail.wpt"},
+#endif
 #ifdef TESSIVAR_VIEW_BINARY
       {TESSIVAR_VIEW_BINARY, six, ::testing::TempDir() + "tessivar_fail.html"},
 #endif

@@ -39,6 +39,9 @@ const std::vector<Tool> kTools = {
 #ifdef TESSIVAR_SVG_BINARY
     {"tessivar-svg", TESSIVAR_SVG_BINARY},
 #endif
+#ifdef TESSIVAR_MEND_BINARY
+    {"tessivar-mend", TESSIVAR_MEND_BINARY},
+#endif
 #ifdef TESSIVAR_VIEW_BINARY
     {"tessivar-view", TESSIVAR_VIEW_BINARY},
 #endif
@@ -80,7 +83,7 @@ std::string freshDir() {
 }
 
 TEST(EveryTool, AnswersHelpAndVersion) {
-  ASSERT_EQ(kTools.size(), 4u);
+  ASSERT_EQ(kTools.size(), 5u);
   for (const Tool& tool : kTools) {
     SCOPED_TRACE(tool.name);
     const ChildResult help = runChild({tool.binary, "--help"});
@@ -124,7 +127,11 @@ TEST(EveryTool, FilesNamedLikeTheRequestsAreStillFiles) {
   for (const Tool& tool : kTools) {
     SCOPED_TRACE(tool.name);
     const std::string name = tool.name;
-    const ChildResult byName = runChild({tool.binary, "./--help"}, 60, false, dir);
+    // tessivar-mend needs an output, or --dry-run.
+    const ChildResult byName =
+        name == "tessivar-mend"
+            ? runChild({tool.binary, "--dry-run", "./--help"}, 60, false, dir)
+            : runChild({tool.binary, "./--help"}, 60, false, dir);
     expectExited(byName, 0);
     EXPECT_EQ(byName.err, "");
     if (name == "tessivar") {
@@ -144,6 +151,17 @@ TEST(EveryTool, FilesNamedLikeTheRequestsAreStillFiles) {
           runChild({tool.binary, "--json", "--", "--help"}, 60, false, dir);
       expectExited(afterEnd, 0);
       EXPECT_EQ(afterEnd.out.rfind("{\"file\": \"--help\", \"map\": \"six_waypoints\"", 0), 0u);
+    } else if (name == "tessivar-mend") {
+      EXPECT_EQ(byName.out.rfind("./--help: map \"six_waypoints\", 6 waypoints", 0), 0u);
+      const ChildResult afterEnd =
+          runChild({tool.binary, "--", "--help", "--version"}, 60, false, dir);
+      expectExited(afterEnd, 0);
+      EXPECT_NE(afterEnd.out.find("\nWrote --version: "), std::string::npos);
+      // The mended copy starts with the map's header.
+      EXPECT_EQ(readText(dir + "/--version").substr(0, 32),
+                readText(dir + "/--help").substr(0, 32));
+      // A waypoint file there now, which the tools after would not write over.
+      fs::remove(fs::u8path(dir + "/--version"));
     } else if (name == "tessivar-view") {
       EXPECT_EQ(byName.out, "Wrote ./--help.html\n");
       EXPECT_TRUE(fs::exists(fs::u8path(dir + "/--help.html")));

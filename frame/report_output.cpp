@@ -40,4 +40,16 @@ int runWithReportOutput(std::ostream& err,
   }
 }
 
+void spillWhenLarge(std::string& text, std::ostream& out) {
+  if (text.size() < (size_t(1) << 16)) return;
+  out.write(text.data(), std::streamsize(text.size()));
+  text.clear();
+}
+
+void finishSection(std::string& text, std::ostream& out) {
+  out.write(text.data(), std::streamsize(text.size()));
+  text.clear();
+  out.flush();
+}
+
 }  // namespace tessivar

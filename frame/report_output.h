@@ -30,6 +30,7 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
 
 namespace tessivar {
 
@@ -41,6 +42,13 @@ namespace tessivar {
 int runWithReportOutput(std::ostream& err,
                         const std::function<int(std::ostream& out)>& run,
                         int fd = 1);
+
+// A report built in a string goes out in large blocks as it grows, so a
+// long section is neither written a few bytes at a time nor held whole:
+// spillWhenLarge writes `text` to `out` and empties it once it holds 64 KiB
+// or more; finishSection writes what is left and flushes `out`.
+void spillWhenLarge(std::string& text, std::ostream& out);
+void finishSection(std::string& text, std::ostream& out);
 
 }  // namespace tessivar
 

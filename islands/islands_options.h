@@ -8,7 +8,7 @@
 // "=" (--max-rise=60): a number as the C library's strtod reads it in the C
 // locale (blanks before it, a sign, decimal or hexadecimal digits with a
 // point and an exponent), finite and not negative; one too small for a
-// double reads as 0. The last one given counts. At least one file is
+// double reads as 0 (parseUnits, text/numbers.h). The last one given counts. At least one file is
 // needed.
 #ifndef TESSIVAR_ISLANDS_ISLANDS_OPTIONS_H_
 #define TESSIVAR_ISLANDS_ISLANDS_OPTIONS_H_
@@ -29,10 +29,6 @@ struct IslandsOptions {
 };
 
 IslandsOptions parseIslandsOptions(int argc, const char* const* argv);
-
-// The rise limit in `text`, or false when the whole text is not a number
-// as above, or not finite, or below 0.
-bool parseMaxRise(const std::string& text, double* value);
 
 }  // namespace tessivar
 

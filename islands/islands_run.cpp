@@ -5,10 +5,10 @@
 
 #include "analysis/islands.h"
 #include "frame/exit_status.h"
+#include "frame/report_output.h"
 #include "islands/islands_json.h"
 #include "islands/islands_options.h"
 #include "islands/islands_text.h"
-#include "islands/report_format.h"
 #include "text/escape.h"
 #include "waypoint/loader.h"
 

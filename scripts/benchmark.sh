@@ -53,6 +53,15 @@
 #       picture alone, without the analysis, on generated realistic maps
 #       (default 4096): best and median of REPEAT writes (default 7) to
 #       memory and to a file.
+#   scripts/benchmark.sh mend   tessivar-mend on generated maps of 32767
+#       waypoints, each with the options shown: the one-way chain one unit
+#       apart (32766 rounds), a field of orphans a front sweeps (about 360
+#       rounds), a grid with orphans scattered over it, a realistic map and a
+#       map of islands of every kind. Path entries, islands before, rounds,
+#       paths added; the mending in the process (best of REPEAT, default 3);
+#       the same mending with a whole analysis of the map every round, where
+#       it finishes within WHOLE_LIMIT seconds (default 60); a whole run of
+#       the binary (--json, best of REPEAT) and its peak resident memory.
 #   scripts/benchmark.sh view   tessivar-view's page on generated maps of
 #       32767 waypoints (realistic: 121206 paths; walked; islands of every
 #       kind) in headless Chromium at 1366 x 768 (bench/view_bench.js):
@@ -69,7 +78,7 @@ cd "$(dirname "$0")/.."
 
 usage() {
   echo "usage: $0 pathing [SIZE...] | against REV [MAP...] | islands |" \
-       "memory [SIZE...] | svg [SIZE...] | view" >&2
+       "memory [SIZE...] | svg [SIZE...] | mend | view" >&2
   exit 2
 }
 [ $# -ge 1 ] || usage
@@ -355,6 +364,38 @@ svg() {
   done
 }
 
+mend() {
+  [ $# -eq 0 ] || usage
+  repeat=${REPEAT:-3}
+  local limit=${WHOLE_LIMIT:-60}
+  build_targets tessivar-mend mend_bench
+  local bench=build/bench/mend_bench binary=build/mend/tessivar-mend
+
+  header map:l options:l paths:r "islands before:r" rounds:r "paths added:r" \
+    "rounds s:r" "whole analysis every round s:r" "whole run s:r" "peak RSS MiB:r" load:r
+  local name options map now paths islands rounds added seconds whole wall rss
+  while read -r name options; do
+    map="$work/$name.wpt"
+    now=$(load)
+    # shellcheck disable=SC2086 # the options are words
+    read -r _ paths islands rounds added seconds < <("$bench" rounds "$map" "$repeat" $options)
+    whole="> $limit"
+    # shellcheck disable=SC2086
+    if out=$(timeout "$limit" "$bench" whole-rounds "$map" $options); then
+      whole=$(awk '{print $3}' <<<"$out")
+    fi
+    best="" peak=0
+    for _ in $(seq "$repeat"); do
+      # shellcheck disable=SC2086
+      read -r wall rss < <("$bench" whole "$binary" "$map" "$work/out" $options)
+      if [ -z "$best" ] || smaller "$wall" "$best"; then best=$wall; fi
+      [ "$rss" -gt "$peak" ] && peak=$rss
+    done
+    row "$name" "${options:--}" "$paths" "$islands" "$rounds" "$added" "$seconds" \
+      "$whole" "$best" "$(mib "$peak")" "$now"
+  done < <("$bench" maps "$work")
+}
+
 view() {
   [ $# -eq 0 ] || usage
   local seconds=${SECONDS_EACH:-3}
@@ -386,6 +427,6 @@ view() {
 }
 
 case "$command" in
-  pathing | against | islands | memory | svg | view) "$command" "$@" ;;
+  pathing | against | islands | memory | svg | mend | view) "$command" "$@" ;;
   *) usage ;;
 esac

@@ -3,12 +3,12 @@
 # packs them:
 #   scripts/build-windows.sh [build-dir]        (default build-windows)
 # gives <build-dir>/tessivar-<version>-windows-x86_64.zip holding
-# tessivar.exe, tessivar-svg.exe, tessivar-islands.exe and tessivar-view.exe
-# (where those tools are in the tree), README.md, docs/, the sample maps in
-# examples/ and each tool's manual page as HTML in manual/ (rendered by
-# mandoc). The
-# version is the one in CMakeLists.txt's project(). The executables must
-# need no DLL but the system's: the script refuses to pack any other.
+# tessivar.exe, tessivar-svg.exe, and tessivar-islands.exe,
+# tessivar-mend.exe and tessivar-view.exe (where those tools are in the
+# tree), README.md, docs/, the sample maps in examples/ and each tool's
+# manual page as HTML in manual/ (rendered by mandoc). The version is the
+# one in CMakeLists.txt's project(). The executables must need no DLL but
+# the system's: the script refuses to pack any other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh windows
@@ -23,6 +23,7 @@ version="$(cat "$build/version.txt")"
 name="tessivar-$version-windows-x86_64"
 tools=(tessivar tessivar-svg)
 [ -f islands/CMakeLists.txt ] && tools+=(tessivar-islands)
+[ -f mend/CMakeLists.txt ] && tools+=(tessivar-mend)
 [ -f view/CMakeLists.txt ] && tools+=(tessivar-view)
 
 stage="$build/package/$name"

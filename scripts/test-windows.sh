@@ -19,8 +19,11 @@
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
 #    included); the pictures and the map pages byte for byte; the islands
-#    JSON where that tool exists; --help and --version; the picture and
-#    the page of a map given alone.
+#    JSON where that tool exists; the mended maps byte for byte, with both
+#    reports, where tessivar-mend exists (on the samples, the generated
+#    maps and two broken files: the loader is the one the other tools
+#    share); --help and --version; the picture and the page of a map given
+#    alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -59,6 +62,7 @@ exe_of() {  # the built executable of a tool, or nothing
 }
 tools=(tessivar tessivar-svg)
 [ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
+[ -n "$(exe_of "$win" tessivar-mend.exe)" ] && tools+=(tessivar-mend)
 [ -n "$(exe_of "$win" tessivar-view.exe)" ] && tools+=(tessivar-view)
 
 section "aligned vector moves in the executables"
@@ -246,6 +250,18 @@ done
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"
   run_both tessivar-islands --json "${paths[@]}"
+fi
+# tessivar-mend: the mended copy and the report, text and JSON, on the maps
+# that are not broken files, and on two that are.
+if [[ " ${tools[*]} " == *" tessivar-mend "* ]]; then
+  for path in "${paths[@]}"; do
+    case "$path" in */fuzz/corpus/*) continue ;; esac
+    run_both tessivar-mend --kinds all "$path" mended.wpt
+    run_both tessivar-mend --json "$path" mended.wpt
+  done
+  run_both tessivar-mend "$(realpath "$(ls fuzz/corpus/*.wpt | head -n 1)")" mended.wpt
+  run_both tessivar-mend --dry-run --max-length 300 "$(realpath examples/rooms_600.wpt)" -
+  run_both tessivar-mend "$(realpath examples/islands_200.wpt)" -
 fi
 
 echo "    ($((SECONDS - section_start)) s)"

@@ -44,9 +44,14 @@ int64_t seekableSize(std::ifstream& file) {
 
 }  // namespace
 
+uint64_t parsedExtent(const uint8_t* data, uint64_t size) {
+  if (size < kHeaderSize) return size;
+  return std::min(size, largestReadSize(data));
+}
+
 LoadResult readWaypointFileBytes(const std::string& path,
                                  const MemoryBudget& budget,
-                                 std::vector<uint8_t>& bytes) {
+                                 std::vector<uint8_t>& bytes, bool whole) {
   bytes.clear();
   std::ifstream file(platform::filePath(path), std::ios::binary);
   if (!file.is_open()) return cannotOpen(path);
@@ -91,6 +96,10 @@ LoadResult readWaypointFileBytes(const std::string& path,
     if (!headerSeen && bytes.size() >= kHeaderSize) {
       headerSeen = true;
       wanted = largestReadSize(bytes.data());
+      // Everything that follows, when asked, for a waypoint file of any N.
+      if (whole && std::memcmp(bytes.data(), "HPB_bot", 7) == 0) {
+        wanted = UINT64_MAX;
+      }
       if (fileSize >= 0) {
         // A regular file: read exactly what it can give, into one buffer.
         wanted = std::min(wanted, uint64_t(fileSize));
