@@ -37,6 +37,20 @@ ToolRequest findToolRequest(int argc, const char* const* argv,
   return ToolRequest::kRun;
 }
 
+std::vector<std::string> toolOperands(int argc, const char* const* argv) {
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i] ? argv[i] : "";
+    if (arg == "--" && !optionsEnded) {
+      optionsEnded = true;
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  return operands;
+}
+
 int runToolRequest(const ToolDescription& tool, int argc,
                    const char* const* argv, std::ostream& out,
                    std::ostream& err) {

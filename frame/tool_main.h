@@ -20,6 +20,8 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "platform/console_window.h"
 
@@ -45,6 +47,11 @@ enum class ToolRequest { kRun, kHelp, kVersion };
 
 ToolRequest findToolRequest(int argc, const char* const* argv,
                             RequestRule rule);
+
+// The operands of a tool that takes files only (tessivar-svg,
+// tessivar-view): every argument after argv[0] but the first lone "--",
+// which lets a file named --help be given as one.
+std::vector<std::string> toolOperands(int argc, const char* const* argv);
 
 struct ToolDescription {
   const char* name;  // as installed, without ".exe": what --version names

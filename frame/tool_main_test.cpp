@@ -105,6 +105,27 @@ TEST(ToolRequest, AnythingElseIsTheRunWithEveryArgument) {
   EXPECT_EQ(ran.args, (std::vector<std::string>{"fake-tool", "--", "--help"}));
 }
 
+// Only the first lone "--" is dropped: a second one, and "-" or a name
+// that starts with "--", are files.
+TEST(ToolOperands, TheFirstLoneDoubleDashEndsNothingButItself) {
+  struct Case {
+    std::vector<const char*> args;
+    std::vector<std::string> operands;
+  };
+  const Case cases[] = {
+      {{}, {}},
+      {{"map.wpt"}, {"map.wpt"}},
+      {{"--", "--help", "-"}, {"--help", "-"}},
+      {{"map.wpt", "--", "--"}, {"map.wpt", "--"}},
+      {{"---", "--x"}, {"---", "--x"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<const char*> args = c.args;
+    args.insert(args.begin(), "tool");
+    EXPECT_EQ(toolOperands(int(args.size()), args.data()), c.operands);
+  }
+}
+
 // The version is the one CMakeLists.txt's project() sets.
 TEST(ToolRequest, VersionIsTheProjectVersion) {
   std::ifstream lists(std::string(TESSIVAR_SOURCE_DIR) + "/CMakeLists.txt");

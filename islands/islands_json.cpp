@@ -8,28 +8,6 @@ namespace tessivar {
 
 namespace {
 
-void appendPairs(std::string& s, const std::vector<PathPair>& pairs) {
-  s += '[';
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    if (i > 0) s += ", ";
-    s += '[';
-    appendInteger(s, pairs[i].first);
-    s += ", ";
-    appendInteger(s, pairs[i].second);
-    s += ']';
-  }
-  s += ']';
-}
-
-void appendCorner(std::string& s, const float* corner) {
-  s += '[';
-  for (int axis = 0; axis < 3; ++axis) {
-    if (axis > 0) s += ", ";
-    appendShortest(s, corner[axis]);
-  }
-  s += ']';
-}
-
 void appendSuggestion(std::string& s, const SuggestedPath& path) {
   s += "{\"from\": ";
   appendInteger(s, path.from);
@@ -53,13 +31,13 @@ void appendIsland(std::string& s, const Island& island) {
     appendInteger(s, island.waypoints[i]);
   }
   s += "], \"paths_in\": ";
-  appendPairs(s, island.pathsIn);
+  appendJsonIntegerPairs(s, island.pathsIn);
   s += ", \"paths_out\": ";
-  appendPairs(s, island.pathsOut);
+  appendJsonIntegerPairs(s, island.pathsOut);
   s += ", \"box\": [";
-  appendCorner(s, island.box.low);
+  appendJsonPoint(s, island.box.low);
   s += ", ";
-  appendCorner(s, island.box.high);
+  appendJsonPoint(s, island.box.high);
   s += "], \"suggested\": [";
   for (size_t i = 0; i < island.suggested.size(); ++i) {
     if (i > 0) s += ", ";

@@ -64,12 +64,8 @@ void appendFigures(std::string& s, const char* when, const MapFigures& f) {
 void appendJsonIsland(std::string& s, IslandKind kind, const std::vector<int32_t>& island) {
   s += "\"kind\": ";
   appendJsonString(s, islandKindName(kind));
-  s += ", \"island\": [";
-  for (size_t i = 0; i < island.size(); ++i) {
-    if (i > 0) s += ", ";
-    appendInteger(s, island[i]);
-  }
-  s += ']';
+  s += ", \"island\": ";
+  appendJsonIntegers(s, island);
 }
 
 void appendJsonFigures(std::string& s, const MapFigures& f) {

@@ -8,6 +8,7 @@
 #include "analysis/run_memory.h"
 #include "frame/exit_status.h"
 #include "frame/stream_text.h"
+#include "frame/tool_main.h"
 #include "platform/output_file.h"
 #include "svg/map_analysis.h"
 #include "svg/map_svg.h"
@@ -35,18 +36,8 @@ int cannotWrite(std::ostream& messages, const std::string& output,
 
 int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
                    std::ostream& err) {
-  // The operands: every argument but the first lone "--", which lets a file
-  // named --help be given as one.
-  std::vector<std::string> operands;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i] ? argv[i] : "";
-    if (arg == "--" && !optionsEnded) {
-      optionsEnded = true;
-    } else {
-      operands.push_back(arg);
-    }
-  }
+  // Files only (--help and --version are the frame's, before the run).
+  const std::vector<std::string> operands = toolOperands(argc, argv);
   if (operands.empty() || operands.size() > 2) {
     out << "Usage "
         << streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-svg", out)

@@ -160,4 +160,36 @@ bool parseUnits(const std::string& text, double* value) {
   return true;
 }
 
+void appendJsonIntegers(std::string& out, const std::vector<int32_t>& values) {
+  out += '[';
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (i > 0) out += ", ";
+    appendInteger(out, values[i]);
+  }
+  out += ']';
+}
+
+void appendJsonIntegerPairs(std::string& out,
+                            const std::vector<std::pair<int32_t, int32_t>>& pairs) {
+  out += '[';
+  for (size_t i = 0; i < pairs.size(); ++i) {
+    if (i > 0) out += ", ";
+    out += '[';
+    appendInteger(out, pairs[i].first);
+    out += ", ";
+    appendInteger(out, pairs[i].second);
+    out += ']';
+  }
+  out += ']';
+}
+
+void appendJsonPoint(std::string& out, const float* xyz) {
+  out += '[';
+  for (int axis = 0; axis < 3; ++axis) {
+    if (axis > 0) out += ", ";
+    appendShortest(out, xyz[axis]);
+  }
+  out += ']';
+}
+
 }  // namespace tessivar

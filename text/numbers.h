@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessivar {
@@ -41,6 +42,14 @@ void appendFixed(std::string& out, double value, int decimals);
 // Appends ascending numbers (waypoints) with each run of three or more
 // consecutive numbers folded: "12-18, 20, 21, 30-32".
 void appendFoldedNumbers(std::string& out, const std::vector<int32_t>& sorted);
+
+// JSON arrays as every tool's JSON writes them: "[1, 2, 3]" (integers),
+// "[[1, 2], [3, 4]]" (pairs of integers, such as paths from -> to) and
+// "[x, y, z]" (a point, each coordinate as appendShortest writes it).
+void appendJsonIntegers(std::string& out, const std::vector<int32_t>& values);
+void appendJsonIntegerPairs(std::string& out,
+                            const std::vector<std::pair<int32_t, int32_t>>& pairs);
+void appendJsonPoint(std::string& out, const float* xyz);
 
 // Reads a number of map units from a command line as the C library's
 // strtod reads it in the C locale (blanks before it, a sign, decimal or

@@ -202,5 +202,31 @@ TEST(Numbers, UnitsKeepTheExtremeDoubles) {
   EXPECT_EQ(value, std::numeric_limits<double>::max());
 }
 
+// The JSON arrays every tool's JSON shares: empty, one, several; points
+// with their shortest coordinates.
+TEST(JsonArrays, IntegersPairsAndPoints) {
+  std::string out;
+  appendJsonIntegers(out, {});
+  appendJsonIntegers(out, {7});
+  appendJsonIntegers(out, {-1, 0, 32767});
+  EXPECT_EQ(out, "[][7][-1, 0, 32767]");
+  out.clear();
+  appendJsonIntegerPairs(out, {});
+  appendJsonIntegerPairs(out, {{1, 2}, {3, -4}});
+  EXPECT_EQ(out, "[][[1, 2], [3, -4]]");
+  out.clear();
+  const float point[3] = {0.1f, -2.0f, 1e20f};
+  appendJsonPoint(out, point);
+  std::string expected = "[";
+  appendShortest(expected, 0.1f);
+  expected += ", ";
+  appendShortest(expected, -2.0f);
+  expected += ", ";
+  appendShortest(expected, 1e20f);
+  expected += "]";
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out.substr(0, 9), "[0.1, -2,");
+}
+
 }  // namespace
 }  // namespace tessivar

@@ -20,51 +20,20 @@ void appendKey(std::string& s, const char* key) {
   s += "\": ";
 }
 
-void appendNumbers(std::string& s, const std::vector<int32_t>& numbers) {
-  s += '[';
-  for (size_t i = 0; i < numbers.size(); ++i) {
-    if (i > 0) s += ", ";
-    appendInteger(s, numbers[i]);
-  }
-  s += ']';
-}
-
-void appendPairs(std::string& s, const std::vector<PathPair>& pairs) {
-  s += '[';
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    if (i > 0) s += ", ";
-    s += '[';
-    appendInteger(s, pairs[i].first);
-    s += ", ";
-    appendInteger(s, pairs[i].second);
-    s += ']';
-  }
-  s += ']';
-}
-
-void appendCorner(std::string& s, const float* corner) {
-  s += '[';
-  for (int axis = 0; axis < 3; ++axis) {
-    if (axis > 0) s += ", ";
-    appendShortest(s, corner[axis]);
-  }
-  s += ']';
-}
-
 void appendIsland(std::string& s, const Island& island) {
   s += "{\"kind\": ";
   appendString(s, islandKindName(island.kind));
   appendKey(s, "waypoints");
-  appendNumbers(s, island.waypoints);
+  appendJsonIntegers(s, island.waypoints);
   appendKey(s, "pathsIn");
-  appendPairs(s, island.pathsIn);
+  appendJsonIntegerPairs(s, island.pathsIn);
   appendKey(s, "pathsOut");
-  appendPairs(s, island.pathsOut);
+  appendJsonIntegerPairs(s, island.pathsOut);
   appendKey(s, "box");
   s += '[';
-  appendCorner(s, island.box.low);
+  appendJsonPoint(s, island.box.low);
   s += ", ";
-  appendCorner(s, island.box.high);
+  appendJsonPoint(s, island.box.high);
   s += ']';
   appendKey(s, "suggested");
   s += '[';
@@ -110,7 +79,7 @@ void appendReport(std::string& s, const ViewFindings& found) {
     s += "{\"length\": ";
     appendShortest(s, found.routeLength);
     appendKey(s, "waypoints");
-    appendNumbers(s, found.route);
+    appendJsonIntegers(s, found.route);
     s += '}';
   }
   s += '}';
@@ -160,9 +129,9 @@ std::string pageDataJson(const std::string& fileName, const WaypointMap& map,
   bytes = {};
 
   appendKey(s, "orphans");
-  appendNumbers(s, found.scan.orphans);
+  appendJsonIntegers(s, found.scan.orphans);
   appendKey(s, "traps");
-  appendNumbers(s, found.scan.traps);
+  appendJsonIntegers(s, found.scan.traps);
   appendKey(s, "report");
   appendReport(s, found);
 

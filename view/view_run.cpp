@@ -8,6 +8,7 @@
 #include "analysis/islands.h"
 #include "frame/exit_status.h"
 #include "frame/stream_text.h"
+#include "frame/tool_main.h"
 #include "platform/file_path.h"
 #include "platform/output_file.h"
 #include "text/numbers.h"
@@ -63,19 +64,8 @@ std::string leftOutLine(const ViewFindings& found, int32_t waypoints,
 
 int runTessivarView(int argc, const char* const* argv, std::ostream& out,
                     std::ostream& err) {
-  // The operands: every argument but the first lone "--", which lets a file
-  // named --help be given as one (--help and --version themselves are the
-  // frame's: view/view_tool.h).
-  std::vector<std::string> operands;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i] ? argv[i] : "";
-    if (arg == "--" && !optionsEnded) {
-      optionsEnded = true;
-    } else {
-      operands.push_back(arg);
-    }
-  }
+  // Files only (--help and --version are the frame's, before the run).
+  const std::vector<std::string> operands = toolOperands(argc, argv);
   if (operands.empty() || operands.size() > 2) {
     writeLine(out, "Usage " +
                        streamText(argc > 0 && argv[0] ? argv[0] : "tessivar-view", out) +
