@@ -52,4 +52,18 @@ void finishSection(std::string& text, std::ostream& out) {
   out.flush();
 }
 
+platform::OutputStatus writeToolOutput(const std::string& output,
+                                       const std::string& input,
+                                       std::ostream& out,
+                                       const platform::OutputWriter& write) {
+  if (output != "-") return platform::writeOutputFile(output, input, write);
+  bool ok = false;
+  try {
+    ok = write(out) && out.flush();
+  } catch (const std::ios_base::failure&) {
+    ok = false;
+  }
+  return ok ? platform::OutputStatus::kOk : platform::OutputStatus::kFailed;
+}
+
 }  // namespace tessivar

@@ -32,6 +32,8 @@
 #include <ostream>
 #include <string>
 
+#include "platform/output_file.h"
+
 namespace tessivar {
 
 // Runs `run` with a stream over `fd` (a platform::DescriptorBuffer) that
@@ -49,6 +51,16 @@ int runWithReportOutput(std::ostream& err,
 // or more; finishSection writes what is left and flushes `out`.
 void spillWhenLarge(std::string& text, std::ostream& out);
 void finishSection(std::string& text, std::ostream& out);
+
+// A tool's file output (a picture, a page, a mended map): "-" writes it
+// to `out`, the tool's standard output, where it is the run's only output,
+// so a write that fails there (or throws, as the guarded stream above
+// does) is a failed output, kFailed; any other name goes through
+// platform::writeOutputFile, which never loses a file.
+platform::OutputStatus writeToolOutput(const std::string& output,
+                                       const std::string& input,
+                                       std::ostream& out,
+                                       const platform::OutputWriter& write);
 
 }  // namespace tessivar
 

@@ -104,21 +104,8 @@ int runTessivarMend(int argc, const char* const* argv, std::ostream& out,
       const OutputWriter mended = [&](std::ostream& file) {
         return writeMapWithAddedPaths(bytes.data(), bytes.size(), added, file) && bool(file);
       };
-      OutputStatus written;
-      if (toOut) {
-        // The file is this run's only output on standard output, so a write
-        // that fails there is a failed file, reported as one, even where
-        // the stream throws on failure.
-        bool ok = false;
-        try {
-          ok = mended(out) && out.flush();
-        } catch (const std::ios_base::failure&) {
-          ok = false;
-        }
-        written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
-      } else {
-        written = platform::writeOutputFile(options.output, options.input, mended);
-      }
+      const OutputStatus written =
+          writeToolOutput(options.output, options.input, out, mended);
       if (written != OutputStatus::kOk) return cannotWrite(options, whyNot(written), messages);
     }
 

@@ -7,6 +7,7 @@
 
 #include "analysis/run_memory.h"
 #include "frame/exit_status.h"
+#include "frame/report_output.h"
 #include "frame/stream_text.h"
 #include "frame/tool_main.h"
 #include "platform/output_file.h"
@@ -91,21 +92,7 @@ int runTessivarSvg(int argc, const char* const* argv, std::ostream& out,
       writeMapSvg(graph, analysis, file);
       return bool(file);
     };
-    OutputStatus written;
-    if (toOut) {
-      // The picture is this run's only output on standard output, so a
-      // write that fails there is a failed picture, reported as one, even
-      // where the stream throws on failure.
-      bool ok = false;
-      try {
-        ok = picture(out) && out.flush();
-      } catch (const std::ios_base::failure&) {
-        ok = false;
-      }
-      written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
-    } else {
-      written = platform::writeOutputFile(output, input, picture);
-    }
+    const OutputStatus written = writeToolOutput(output, input, out, picture);
     if (written != OutputStatus::kOk) {
       return cannotWrite(messages, output, written);
     }

@@ -7,6 +7,7 @@
 
 #include "analysis/islands.h"
 #include "frame/exit_status.h"
+#include "frame/report_output.h"
 #include "frame/stream_text.h"
 #include "frame/tool_main.h"
 #include "platform/file_path.h"
@@ -118,21 +119,7 @@ int runTessivarView(int argc, const char* const* argv, std::ostream& out,
     const ViewFindings found = findViewFindings(map);
     const std::string data = pageDataJson(fileNameOf(input), map, found);
     const OutputWriter page = [&](std::ostream& file) { return writeViewPage(file, data); };
-    OutputStatus written;
-    if (toOut) {
-      // The page is this run's only output on standard output, so a write
-      // that fails there is a failed page, reported as one, even where the
-      // stream throws on failure.
-      bool ok = false;
-      try {
-        ok = page(out) && out.flush();
-      } catch (const std::ios_base::failure&) {
-        ok = false;
-      }
-      written = ok ? OutputStatus::kOk : OutputStatus::kFailed;
-    } else {
-      written = platform::writeOutputFile(output, input, page);
-    }
+    const OutputStatus written = writeToolOutput(output, input, out, page);
     if (written != OutputStatus::kOk) return cannotWrite(messages, output, written);
     if (found.phases.plan != PhasesPlan::kRun) {
       writeLine(messages, leftOutLine(found, map.n, input, messages));
