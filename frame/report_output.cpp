@@ -6,6 +6,7 @@
 
 #include "frame/stream_text.h"
 #include "platform/standard_stream.h"
+#include "text/escape.h"
 
 namespace tessivar {
 
@@ -50,6 +51,16 @@ void finishSection(std::string& text, std::ostream& out) {
   out.write(text.data(), std::streamsize(text.size()));
   text.clear();
   out.flush();
+}
+
+void writeFileErrorJson(const std::string& file, const std::string& message,
+                        std::ostream& out) {
+  std::string s = "{\"file\": ";
+  appendJsonString(s, file);
+  s += ", \"error\": ";
+  appendJsonString(s, message);
+  s += "}\n";
+  finishSection(s, out);
 }
 
 platform::OutputStatus writeToolOutput(const std::string& output,

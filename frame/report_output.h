@@ -52,6 +52,12 @@ int runWithReportOutput(std::ostream& err,
 void spillWhenLarge(std::string& text, std::ostream& out);
 void finishSection(std::string& text, std::ostream& out);
 
+// A file a tool's JSON report could not cover (it can't be loaded, or its
+// output can't be written), as that report's line for it:
+// {"file": "<file>", "error": "<message>"}; flushes `out`.
+void writeFileErrorJson(const std::string& file, const std::string& message,
+                        std::ostream& out);
+
 // A tool's file output (a picture, a page, a mended map): "-" writes it
 // to `out`, the tool's standard output, where it is the run's only output,
 // so a write that fails there (or throws, as the guarded stream above

@@ -78,14 +78,4 @@ void writeIslandsJson(const std::string& path, const std::string& mapName,
   finishSection(s, out);
 }
 
-void writeLoadFailureJson(const std::string& path, const std::string& message,
-                          std::ostream& out) {
-  std::string s = "{\"file\": ";
-  appendJsonString(s, path);
-  s += ", \"error\": ";
-  appendJsonString(s, message);
-  s += "}\n";
-  finishSection(s, out);
-}
-
 }  // namespace tessivar

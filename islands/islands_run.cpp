@@ -25,7 +25,7 @@ FileOutcome reportFile(const std::string& path, const IslandsOptions& options,
   if (load.status == LoadStatus::kOutOfMemory) return FileOutcome::kOutOfMemory;
   if (!load.ok()) {
     if (options.json) {
-      writeLoadFailureJson(path, load.message, out);
+      writeFileErrorJson(path, load.message, out);
     } else {
       writeLoadFailureText(path, load.message, out);
     }

@@ -217,14 +217,4 @@ void writeMendJson(const MendReportContext& context, const MendResult& result,
   finishSection(s, out);
 }
 
-void writeMendFailureJson(const std::string& input, const std::string& message,
-                          std::ostream& out) {
-  std::string s = "{\"file\": ";
-  appendJsonString(s, input);
-  s += ", \"error\": ";
-  appendJsonString(s, message);
-  s += "}\n";
-  finishSection(s, out);
-}
-
 }  // namespace tessivar

@@ -52,11 +52,6 @@ void writeMendText(const MendReportContext& context, const MendResult& result,
 void writeMendJson(const MendReportContext& context, const MendResult& result,
                    std::ostream& out);
 
-// A failure (a file that can't be loaded, an output that can't be written)
-// as a JSON object: {"file": ..., "error": "<message>"}.
-void writeMendFailureJson(const std::string& input, const std::string& message,
-                          std::ostream& out);
-
 // "not walkable", "longer than 213.049", ...: numbers for a person
 // (six significant digits) or, for JSON, exact.
 std::string mendReasonText(MendReason reason, double maxLength, bool exact);

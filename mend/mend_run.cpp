@@ -41,7 +41,7 @@ int usageError(const char* program, const std::string& why, std::ostream& out) {
 int failure(const MendToolOptions& options, const std::string& message,
             std::ostream& messages) {
   if (options.json) {
-    writeMendFailureJson(options.input, message, messages);
+    writeFileErrorJson(options.input, message, messages);
   } else {
     std::string text;
     appendStreamText(text, message, messages);
