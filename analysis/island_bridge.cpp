@@ -11,7 +11,7 @@ namespace {
 // Waypoints per leaf of the tree.
 constexpr int32_t kLeafSize = 8;
 
-constexpr double kUnlimitedRise = std::numeric_limits<double>::infinity();
+constexpr double kUnlimited = std::numeric_limits<double>::infinity();
 
 double squaredGap(double dx, double dy, double dz) {
   return (dx * dx + dy * dy) + dz * dz;
@@ -30,6 +30,11 @@ double axisGap(float q, float low, float high) {
 
 double riseOf(const WaypointRecord& from, const WaypointRecord& to) {
   return double(to.z) - double(from.z);
+}
+
+double squaredDistance(const WaypointRecord& a, const WaypointRecord& b) {
+  return squaredGap(double(b.x) - double(a.x), double(b.y) - double(a.y),
+                    double(b.z) - double(a.z));
 }
 
 MainNetworkTree::MainNetworkTree(const std::vector<WaypointRecord>& records,
@@ -101,9 +106,13 @@ MainNetworkTree::MainNetworkTree(const std::vector<WaypointRecord>& records,
 
 void MainNetworkTree::searchFrom(
     int32_t q, BridgeDirection direction, double maxRise, SuggestedPath& best,
-    std::vector<std::pair<int32_t, double>>& stack) const {
+    std::vector<std::pair<int32_t, double>>& stack, double maxLength) const {
   const WaypointRecord& r = records_[size_t(q)];
   const bool out = direction == BridgeDirection::kOutOfIsland;
+  // Lengths are square roots of the rounded squared distances, monotonic
+  // in them, so a node whose bound is too long holds no pair short enough.
+  const bool limited = maxLength < kUnlimited;
+  auto tooLong = [&](double squared) { return limited && std::sqrt(squared) > maxLength; };
 
   // Whether a pair (from, to) beats the best so far at squared distance d.
   auto better = [&best](double d, int32_t from, int32_t to) {
@@ -143,7 +152,7 @@ void MainNetworkTree::searchFrom(
     const auto [index, bound] = stack.back();
     stack.pop_back();
     const Node& node = nodes_[size_t(index)];
-    if (!mayImprove(node, bound)) continue;
+    if (!mayImprove(node, bound) || tooLong(bound)) continue;
     if (node.left < 0) {
       for (int32_t i = node.begin; i < node.end; ++i) {
         const Point& p = points_[size_t(i)];
@@ -155,7 +164,7 @@ void MainNetworkTree::searchFrom(
                                     double(p.z) - double(r.z));
         const int32_t from = out ? q : p.id;
         const int32_t to = out ? p.id : q;
-        if (better(d, from, to)) {
+        if (better(d, from, to) && !tooLong(d)) {
           best.from = from;
           best.to = to;
           best.squared = d;
@@ -187,12 +196,12 @@ SuggestedPath MainNetworkTree::suggest(const int32_t* island, size_t count,
   if (nodes_.empty() || count == 0) return best;
   std::vector<std::pair<int32_t, double>> stack;
   for (size_t i = 0; i < count; ++i) {
-    searchFrom(island[i], direction, maxRise, best, stack);
+    searchFrom(island[i], direction, maxRise, best, stack, kUnlimited);
   }
   best.walkable = best.from >= 0;
   if (!best.walkable) {
     for (size_t i = 0; i < count; ++i) {
-      searchFrom(island[i], direction, kUnlimitedRise, best, stack);
+      searchFrom(island[i], direction, kUnlimited, best, stack, kUnlimited);
     }
   }
   const WaypointRecord& from = records_[size_t(best.from)];
@@ -202,6 +211,23 @@ SuggestedPath MainNetworkTree::suggest(const int32_t* island, size_t count,
   // Under an unlimited rise every pair is a candidate; whether the pair
   // found is walkable is still judged by the real limit.
   best.walkable = best.rise <= maxRise;
+  return best;
+}
+
+SuggestedPath MainNetworkTree::nearestWalkableWithin(const int32_t* island, size_t count,
+                                                     BridgeDirection direction,
+                                                     double maxRise,
+                                                     double maxLength) const {
+  SuggestedPath best;
+  if (nodes_.empty() || count == 0 || !(maxLength >= 0)) return best;
+  std::vector<std::pair<int32_t, double>> stack;
+  for (size_t i = 0; i < count; ++i) {
+    searchFrom(island[i], direction, maxRise, best, stack, maxLength);
+  }
+  if (best.from < 0) return best;
+  best.length = std::sqrt(best.squared);
+  best.rise = riseOf(records_[size_t(best.from)], records_[size_t(best.to)]);
+  best.walkable = true;
   return best;
 }
 

@@ -26,7 +26,11 @@
 // monotonic, so no skipped node could hold a better pair: the result is the
 // exact minimum. For an island of s waypoints and a main network of m, a
 // search typically costs about s log m, not s * m (bench/islands_bench
-// measures it against trying every pair).
+// measures it against trying every pair). Its worst case is s * m, like
+// trying every pair: when the main network's waypoints all lie at nearly
+// the same distance from the island (a circle with orphans near its
+// centre: bench/islands_bench's map `circle`), no box lies farther than the
+// best pair by more than its own slack, and every leaf is tried.
 #ifndef TESSIVAR_ANALYSIS_ISLAND_BRIDGE_H_
 #define TESSIVAR_ANALYSIS_ISLAND_BRIDGE_H_
 
@@ -44,6 +48,10 @@ constexpr double kDefaultMaxRise = 45.0;
 
 // Rise of a path from `from` to `to`: double(to.z) - double(from.z).
 double riseOf(const WaypointRecord& from, const WaypointRecord& to);
+
+// The squared distance of two waypoints exactly as pairs are compared (the
+// same value either way round); its square root is a suggestion's length.
+double squaredDistance(const WaypointRecord& a, const WaypointRecord& b);
 
 struct SuggestedPath {
   int32_t from = -1;
@@ -73,6 +81,14 @@ class MainNetworkTree {
   SuggestedPath suggest(const int32_t* island, size_t count,
                         BridgeDirection direction, double maxRise) const;
 
+  // The walkable pair that suggest() would pick among those no longer than
+  // `maxLength` (sqrt of the squared distance, as a suggestion's length),
+  // found by the same search pruned at that length: `from` is -1 when
+  // there is none. Its length and rise are filled, and walkable is true.
+  SuggestedPath nearestWalkableWithin(const int32_t* island, size_t count,
+                                      BridgeDirection direction, double maxRise,
+                                      double maxLength) const;
+
  private:
   struct Point {
     float x, y, z;
@@ -86,10 +102,11 @@ class MainNetworkTree {
     int32_t left, right;    // child nodes, -1 for a leaf
   };
   // Searches from island waypoint `q`, improving `best`; walkable pairs
-  // only unless `maxRise` is infinite.
+  // only unless `maxRise` is infinite; pairs no longer than `maxLength`.
   void searchFrom(int32_t q, BridgeDirection direction, double maxRise,
                   SuggestedPath& best,
-                  std::vector<std::pair<int32_t, double>>& stack) const;
+                  std::vector<std::pair<int32_t, double>>& stack,
+                  double maxLength) const;
 
   const std::vector<WaypointRecord>& records_;
   std::vector<Point> points_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "waypoint/memory_budget.h"
+
 namespace tessivar {
 
 namespace {
@@ -196,8 +198,12 @@ uint64_t islandsMemoryNeed(int64_t n, int64_t pathEntries) {
   // Per path entry: the entry listed under the islands at both of its ends,
   // with room for sorting.
   constexpr uint64_t kPerPathEntry = 48;
-  constexpr uint64_t kFixed = 16ull << 20;
-  uint64_t need = kFixed;
+  // Beyond those, what tessivar's check keeps for the program's buffers and
+  // the allocator's slack (waypoint/memory_budget.h), which covers the
+  // report's spill buffer of 64 KiB as well: `bash scripts/benchmark.sh
+  // memory` measures a run against this need, from the six-waypoint example
+  // to maps of 32767 waypoints that are every one an island.
+  uint64_t need = load_memory::kHeadroomBytes;
   need = saturatingMulAdd(need, uint64_t(std::max<int64_t>(n, 0)), kPerWaypoint);
   need = saturatingMulAdd(need, uint64_t(std::max<int64_t>(pathEntries, 0)),
                           kPerPathEntry);

@@ -12,6 +12,7 @@
 #include "testing/island_reference.h"
 #include "testing/test_support.h"
 #include "tools/island_map_generator.h"
+#include "waypoint/memory_budget.h"
 
 namespace tessivar {
 namespace {
@@ -88,6 +89,10 @@ TEST(Islands, MemoryNeedGrowsWithWaypointsAndPathsAndSaturates) {
   EXPECT_LT(islandsMemoryNeed(1000, 0), islandsMemoryNeed(1000, 5000));
   EXPECT_LT(islandsMemoryNeed(32767, 130000), uint64_t(100) << 20);
   EXPECT_EQ(islandsMemoryNeed(INT64_MAX, INT64_MAX), UINT64_MAX);
+  // Nothing fixed beyond the headroom tessivar's check keeps: a small map
+  // asks for little more than it, so it runs wherever tessivar does.
+  EXPECT_LT(islandsMemoryNeed(6, 6), load_memory::kHeadroomBytes + (16 << 10));
+  EXPECT_GE(islandsMemoryNeed(0, 0), load_memory::kHeadroomBytes);
 }
 
 }  // namespace

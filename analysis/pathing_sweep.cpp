@@ -5,12 +5,12 @@
 #include <limits>
 #include <memory>
 #include <new>
-#include <system_error>
 #include <thread>
 
 #include "analysis/pathing.h"
 #include "analysis/run_memory.h"
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
 #include "platform/huge_pages.h"
 
 namespace tessivar {
@@ -297,12 +297,23 @@ bool PathingSweep::runPass() {
   } else {
     std::unique_ptr<std::atomic<int64_t>[]> done(new std::atomic<int64_t>[bands]);
     for (int64_t g = 0; g < bands; ++g) done[g].store(0, std::memory_order_relaxed);
-    std::thread helper;
-    try {
-      helper = std::thread([this, &pass, &done] { runBands(workers_[1], pass, 1, 2, done.get()); });
-    } catch (const std::system_error&) {
-    }
-    if (helper.joinable()) {
+    // The odd bands run on a helper thread (platform/helper_thread.h),
+    // which maps its small stack and nothing else as long as runBands
+    // allocates nothing: what the memory check counts for it
+    // (analysis/run_memory.h). Without one, this thread runs every band.
+    struct HelperWork {
+      PathingSweep* sweep;
+      const PassSettings* pass;
+      std::atomic<int64_t>* done;
+    } work{this, &pass, done.get()};
+    platform::HelperThread helper;
+    const bool started = helper.start(
+        [](void* context) {
+          const HelperWork& w = *static_cast<const HelperWork*>(context);
+          w.sweep->runBands(w.sweep->workers_[1], *w.pass, 1, 2, w.done);
+        },
+        &work);
+    if (started) {
       runBands(workers_[0], pass, 0, 2, done.get());
       helper.join();
     } else {

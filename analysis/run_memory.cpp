@@ -2,6 +2,7 @@
 
 #include "analysis/pathing_kernels.h"
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
 #include "waypoint/map_reader.h"
 
 namespace tessivar {
@@ -38,7 +39,7 @@ AnalysisNeed phasesNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
   AnalysisNeed need;
   need.fillBytes = saturatingAdd(sixteenthsOfBytes(saturatingMul(n, n), perCell),
                                  saturatingMul(n, kPathingBytesPerWaypoint));
-  if (secondThread) need.extraAddressSpace = platform::secondThreadAddressSpace();
+  if (secondThread) need.extraAddressSpace = platform::helperThreadAddressSpace();
   return need;
 }
 
@@ -51,6 +52,32 @@ AnalysisNeed reportPhasesNeed(const MapSize& size, const uint8_t* data, size_t b
 RunNeed reportRunNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
                       bool secondThread) {
   return runNeed(size, phasesNeed(size, pathEntriesInsideBlocks, secondThread));
+}
+
+ReportPhasesPlan planReportPhases(const WaypointMap& map, int64_t waypointLimit,
+                                  const MemoryBudget& budget) {
+  uint64_t inside = 0;
+  for (int32_t from = 0; from < map.n; ++from) {
+    const int32_t* targets = map.pathsFrom(from);
+    for (uint64_t k = 0; k < map.pathCount(from); ++k) {
+      inside += targets[k] / 16 == from / 16;
+    }
+  }
+  MapSize size;
+  size.waypoints = map.n;
+  size.pathEntries = uint64_t(map.pathEntryTotal);
+  const AnalysisNeed need =
+      phasesNeed(size, inside, pathingMayUseSecondThread(map.n));
+  ReportPhasesPlan plan;
+  plan.fillBytes = saturatingAdd(need.fillBytes, load_memory::kHeadroomBytes);
+  plan.addressSpace = saturatingAdd(plan.fillBytes, need.extraAddressSpace);
+  if (map.n > waypointLimit) {
+    plan.plan = PhasesPlan::kTooManyWaypoints;
+  } else if (plan.fillBytes > budget.availableBytes ||
+             plan.addressSpace > budget.addressSpaceBytes) {
+    plan.plan = PhasesPlan::kTooLittleMemory;
+  }
+  return plan;
 }
 
 }  // namespace tessivar

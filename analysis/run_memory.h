@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "waypoint/memory_budget.h"
+#include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
 
@@ -79,6 +80,25 @@ AnalysisNeed phasesNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks,
 // the phases' peak (waypoint/memory_budget.h's runNeed).
 RunNeed reportRunNeed(const MapSize& size, uint64_t pathEntriesInsideBlocks = 0,
                       bool secondThread = false);
+
+// Whether a tool that can show a map without the report's N x N figures
+// (tessivar-view) runs the report's phases on a map it has loaded. They
+// run when the map has at most `waypointLimit` waypoints (their time grows
+// with N^3: a few seconds at 2048) and their peak, with the headroom,
+// fits what the process can still have (`budget`, taken with the map
+// loaded); otherwise the plan says which of the two stopped them.
+enum class PhasesPlan { kRun, kTooManyWaypoints, kTooLittleMemory };
+
+struct ReportPhasesPlan {
+  PhasesPlan plan = PhasesPlan::kRun;
+  // What the phases would fill and map beyond the loaded map: the
+  // adjacency matrix, their peak and the headroom.
+  uint64_t fillBytes = 0;
+  uint64_t addressSpace = 0;
+};
+
+ReportPhasesPlan planReportPhases(const WaypointMap& map, int64_t waypointLimit,
+                                  const MemoryBudget& budget);
 
 }  // namespace tessivar
 

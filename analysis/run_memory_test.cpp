@@ -7,6 +7,8 @@
 #include <limits>
 
 #include "platform/cpu_cores.h"
+#include "platform/helper_thread.h"
+#include "testing/test_support.h"
 #include "tools/map_generator.h"
 
 namespace tessivar {
@@ -26,7 +28,7 @@ TEST(RunMemory, ReportNeedCountsEveryMatrixAndSaturates) {
   const RunNeed two = reportRunNeed({1000}, 0, true);
   EXPECT_EQ(one.fillBytes, two.fillBytes);
   EXPECT_EQ(one.addressSpace, one.fillBytes);
-  EXPECT_EQ(two.addressSpace, two.fillBytes + platform::secondThreadAddressSpace());
+  EXPECT_EQ(two.addressSpace, two.fillBytes + platform::helperThreadAddressSpace());
 }
 
 TEST(RunMemory, BoundsAreKeptWhereNeighboursShareBlocks) {
@@ -56,6 +58,45 @@ TEST(RunMemory, SecondThreadOnlyOnBigMapsAndSeveralCores) {
   EXPECT_EQ(reportPhasesNeed(size, nullptr, 0).extraAddressSpace != 0,
             pathingMayUseSecondThread(big));
   EXPECT_EQ(reportPhasesNeed({big - 1}, nullptr, 0).extraAddressSpace, 0u);
+}
+
+}  // namespace
+}  // namespace tessivar
+
+namespace tessivar {
+namespace {
+
+WaypointMap loadedMap(const MapSpec& made) {
+  WaypointGraph graph;
+  EXPECT_TRUE(testing::parse(encodeWaypointFile(made), graph).ok());
+  return graph;
+}
+
+TEST(RunMemory, PlanRunsThePhasesWhereTheyFitAndSaysWhyNot) {
+  const WaypointMap map = loadedMap(generateWalkedMap(2, 300));
+  // The figure is the phases' own, with the headroom: on this map, whose
+  // numbering keeps neighbours in blocks, with the engine's bounds.
+  MapSize size;
+  size.waypoints = map.n;
+  size.pathEntries = uint64_t(map.pathEntryTotal);
+  const ReportPhasesPlan plan = planReportPhases(map, 2048, MemoryBudget{});
+  EXPECT_EQ(plan.plan, PhasesPlan::kRun);
+  const AnalysisNeed bounded = phasesNeed(size, size.pathEntries, false);
+  EXPECT_EQ(plan.fillBytes, bounded.fillBytes + load_memory::kHeadroomBytes);
+  EXPECT_GE(plan.addressSpace, plan.fillBytes);
+
+  // One waypoint over the limit, or one byte short, and they don't run.
+  EXPECT_EQ(planReportPhases(map, 300, MemoryBudget{}).plan, PhasesPlan::kRun);
+  EXPECT_EQ(planReportPhases(map, 299, MemoryBudget{}).plan,
+            PhasesPlan::kTooManyWaypoints);
+  MemoryBudget tight;
+  tight.availableBytes = plan.fillBytes;
+  EXPECT_EQ(planReportPhases(map, 2048, tight).plan, PhasesPlan::kRun);
+  tight.availableBytes = plan.fillBytes - 1;
+  EXPECT_EQ(planReportPhases(map, 2048, tight).plan, PhasesPlan::kTooLittleMemory);
+  MemoryBudget narrow;
+  narrow.addressSpaceBytes = plan.addressSpace - 1;
+  EXPECT_EQ(planReportPhases(map, 2048, narrow).plan, PhasesPlan::kTooLittleMemory);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "frame/stream_text.h"
+
 namespace tessivar {
 
 void ConsoleReport::banner() {
@@ -23,7 +25,7 @@ void ConsoleReport::loadingDone() {
 
 void ConsoleReport::headerRead(const std::string& mapName, int32_t n) {
   n_ = n;
-  out_ << "Loading waypoints for map " << mapName << "..." << std::endl;
+  out_ << "Loading waypoints for map " << streamText(mapName, out_) << "..." << std::endl;
   out_ << n << " waypoints(nodes) in file" << std::endl;
 }
 

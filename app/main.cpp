@@ -1,6 +1,5 @@
-#include "app/run.h"
-#include "frame/tool_main.h"
+#include "app/tool.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runToolMain(argc, argv, tessivar::runTessivar);
+  return tessivar::runToolMain(argc, argv, tessivar::kTessivarTool);
 }

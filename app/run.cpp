@@ -6,6 +6,7 @@
 #include "analysis/run_memory.h"
 #include "app/console_report.h"
 #include "frame/exit_status.h"
+#include "frame/stream_text.h"
 #include "waypoint/loader.h"
 
 namespace tessivar {
@@ -19,7 +20,7 @@ int runPhases(const char* path, ConsoleReport& report, std::ostream& out,
   const LoadResult load = loadWaypointFile(path, graph, reportPhasesNeed, &report);
   if (load.status == LoadStatus::kOutOfMemory) return abnormalTermination(err);
   if (load.status != LoadStatus::kLoaded) {
-    out << load.message << std::endl;
+    out << streamText(load.message, out) << std::endl;
     return kExitFailure;
   }
   report.loadingDone();
@@ -35,7 +36,7 @@ int runTessivar(int argc, const char* const* argv, std::ostream& out,
   ConsoleReport report(out);
   report.banner();
   if (argc != 2) {
-    out << "Usage " << (argc > 0 && argv[0] ? argv[0] : "tessivar")
+    out << "Usage " << streamText(argc > 0 && argv[0] ? argv[0] : "tessivar", out)
         << " <waypointfile>" << std::endl;
     return kExitFailure;
   }

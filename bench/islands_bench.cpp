@@ -3,6 +3,9 @@
 //   islands_bench maps DIR               writes the benchmark maps (32767
 //                                        waypoints each) into DIR and lists
 //                                        their file names
+//   islands_bench circle ORPHANS MAP     writes the map `circle` of the maps
+//                                        above with ORPHANS orphans (any
+//                                        number) into MAP
 //   islands_bench phases MAP [REPEAT]    loads MAP and times, best of REPEAT,
 //                                        finding the networks, the islands
 //                                        without them, and the suggested
@@ -133,6 +136,39 @@ MapSpec pitsBelowEverything() {
   return layout;
 }
 
+// A main network of 16384 waypoints on a circle of radius 4000 (a ring of
+// two-way paths) with `orphans` orphans within 8 units of its centre: the
+// worst case of the nearest-pair search. Every waypoint of the circle lies
+// within 16 units of the same distance from each orphan, while the box of
+// an arc of the circle reaches up to several units nearer the centre than
+// the arc itself, so no box can be ruled out before its waypoints are
+// tried: each orphan's search tries about every waypoint of the circle.
+MapSpec circleWithOrphansNearItsCentre(int32_t orphans) {
+  constexpr int32_t kCircle = 16384;
+  MapSpec layout;
+  layout.name = "circle";
+  for (int32_t i = 0; i < kCircle; ++i) {
+    const double angle = 2 * 3.14159265358979323846 * i / kCircle;
+    layout.positions.push_back({float(4000 * std::cos(angle)), float(4000 * std::sin(angle)), 0});
+    layout.paths.push_back({int16_t((i + 1) % kCircle), int16_t((i + kCircle - 1) % kCircle)});
+  }
+  MapRandom random(17);
+  for (int32_t k = 0; k < orphans; ++k) {
+    layout.positions.push_back(
+        {float(random.unit() * 16 - 8), float(random.unit() * 16 - 8), 0});
+    layout.paths.emplace_back();
+  }
+  return layout;
+}
+
+bool writeMap(const std::string& path, const MapSpec& layout) {
+  const std::vector<uint8_t> bytes = encodeWaypointFile(layout);
+  std::ofstream file(path, std::ios::binary);
+  file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  if (!file) std::fprintf(stderr, "islands_bench: cannot write %s\n", path.c_str());
+  return bool(file);
+}
+
 int writeMaps(const std::string& dir) {
   const std::vector<std::pair<std::string, MapSpec>> maps = {
       {"chain_up", chain(true)},
@@ -142,17 +178,10 @@ int writeMaps(const std::string& dir) {
       {"islands_130k", islandsWith130000Paths()},
       {"scattered", scatteredOrphans()},
       {"pits_below", pitsBelowEverything()},
+      {"circle", circleWithOrphansNearItsCentre(kSize - 16384)},
   };
   for (const auto& [name, layout] : maps) {
-    const std::vector<uint8_t> bytes = encodeWaypointFile(layout);
-    const std::string path = dir + "/" + name + ".wpt";
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               std::streamsize(bytes.size()));
-    if (!file) {
-      std::fprintf(stderr, "islands_bench: cannot write %s\n", path.c_str());
-      return 1;
-    }
+    if (!writeMap(dir + "/" + name + ".wpt", layout)) return 1;
     std::printf("%s\n", name.c_str());
   }
   return 0;
@@ -250,8 +279,8 @@ int wholeRun(const char* binary, const char* map, const char* output) {
 
 int usage() {
   std::fprintf(stderr,
-               "usage: islands_bench maps DIR | phases MAP [REPEAT] | brute "
-               "MAP | whole BINARY MAP OUT\n");
+               "usage: islands_bench maps DIR | circle ORPHANS MAP | phases MAP "
+               "[REPEAT] | brute MAP | whole BINARY MAP OUT\n");
   return 2;
 }
 
@@ -261,6 +290,11 @@ int main(int argc, char** argv) {
   if (argc < 3) return usage();
   const std::string what = argv[1];
   if (what == "maps" && argc == 3) return writeMaps(argv[2]);
+  if (what == "circle" && argc == 4) {
+    const int orphans = std::atoi(argv[2]);
+    if (orphans < 1) return usage();
+    return writeMap(argv[3], circleWithOrphansNearItsCentre(orphans)) ? 0 : 1;
+  }
   if (what == "phases" && (argc == 3 || argc == 4)) {
     return phases(argv[2], argc == 4 ? std::max(1, std::atoi(argv[3])) : 1);
   }

@@ -1,7 +1,8 @@
 // run_memory: how much memory a whole run takes beyond the arrays that the
 // memory check counts, for `scripts/benchmark.sh memory`.
 //
-//   run_memory MAP
+//   run_memory MAP            tessivar's report
+//   run_memory islands MAP    tessivar-islands' JSON report
 //
 // Runs the report over MAP in this process (the report itself is thrown
 // away) and prints one line: N, the bytes the check counts for the run's
@@ -9,8 +10,13 @@
 // address space (VmPeak) and peak resident memory (VmHWM) rose above what
 // it had before the run, less those arrays. The last column is the address
 // space still mapped after the run: a second pathing thread leaves its
-// stack and heap reservation there (tens of MiB), a run on one thread
-// leaves next to nothing.
+// stack there (the C library keeps it for the next one), a run on one
+// thread next to nothing.
+//
+// For tessivar-islands the run starts once the map is loaded, as its check
+// does (analysis/islands.h: islandsMemoryNeed); the peaks are reset there
+// where the system allows it (VmHWM; VmPeak can't be, so loading's own
+// peak, when higher, hides the analysis's).
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -18,8 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/islands.h"
 #include "analysis/run_memory.h"
 #include "app/run.h"
+#include "islands/islands_json.h"
+#include "waypoint/loader.h"
 #include "waypoint/map_reader.h"
 #include "waypoint/memory_budget.h"
 
@@ -41,9 +50,40 @@ double mib(long long bytes) { return double(bytes) / (1 << 20); }
 
 }  // namespace
 
+// The islands report over the map at `path`, measured from the moment the
+// map is loaded.
+int islandsRun(const char* path) {
+  tessivar::WaypointMap map;
+  const tessivar::LoadResult load = tessivar::loadWaypointMap(path, map);
+  if (!load.ok()) {
+    std::fprintf(stderr, "run_memory: %s\n", load.message.c_str());
+    return 1;
+  }
+  const long long counted = static_cast<long long>(
+      tessivar::islandsMemoryNeed(map.n, map.pathEntryTotal) -
+      tessivar::load_memory::kHeadroomBytes);
+  std::ofstream("/proc/self/clear_refs") << "5";  // resets VmHWM
+  std::ofstream output("/dev/null", std::ios::binary);
+  const long long mappedBefore = statusBytes("VmSize");
+  const long long residentBefore = statusBytes("VmRSS");
+  {
+    const tessivar::IslandReport report = tessivar::findIslands(map);
+    tessivar::writeIslandsJson(path, map.mapName, report, output);
+  }
+  const long long peak = statusBytes("VmPeak");
+  const long long residentPeak = statusBytes("VmHWM");
+  const long long mappedAfter = statusBytes("VmSize");
+  std::printf("%d %.3f %.3f %.3f %.3f\n", map.n, mib(counted),
+              mib(peak - mappedBefore - counted),
+              mib(residentPeak - residentBefore - counted),
+              mib(mappedAfter - mappedBefore));
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "islands") return islandsRun(argv[2]);
   if (argc != 2) {
-    std::fprintf(stderr, "usage: run_memory MAP\n");
+    std::fprintf(stderr, "usage: run_memory [islands] MAP\n");
     return 2;
   }
   std::ifstream file(argv[1], std::ios::binary);

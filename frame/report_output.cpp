@@ -4,7 +4,9 @@
 #include <cstring>
 #include <ios>
 
+#include "frame/stream_text.h"
 #include "platform/standard_stream.h"
+#include "text/escape.h"
 
 namespace tessivar {
 
@@ -17,6 +19,9 @@ int runWithReportOutput(std::ostream& err,
   // writing. An exception thrown while formatting (bad_alloc) is rethrown
   // as itself, so the run still reports exhausted memory as it should.
   out.exceptions(std::ios::badbit);
+  // Decided here, once: text from a map file written to it is escaped
+  // when a person reads it on a terminal (frame/stream_text.h).
+  markTerminalStream(out, platform::descriptorIsTerminal(fd));
   const auto reportFailure = [&] {
     err << "Couldn't write the report: " << std::strerror(buffer.error())
         << std::endl;
@@ -34,6 +39,42 @@ int runWithReportOutput(std::ostream& err,
     if (buffer.error() == 0) throw;
     return reportFailure();
   }
+}
+
+void spillWhenLarge(std::string& text, std::ostream& out) {
+  if (text.size() < (size_t(1) << 16)) return;
+  out.write(text.data(), std::streamsize(text.size()));
+  text.clear();
+}
+
+void finishSection(std::string& text, std::ostream& out) {
+  out.write(text.data(), std::streamsize(text.size()));
+  text.clear();
+  out.flush();
+}
+
+void writeFileErrorJson(const std::string& file, const std::string& message,
+                        std::ostream& out) {
+  std::string s = "{\"file\": ";
+  appendJsonString(s, file);
+  s += ", \"error\": ";
+  appendJsonString(s, message);
+  s += "}\n";
+  finishSection(s, out);
+}
+
+platform::OutputStatus writeToolOutput(const std::string& output,
+                                       const std::string& input,
+                                       std::ostream& out,
+                                       const platform::OutputWriter& write) {
+  if (output != "-") return platform::writeOutputFile(output, input, write);
+  bool ok = false;
+  try {
+    ok = write(out) && out.flush();
+  } catch (const std::ios_base::failure&) {
+    ok = false;
+  }
+  return ok ? platform::OutputStatus::kOk : platform::OutputStatus::kFailed;
 }
 
 }  // namespace tessivar

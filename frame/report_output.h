@@ -13,7 +13,9 @@
 //     });
 //   }
 //
-// The stream it hands to the run throws at the first write that fails, and
+// The stream it hands to the run is marked as a terminal when `fd` is one
+// (frame/stream_text.h: text from a map file is then shown escaped). It
+// throws at the first write that fails, and
 // every line of a report ends with a flush, so the run stops within a line
 // of the failure; no further phase runs. Standard error then gets
 // "Couldn't write the report: <the system's reason>" and the status is 1.
@@ -28,6 +30,9 @@
 
 #include <functional>
 #include <ostream>
+#include <string>
+
+#include "platform/output_file.h"
 
 namespace tessivar {
 
@@ -39,6 +44,29 @@ namespace tessivar {
 int runWithReportOutput(std::ostream& err,
                         const std::function<int(std::ostream& out)>& run,
                         int fd = 1);
+
+// A report built in a string goes out in large blocks as it grows, so a
+// long section is neither written a few bytes at a time nor held whole:
+// spillWhenLarge writes `text` to `out` and empties it once it holds 64 KiB
+// or more; finishSection writes what is left and flushes `out`.
+void spillWhenLarge(std::string& text, std::ostream& out);
+void finishSection(std::string& text, std::ostream& out);
+
+// A file a tool's JSON report could not cover (it can't be loaded, or its
+// output can't be written), as that report's line for it:
+// {"file": "<file>", "error": "<message>"}; flushes `out`.
+void writeFileErrorJson(const std::string& file, const std::string& message,
+                        std::ostream& out);
+
+// A tool's file output (a picture, a page, a mended map): "-" writes it
+// to `out`, the tool's standard output, where it is the run's only output,
+// so a write that fails there (or throws, as the guarded stream above
+// does) is a failed output, kFailed; any other name goes through
+// platform::writeOutputFile, which never loses a file.
+platform::OutputStatus writeToolOutput(const std::string& output,
+                                       const std::string& input,
+                                       std::ostream& out,
+                                       const platform::OutputWriter& write);
 
 }  // namespace tessivar
 

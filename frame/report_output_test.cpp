@@ -76,5 +76,36 @@ TEST(ReportOutput, ClosedDescriptorIsNotHandedToFilesOpenedLater) {
   closeFd(closed);
 }
 
+// A tool's output named "-" goes to its report stream; a writer that gives
+// up, a stream that fails, or one that throws (as the guarded stream does)
+// is a failed output, never a written one.
+TEST(ToolOutput, DashWritesToTheStreamAndReportsEveryFailure) {
+  using platform::OutputStatus;
+  const platform::OutputWriter hello = [](std::ostream& file) {
+    file << "hello";
+    return bool(file);
+  };
+  std::ostringstream good;
+  EXPECT_EQ(writeToolOutput("-", "map.wpt", good, hello), OutputStatus::kOk);
+  EXPECT_EQ(good.str(), "hello");
+
+  std::ostringstream abandoned;
+  EXPECT_EQ(writeToolOutput("-", "map.wpt", abandoned,
+                            [](std::ostream&) { return false; }),
+            OutputStatus::kFailed);
+
+  std::ostringstream failing;
+  failing.setstate(std::ios_base::badbit);
+  EXPECT_EQ(writeToolOutput("-", "map.wpt", failing, hello), OutputStatus::kFailed);
+
+  std::ostringstream throwing;
+  throwing.exceptions(std::ios_base::badbit);
+  const platform::OutputWriter fails = [](std::ostream& file) {
+    file.setstate(std::ios_base::badbit);  // throws: the stream's exceptions
+    return true;
+  };
+  EXPECT_EQ(writeToolOutput("-", "map.wpt", throwing, fails), OutputStatus::kFailed);
+}
+
 }  // namespace
 }  // namespace tessivar

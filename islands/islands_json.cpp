@@ -1,34 +1,12 @@
 #include "islands/islands_json.h"
 
-#include "islands/report_format.h"
+#include "frame/report_output.h"
 #include "text/escape.h"
 #include "text/numbers.h"
 
 namespace tessivar {
 
 namespace {
-
-void appendPairs(std::string& s, const std::vector<PathPair>& pairs) {
-  s += '[';
-  for (size_t i = 0; i < pairs.size(); ++i) {
-    if (i > 0) s += ", ";
-    s += '[';
-    appendInteger(s, pairs[i].first);
-    s += ", ";
-    appendInteger(s, pairs[i].second);
-    s += ']';
-  }
-  s += ']';
-}
-
-void appendCorner(std::string& s, const float* corner) {
-  s += '[';
-  for (int axis = 0; axis < 3; ++axis) {
-    if (axis > 0) s += ", ";
-    appendShortest(s, corner[axis]);
-  }
-  s += ']';
-}
 
 void appendSuggestion(std::string& s, const SuggestedPath& path) {
   s += "{\"from\": ";
@@ -53,13 +31,13 @@ void appendIsland(std::string& s, const Island& island) {
     appendInteger(s, island.waypoints[i]);
   }
   s += "], \"paths_in\": ";
-  appendPairs(s, island.pathsIn);
+  appendJsonIntegerPairs(s, island.pathsIn);
   s += ", \"paths_out\": ";
-  appendPairs(s, island.pathsOut);
+  appendJsonIntegerPairs(s, island.pathsOut);
   s += ", \"box\": [";
-  appendCorner(s, island.box.low);
+  appendJsonPoint(s, island.box.low);
   s += ", ";
-  appendCorner(s, island.box.high);
+  appendJsonPoint(s, island.box.high);
   s += "], \"suggested\": [";
   for (size_t i = 0; i < island.suggested.size(); ++i) {
     if (i > 0) s += ", ";
@@ -97,16 +75,6 @@ void writeIslandsJson(const std::string& path, const std::string& mapName,
     spillWhenLarge(s, out);
   }
   s += "]}\n";
-  finishSection(s, out);
-}
-
-void writeLoadFailureJson(const std::string& path, const std::string& message,
-                          std::ostream& out) {
-  std::string s = "{\"file\": ";
-  appendJsonString(s, path);
-  s += ", \"error\": ";
-  appendJsonString(s, message);
-  s += "}\n";
   finishSection(s, out);
 }
 

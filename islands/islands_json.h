@@ -27,10 +27,6 @@ namespace tessivar {
 void writeIslandsJson(const std::string& path, const std::string& mapName,
                       const IslandReport& report, std::ostream& out);
 
-// Writes the line of a file that could not be loaded and flushes `out`.
-void writeLoadFailureJson(const std::string& path, const std::string& message,
-                          std::ostream& out);
-
 }  // namespace tessivar
 
 #endif  // TESSIVAR_ISLANDS_ISLANDS_JSON_H_

@@ -1,7 +1,6 @@
 #include "islands/islands_options.h"
 
-#include <charconv>
-#include <cmath>
+#include "text/numbers.h"
 
 namespace tessivar {
 
@@ -14,20 +13,6 @@ IslandsOptions refuse(std::string why) {
 }
 
 }  // namespace
-
-bool parseMaxRise(const std::string& text, double* value) {
-  // from_chars reads the same digits in every locale, accepts no leading
-  // space or sign, and refuses values beyond the range of a double.
-  const char* first = text.data();
-  const char* last = first + text.size();
-  double parsed = 0;
-  const std::from_chars_result r =
-      std::from_chars(first, last, parsed, std::chars_format::general);
-  if (r.ec != std::errc() || r.ptr != last) return false;
-  if (!std::isfinite(parsed) || parsed < 0) return false;
-  *value = parsed + 0.0;  // -0 becomes 0
-  return true;
-}
 
 IslandsOptions parseIslandsOptions(int argc, const char* const* argv) {
   IslandsOptions options;
@@ -52,7 +37,7 @@ IslandsOptions parseIslandsOptions(int argc, const char* const* argv) {
       } else {
         value = arg.substr(11);
       }
-      if (!parseMaxRise(value, &options.maxRise)) {
+      if (!parseUnits(value, &options.maxRise)) {
         return refuse("--max-rise takes a finite number of units, 0 or more, "
                       "not '" + value + "'");
       }

@@ -5,9 +5,11 @@
 // Options may stand anywhere before a lone "--", which ends them: every
 // argument after it is a file, even one that starts with "-". A lone "-" is
 // a file name too. --max-rise takes its value as the next argument or after
-// "=" (--max-rise=60): a decimal number (digits, a point, an exponent) that
-// is finite and not negative; the last one given counts. At least one file
-// is needed.
+// "=" (--max-rise=60): a number as the C library's strtod reads it in the C
+// locale (blanks before it, a sign, decimal or hexadecimal digits with a
+// point and an exponent), finite and not negative; one too small for a
+// double reads as 0 (parseUnits, text/numbers.h). The last one given counts. At least one file is
+// needed.
 #ifndef TESSIVAR_ISLANDS_ISLANDS_OPTIONS_H_
 #define TESSIVAR_ISLANDS_ISLANDS_OPTIONS_H_
 
@@ -27,10 +29,6 @@ struct IslandsOptions {
 };
 
 IslandsOptions parseIslandsOptions(int argc, const char* const* argv);
-
-// The rise limit in `text`, or false when it is not a finite number of at
-// least 0 written as a whole decimal number.
-bool parseMaxRise(const std::string& text, double* value);
 
 }  // namespace tessivar
 

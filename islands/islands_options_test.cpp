@@ -41,9 +41,34 @@ TEST(IslandsOptions, CommandLines) {
       {{"--max-rise", "nan", "a"}, bad + "nan'"},
       {{"--max-rise", "inf", "a"}, bad + "inf'"},
       {{"--max-rise", "1e999", "a"}, bad + "1e999'"},
-      {{"--max-rise", " 45", "a"}, bad + " 45'"},
       {{"--max-rise", "45,5", "a"}, bad + "45,5'"},
       {{"--max-rise=", "a"}, bad + "'"},
+      // What strtod reads as a finite number of 0 or more is taken: a
+      // sign, blanks before the number, hexadecimal digits, and a number
+      // too small for a double, which reads as 0.
+      {{"--max-rise", "+5", "a"}, "text, rise 5.000000, a"},
+      {{"--max-rise", " \t45", "a"}, "text, rise 45.000000, a"},
+      {{"--max-rise", "0x1.8p4", "a"}, "text, rise 24.000000, a"},
+      {{"--max-rise", "0X10", "a"}, "text, rise 16.000000, a"},
+      {{"--max-rise", "1e-400", "a"}, "text, rise 0.000000, a"},
+      {{"--max-rise", "0.00001e-99999999999999999999", "a"}, "text, rise 0.000000, a"},
+      {{"--max-rise", "-1e-400", "a"}, "text, rise 0.000000, a"},
+      {{"--max-rise", "0x1p-1100", "a"}, "text, rise 0.000000, a"},
+      {{"--max-rise", ".5", "a"}, "text, rise 0.500000, a"},
+      // ... and nothing else: too big, more than the number, a sign
+      // strtod would not read, a prefix with no digits.
+      {{"--max-rise", "1000e306", "a"}, bad + "1000e306'"},
+      {{"--max-rise", "0x1p1024", "a"}, bad + "0x1p1024'"},
+      {{"--max-rise", "0.1e99999999999999999999", "a"}, bad + "0.1e99999999999999999999'"},
+      {{"--max-rise", "45 ", "a"}, bad + "45 '"},
+      {{"--max-rise", "+-5", "a"}, bad + "+-5'"},
+      {{"--max-rise", "--5", "a"}, bad + "--5'"},
+      {{"--max-rise", "0x-5", "a"}, bad + "0x-5'"},
+      {{"--max-rise", "+ 5", "a"}, bad + "+ 5'"},
+      {{"--max-rise", "0x", "a"}, bad + "0x'"},
+      {{"--max-rise", "-0x1p-2", "a"}, bad + "-0x1p-2'"},
+      {{"--max-rise", "+inf", "a"}, bad + "+inf'"},
+      {{"--max-rise", " ", "a"}, bad + " '"},
   };
   for (const auto& c : cases) EXPECT_EQ(parse(c.first), c.second);
 }

@@ -5,10 +5,10 @@
 
 #include "analysis/islands.h"
 #include "frame/exit_status.h"
+#include "frame/report_output.h"
 #include "islands/islands_json.h"
 #include "islands/islands_options.h"
 #include "islands/islands_text.h"
-#include "islands/report_format.h"
 #include "text/escape.h"
 #include "waypoint/loader.h"
 
@@ -25,7 +25,7 @@ FileOutcome reportFile(const std::string& path, const IslandsOptions& options,
   if (load.status == LoadStatus::kOutOfMemory) return FileOutcome::kOutOfMemory;
   if (!load.ok()) {
     if (options.json) {
-      writeLoadFailureJson(path, load.message, out);
+      writeFileErrorJson(path, load.message, out);
     } else {
       writeLoadFailureText(path, load.message, out);
     }

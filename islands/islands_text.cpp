@@ -1,6 +1,6 @@
 #include "islands/islands_text.h"
 
-#include "islands/report_format.h"
+#include "frame/report_output.h"
 #include "text/escape.h"
 #include "text/numbers.h"
 

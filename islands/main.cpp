@@ -1,6 +1,5 @@
-#include "frame/tool_main.h"
-#include "islands/islands_run.h"
+#include "islands/islands_tool.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runToolMain(argc, argv, tessivar::runTessivarIslands);
+  return tessivar::runToolMain(argc, argv, tessivar::kIslandsTool);
 }

@@ -71,6 +71,18 @@ OutputStatus writeOutputFile(const std::string& output,
                              const std::string& input,
                              const OutputWriter& write);
 
+// The file a tool writes beside its input when no output is named: the
+// input with `extension` (".svg") in place of its last name's extension,
+// which starts at the last dot of that name unless the dot is its first
+// character: maps/de_dust.wpt gives maps/de_dust.svg, map gives map.svg,
+// de_dust.v2.wpt gives de_dust.v2.svg and .wpt gives .wpt.svg. Separators
+// are the system's (on Windows \ and / and a drive's colon). "" when the
+// input names no file: it ends in a separator, or its last name is "." or
+// "..". The result may be the input itself (map.svg for map.svg), which
+// writeOutputFile refuses as it refuses any output that is the input.
+std::string defaultOutputPath(const std::string& input,
+                              const std::string& extension);
+
 // The standard-library-only versions (output_file_portable.cpp), which the
 // functions above are on systems with neither POSIX nor Windows calls.
 namespace portable {

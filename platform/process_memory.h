@@ -30,14 +30,6 @@ struct MemoryBudget {
 // The process's budget now, as above.
 MemoryBudget processMemoryBudget();
 
-// With glibc, the address space reserved for the heap of each thread that
-// allocates, beside the main thread's: mapped, though hardly filled.
-constexpr uint64_t kThreadHeapReservation = 64ull << 20;
-
-// Address space a second thread maps: its stack (the default thread stack
-// size), a guard page and, with glibc, the reservation for its heap.
-uint64_t secondThreadAddressSpace();
-
 }  // namespace platform
 }  // namespace tessivar
 

@@ -1,6 +1,5 @@
 // The process's memory limits on POSIX systems (what they are:
 // process_memory.h).
-#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -19,10 +18,6 @@ namespace {
 uint64_t saturatingMul(uint64_t a, uint64_t b) {
   if (a != 0 && b > UINT64_MAX / a) return UINT64_MAX;
   return a * b;
-}
-
-uint64_t saturatingAdd(uint64_t a, uint64_t b) {
-  return a > UINT64_MAX - b ? UINT64_MAX : a + b;
 }
 
 uint64_t saturatingSub(uint64_t a, uint64_t b) {
@@ -93,25 +88,6 @@ MemoryBudget processMemoryBudget() {
     }
   }
   return budget;
-}
-
-uint64_t secondThreadAddressSpace() {
-  uint64_t stack = 8ull << 20;
-#if defined(__GLIBC__)
-  pthread_attr_t attributes;
-  if (pthread_getattr_default_np(&attributes) == 0) {
-    size_t size = 0;
-    if (pthread_attr_getstacksize(&attributes, &size) == 0 && size > 0) {
-      stack = size;
-    }
-    pthread_attr_destroy(&attributes);
-  }
-  // glibc reserves this much for the heap of each thread that allocates.
-  const uint64_t heap = kThreadHeapReservation;
-#else
-  const uint64_t heap = 0;
-#endif
-  return saturatingAdd(saturatingAdd(stack, 64 << 10), heap);
 }
 
 }  // namespace platform

@@ -49,11 +49,5 @@ MemoryBudget processMemoryBudget() {
   return budget;
 }
 
-uint64_t secondThreadAddressSpace() {
-  // The default stack a thread gets and a guard page; the C runtime keeps
-  // no heap per thread.
-  return (8ull << 20) + (64 << 10);
-}
-
 }  // namespace platform
 }  // namespace tessivar

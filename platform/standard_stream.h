@@ -9,8 +9,9 @@
 // the same bytes as on Linux in a file or a pipe. A console (cmd,
 // PowerShell, Windows Terminal) is no file: it shows text in its own code
 // page, so UTF-8 text there (a map name, a file name) is converted to
-// UTF-16 and written with WriteConsoleW; bytes that are not UTF-8 (a map
-// name saved in a legacy code page) are shown in the console's code page.
+// UTF-16 and written with WriteConsoleW; bytes that are not UTF-8 are
+// shown in the console's code page (the tools show a map name's such bytes
+// as \xNN on a console before they get here: frame/stream_text.h).
 // Windows errors are reported as the errno values the C library's
 // strerror() describes ("Broken pipe", "No space left on device").
 #ifndef TESSIVAR_PLATFORM_STANDARD_STREAM_H_
@@ -27,6 +28,12 @@ namespace platform {
 // device, so that no file the program opens later takes its number and
 // receives text meant for it.
 int claimDescriptor(int fd);
+
+// Whether `fd` is a terminal that a person reads: a terminal device on
+// POSIX systems (isatty), a console on Windows (GetConsoleMode). Text that
+// comes from a map file is shown escaped there (frame/stream_text.h), so
+// no byte of a file can move the cursor or retitle the window.
+bool descriptorIsTerminal(int fd);
 
 // Writes all of `data` to `fd`: 0, or the errno of the write that failed.
 // On a console an incomplete UTF-8 sequence at the end is kept back until

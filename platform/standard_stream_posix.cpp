@@ -22,6 +22,8 @@ int claimDescriptor(int fd) {
   return error;
 }
 
+bool descriptorIsTerminal(int fd) { return isatty(fd) == 1; }
+
 int writeDescriptor(int fd, const char* data, size_t size) {
   while (size > 0) {
     const ssize_t wrote = write(fd, data, size);

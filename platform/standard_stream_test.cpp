@@ -16,6 +16,7 @@
 #include <windows.h>
 #include <io.h>
 #else
+#include <stdlib.h>
 #include <unistd.h>
 #endif
 
@@ -153,6 +154,28 @@ TEST(StandardStreamWindows, ConsoleShowsUtf8AsText) {
       consoleLine(console, SHORT(info.dwCursorPosition.Y - 1), 40);
   EXPECT_EQ(line, u"map \u043a\u0430\u0440\u0442\u0430 \u00e9t\u00e9 caf" +
                       std::u16string(1, char16_t(shown)));
+}
+#endif
+
+#ifndef _WIN32
+// A terminal is one: a new pseudo-terminal is, a pipe and a file are not.
+// (tessivar-mend refuses to send a waypoint file to standard output that
+// is a terminal by this answer.)
+TEST(StandardStream, OnlyATerminalIsATerminal) {
+  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+  if (terminal < 0 || grantpt(terminal) != 0 || unlockpt(terminal) != 0) {
+    GTEST_SKIP() << "no pseudo-terminal can be made here";
+  }
+  const int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+  ASSERT_GE(side, 0);
+  int fds[2];
+  ASSERT_EQ(makePipe(fds), 0);
+  const int file = open("/dev/null", O_WRONLY);
+  ASSERT_GE(file, 0);
+  EXPECT_TRUE(descriptorIsTerminal(side));
+  EXPECT_FALSE(descriptorIsTerminal(fds[1]));
+  EXPECT_FALSE(descriptorIsTerminal(file));
+  for (int fd : {file, fds[0], fds[1], side, terminal}) closeDescriptor(fd);
 }
 #endif
 

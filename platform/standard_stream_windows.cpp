@@ -122,6 +122,11 @@ int claimDescriptor(int fd) {
   return EBADF;
 }
 
+bool descriptorIsTerminal(int fd) {
+  const HANDLE handle = handleOf(fd);
+  return handle != INVALID_HANDLE_VALUE && isConsole(handle);
+}
+
 int writeDescriptor(int fd, const char* data, size_t size) {
   const HANDLE handle = handleOf(fd);
   if (handle == INVALID_HANDLE_VALUE) return EBADF;

@@ -36,28 +36,52 @@
 #       numbering (32766 islands each), a realistic map (121206 paths), a
 #       map of islands of every kind (100886 paths) and the same with paths
 #       added inside its networks to 130000, a grid main network of 16384
-#       with 16383 orphans scattered over it, and the grid high above 16383
-#       pits none of which can be walked out of.
+#       with 16383 orphans scattered over it, the grid high above 16383
+#       pits none of which can be walked out of, and the search's worst
+#       case: 16384 waypoints on a circle with 16383 orphans near its
+#       centre, all at about the same distance from each orphan (circle;
+#       `build/bench/islands_bench circle ORPHANS MAP` writes it with any
+#       number of orphans).
 #   scripts/benchmark.sh memory [SIZE...]   how much memory a whole run takes
 #       beyond the arrays the memory check counts (waypoint/memory_budget.h),
 #       on the six-waypoint example and generated realistic maps (default
-#       100 255 512 1024 2048), and the smallest address-space limit under
-#       which tessivar runs the example; the check's headroom is set from
-#       these. Columns (MiB): the counted arrays; how far peak address space
+#       100 255 512 1024 2048); the check's headroom is set from these. Columns (MiB): the counted arrays; how far peak address space
 #       and peak resident memory rose above what the process had before the
 #       run, less those arrays (negative: the count is generous); the
-#       address space still mapped after the run (tens of MiB when the
-#       pathing phase ran a second thread).
+#       address space still mapped after the run (the second pathing
+#       thread's stack, where it ran). The same for tessivar-islands from
+#       the loaded map on, over those maps and the islands maps; and the
+#       smallest address-space limit under which each tool runs the example.
 #   scripts/benchmark.sh svg [SIZE...]   the writing of tessivar-svg's
 #       picture alone, without the analysis, on generated realistic maps
 #       (default 4096): best and median of REPEAT writes (default 7) to
 #       memory and to a file.
+#   scripts/benchmark.sh mend   tessivar-mend on generated maps of 32767
+#       waypoints, each with the options shown: the one-way chain one unit
+#       apart (32766 rounds), a field of orphans a front sweeps (about 360
+#       rounds), a grid with orphans scattered over it, a realistic map and a
+#       map of islands of every kind. Path entries, islands before, rounds,
+#       paths added; the mending in the process (best of REPEAT, default 3);
+#       the same mending with a whole analysis of the map every round, where
+#       it finishes within WHOLE_LIMIT seconds (default 60); a whole run of
+#       the binary (--json, best of REPEAT) and its peak resident memory.
+#   scripts/benchmark.sh view   tessivar-view's page on generated maps of
+#       32767 waypoints (realistic: 121206 paths; walked; islands of every
+#       kind) in headless Chromium at 1366 x 768 (bench/view_bench.js):
+#       the page's size, the first drawing (from the start of navigation,
+#       best of 3) and when, before it, the script started, had decoded
+#       the data and was ready to draw, a full drawing at the whole map, 4
+#       and 16 times closer (median of 5), and the frames per second while
+#       the view pans and zooms for SECONDS_EACH seconds each (default 3),
+#       as the page shows them (the moved picture between full drawings)
+#       and with every frame drawn in full. Installs Chromium and Node.js where missing and the npm
+#       packages (npm ci) where node_modules lacks them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 usage() {
   echo "usage: $0 pathing [SIZE...] | against REV [MAP...] | islands |" \
-       "memory [SIZE...] | svg [SIZE...]" >&2
+       "memory [SIZE...] | svg [SIZE...] | mend | view" >&2
   exit 2
 }
 [ $# -ge 1 ] || usage
@@ -108,7 +132,7 @@ best_run() {
   for _ in $(seq "$repeat"); do
     read -r wall rss < <("$driver" whole "$binary" "$map" "$output")
     if [ -z "$best" ] || smaller "$wall" "$best"; then best=$wall; fi
-    [ "$rss" -gt "$peak" ] && peak=$rss
+    if [ "$rss" -gt "$peak" ]; then peak=$rss; fi
   done
 }
 
@@ -263,7 +287,7 @@ islands() {
 memory() {
   local sizes=("$@") n
   [ ${#sizes[@]} -eq 0 ] && sizes=(100 255 512 1024 2048)
-  build_targets tessivar wptgen run_memory
+  build_targets tessivar tessivar-svg tessivar-islands wptgen run_memory islands_bench
 
   header map:l N:r "counted arrays:r" "address space beyond:r" "resident beyond:r" \
     "mapped after the run:r" load:r
@@ -279,19 +303,50 @@ memory() {
     memory_row "realistic $n" "$work/realistic_$n.wpt"
   done
 
-  # The smallest RLIMIT_AS (in MiB) under which the example runs to the end:
-  # the program's own mappings plus what the check asks for.
+  # tessivar-islands, measured from the loaded map: the example, the same
+  # realistic maps, and the islands benchmark's maps of 32767 waypoints.
+  echo
+  header "tessivar-islands map:l" N:r "counted arrays:r" "address space beyond:r" \
+    "resident beyond:r" "mapped after the run:r" load:r
+  islands_row() {
+    local name=$1 map=$2 now n counted space resident after
+    now=$(load)
+    read -r n counted space resident after < <(build/bench/run_memory islands "$map")
+    row "$name" "$n" "$counted" "$space" "$resident" "$after" "$now"
+  }
+  islands_row example examples/six_waypoints.wpt
+  for n in "${sizes[@]}"; do
+    islands_row "realistic $n" "$work/realistic_$n.wpt"
+  done
+  local name
+  for name in $(build/bench/islands_bench maps "$work"); do
+    islands_row "$name" "$work/$name.wpt"
+  done
+
+  # The smallest RLIMIT_AS (in MiB) under which each tool runs the example
+  # to the end: the program's own mappings plus what its check asks for.
   if command -v prlimit >/dev/null; then
-    local limit
-    for limit in $(seq 2 64); do
-      if prlimit --as=$((limit << 20)) build/tessivar examples/six_waypoints.wpt \
-           >/dev/null 2>&1; then
-        echo
-        echo "examples/six_waypoints.wpt runs under an address-space limit of $limit MiB"
-        break
-      fi
+    echo
+    local limit tool
+    for tool in tessivar tessivar-svg tessivar-islands; do
+      for limit in $(seq 2 64); do
+        if prlimit --as=$((limit << 20)) "$(tool_binary "$tool")" examples/six_waypoints.wpt \
+             $([ "$tool" = tessivar-svg ] && echo "$work/six.svg") >/dev/null 2>&1; then
+          echo "$tool runs examples/six_waypoints.wpt under an address-space limit of $limit MiB"
+          break
+        fi
+      done
     done
   fi
+}
+
+# The built binary of a tool.
+tool_binary() {
+  case "$1" in
+    tessivar) echo build/tessivar ;;
+    tessivar-svg) echo build/svg/tessivar-svg ;;
+    tessivar-islands) echo build/islands/tessivar-islands ;;
+  esac
 }
 
 svg() {
@@ -312,7 +367,69 @@ svg() {
   done
 }
 
+mend() {
+  [ $# -eq 0 ] || usage
+  repeat=${REPEAT:-3}
+  local limit=${WHOLE_LIMIT:-60}
+  build_targets tessivar-mend mend_bench
+  local bench=build/bench/mend_bench binary=build/mend/tessivar-mend
+
+  header map:l options:l paths:r "islands before:r" rounds:r "paths added:r" \
+    "rounds s:r" "whole analysis every round s:r" "whole run s:r" "peak RSS MiB:r" load:r
+  local name options map now paths islands rounds added seconds whole wall rss
+  while read -r name options; do
+    map="$work/$name.wpt"
+    now=$(load)
+    # shellcheck disable=SC2086 # the options are words
+    read -r _ paths islands rounds added seconds < <("$bench" rounds "$map" "$repeat" $options)
+    whole="> $limit"
+    # shellcheck disable=SC2086
+    if out=$(timeout "$limit" "$bench" whole-rounds "$map" $options); then
+      whole=$(awk '{print $3}' <<<"$out")
+    fi
+    best="" peak=0
+    for _ in $(seq "$repeat"); do
+      # shellcheck disable=SC2086
+      read -r wall rss < <("$bench" whole "$binary" "$map" "$work/out" $options)
+      if [ -z "$best" ] || smaller "$wall" "$best"; then best=$wall; fi
+      [ "$rss" -gt "$peak" ] && peak=$rss
+    done
+    row "$name" "${options:--}" "$paths" "$islands" "$rounds" "$added" "$seconds" \
+      "$whole" "$best" "$(mib "$peak")" "$now"
+  done < <("$bench" maps "$work")
+}
+
+view() {
+  [ $# -eq 0 ] || usage
+  local seconds=${SECONDS_EACH:-3}
+  bash scripts/install-deps.sh build browser >/dev/null
+  [ -d node_modules/puppeteer-core ] || npm ci --no-audit --no-fund >/dev/null
+  build_targets tessivar-view wptgen
+
+  header map:l paths:r "page MB:r" "first drawing ms:r" "script / decoded / ready ms:r" \
+    "full drawing ms (whole / 4x / 16x):r" \
+    "pan fps:r" "zoom fps:r" "pan fps, all full:r" "zoom fps, all full:r" load:r
+  local form map page now result
+  for form in realistic walked islands; do
+    map="$work/${form}_32767.wpt"
+    page="$work/${form}_32767.html"
+    build/wptgen "$form" 32767 1 "$map" >/dev/null
+    build/view/tessivar-view "$map" "$page" >/dev/null
+    now=$(load)
+    result=$(node bench/view_bench.js "$page" "$seconds")
+    # shellcheck disable=SC2016
+    row "$form" $(node -e '
+      const r = JSON.parse(process.argv[1]);
+      const f = (v) => v.toFixed(0);
+      console.log([r.paths, (Number(process.argv[2]) / 1e6).toFixed(1), f(r.firstDrawMs),
+        f(r.scriptStartMs) + "/" + f(r.decodedMs) + "/" + f(r.filledMs),
+        f(r.draws.fit) + "/" + f(r.draws.zoom4) + "/" + f(r.draws.zoom16),
+        f(r.panning.fps), f(r.zooming.fps), f(r.panningFull.fps), f(r.zoomingFull.fps)].join(" "));
+    ' "$result" "$(wc -c <"$page")") "$now"
+  done
+}
+
 case "$command" in
-  pathing | against | islands | memory | svg) "$command" "$@" ;;
+  pathing | against | islands | memory | svg | mend | view) "$command" "$@" ;;
   *) usage ;;
 esac

@@ -3,10 +3,12 @@
 # packs them:
 #   scripts/build-windows.sh [build-dir]        (default build-windows)
 # gives <build-dir>/tessivar-<version>-windows-x86_64.zip holding
-# tessivar.exe, tessivar-svg.exe and tessivar-islands.exe (where that tool
-# is in the tree), README.md, docs/ and the sample maps in examples/. The
-# version is the one in CMakeLists.txt's project(). The executables must
-# need no DLL but the system's: the script refuses to pack any other.
+# tessivar.exe, tessivar-svg.exe, and tessivar-islands.exe,
+# tessivar-mend.exe and tessivar-view.exe (where those tools are in the
+# tree), README.md, docs/, the sample maps in examples/ and each tool's
+# manual page as HTML in manual/ (rendered by mandoc). The version is the
+# one in CMakeLists.txt's project(). The executables must need no DLL but
+# the system's: the script refuses to pack any other.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh windows
@@ -21,6 +23,8 @@ version="$(cat "$build/version.txt")"
 name="tessivar-$version-windows-x86_64"
 tools=(tessivar tessivar-svg)
 [ -f islands/CMakeLists.txt ] && tools+=(tessivar-islands)
+[ -f mend/CMakeLists.txt ] && tools+=(tessivar-mend)
+[ -f view/CMakeLists.txt ] && tools+=(tessivar-view)
 
 stage="$build/package/$name"
 rm -rf "$build/package" "$build/$name.zip"
@@ -42,6 +46,11 @@ for tool in "${tools[@]}"; do
   x86_64-w64-mingw32-strip -o "$stage/$tool.exe" "$exe"
 done
 cp README.md "$stage/"
+# The manual pages, configured with the version, as HTML a browser opens.
+mkdir -p "$stage/manual"
+for tool in "${tools[@]}"; do
+  mandoc -T html "$build/man/$tool.1" >"$stage/manual/$tool.html"
+done
 cp -R docs examples "$stage/"
 (cd "$build/package" && cmake -E tar cf "../$name.zip" --format=zip "$name")
 echo "Packed $build/$name.zip:"

@@ -4,9 +4,15 @@
 #   install-deps.sh peer      Boost.Graph, for the peer column of
 #                             `scripts/benchmark.sh pathing`
 #   install-deps.sh fuzz      clang 14 and its sanitizer/fuzzer runtime
-#   install-deps.sh browser   headless Chromium and xmllint
+#   install-deps.sh browser   headless Chromium and xmllint; Node.js and
+#                             npm where there is no `node` and `npm` yet
+#                             (a Node.js from elsewhere brings its own npm,
+#                             which Debian's npm package would clash with)
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
-#                             sources: the Windows cross build and its tests
+#                             sources, mandoc: the Windows cross build, its
+#                             manual pages and its tests
+#   install-deps.sh man       mandoc, groff and man: linting and reading the
+#                             manual pages
 set -euo pipefail
 
 packages=()
@@ -15,8 +21,13 @@ for group in "${@:-build}"; do
     build) packages+=(g++ cmake make libgtest-dev) ;;
     peer) packages+=(libboost-graph-dev) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
-    browser) packages+=(chromium libxml2-utils) ;;
-    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest) ;;
+    browser)
+      packages+=(chromium libxml2-utils)
+      command -v node >/dev/null || packages+=(nodejs)
+      command -v npm >/dev/null || packages+=(npm)
+      ;;
+    windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest mandoc) ;;
+    man) packages+=(mandoc groff-base man-db) ;;
     *) echo "install-deps.sh: unknown group '$group'" >&2; exit 2 ;;
   esac
 done

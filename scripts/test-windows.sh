@@ -10,13 +10,20 @@
 #    the pathing kernels for every instruction set this machine has, which
 #    must run rather than skip.
 # 3. A console: the console test and a report with a Cyrillic map name,
-#    under a terminal, where Wine gives the program a console.
+#    under a terminal, where Wine gives the program a console of its own,
+#    as Explorer does on Windows; the console facts there; a tool waiting
+#    for Enter there, last, and ending once it is pressed; and no tool
+#    waiting when an output is redirected.
 # 4. Every tool on the shipped samples, generated maps and the fuzz corpus
 #    of broken files: standard output, standard error and exit status the
 #    same as the Linux build's, with the timings masked (the one
 #    normalisation: a report's bytes are otherwise the same, LF line ends
-#    included); the pictures byte for byte; the islands JSON where that
-#    tool exists.
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists; the mended maps byte for byte, with both
+#    reports, where tessivar-mend exists (on the samples, the generated
+#    maps and two broken files: the loader is the one the other tools
+#    share); --help and --version; the picture and the page of a map given
+#    alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 win="${1:-build-windows}"
@@ -55,6 +62,8 @@ exe_of() {  # the built executable of a tool, or nothing
 }
 tools=(tessivar tessivar-svg)
 [ -n "$(exe_of "$win" tessivar-islands.exe)" ] && tools+=(tessivar-islands)
+[ -n "$(exe_of "$win" tessivar-mend.exe)" ] && tools+=(tessivar-mend)
+[ -n "$(exe_of "$win" tessivar-view.exe)" ] && tools+=(tessivar-view)
 
 section "aligned vector moves in the executables"
 for tool in "${tools[@]}" tessivar_tests; do
@@ -109,9 +118,52 @@ echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
 cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
 printf 'karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\0' |
   dd of="$work/cyrillic.wpt" bs=1 seek=20 conv=notrunc status=none
-shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt'")"
+# (Input from /dev/null: a tool alone on its console would wait for Enter.)
+shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt' </dev/null")"
 echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\\.\\.\\.$' ||
   fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
+
+# Alone on its console with nothing redirected, a tool waits for Enter,
+# after everything else; started with no argument it first says how to
+# drop a map onto it. Enter is typed every second until the run ends (one
+# typed before the wait starts is discarded); a run that did not wait
+# would end without the line. Wine's console echoes each typed Enter as
+# "^J" after the line; those echoes and blank lines are dropped.
+waited() {  # runs a tool under a terminal, typing Enter; prints the screen
+  (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
+    timeout 90 script -qec "$*" /dev/null |
+    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//; s/(\^J)+$//; /^$/d' ||
+    true
+}
+shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
+tail -n 2 <<<"$shown" | grep -q '^0->2->3->1->5$' &&
+  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+  fail "tessivar.exe alone on its console did not wait last: $(tail -n 3 <<<"$shown")"
+shown="$(waited "'$wine' '$(exe_of "$win" tessivar-svg.exe)'")"
+grep -q '^To draw a map, drop its .wpt file onto tessivar-svg.exe' <<<"$shown" &&
+  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+  fail "tessivar-svg.exe started alone with no map: $(tail -n 4 <<<"$shown")"
+
+# Output redirected from a console of its own: no tool may wait for
+# Enter. A wait would hold the run until the time limit, or show its line.
+for tool in "${tools[@]}"; do
+  exe="$(exe_of "$win" "$tool.exe")"
+  for redirect in "> '$work/redirected.out'" "2> '$work/redirected.err'" \
+                  "> '$work/redirected.out' 2>&1"; do
+    start=$SECONDS
+    shown="$(cd "$work" && tty_run "timeout 60 '$wine' '$exe' '$work/cyrillic.wpt' $redirect")"
+    if [ $((SECONDS - start)) -ge 60 ] ||
+       { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
+      fail "$tool.exe waited for Enter with $redirect"
+    fi
+    rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
+  done
+done
+facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
+  "--gtest_filter=WindowWaitWindows.FactsUnderATerminal")"
+echo "$facts" | grep -q '^\[  PASSED  \] 1 test' ||
+  fail "console facts test: $(echo "$facts" | tail -n 5)"
+! echo "$facts" | grep -q SKIPPED || fail "console facts test skipped under a terminal"
 
 section "the tools against the Linux build"
 maps=(examples/*.wpt fuzz/corpus/*.wpt)
@@ -141,6 +193,11 @@ run_both() {
   win_exe="$(realpath "$(exe_of "$win" "$tool.exe")")"
   rm -rf "$work/linux" "$work/windows"
   mkdir -p "$work/linux" "$work/windows"
+  # Files the run finds in its folder (seed=(FILE...) before the call).
+  if [ ${#seed[@]} -gt 0 ]; then
+    cp "${seed[@]}" "$work/linux/"
+    cp "${seed[@]}" "$work/windows/"
+  fi
   run_in "$work/linux" "$linux_exe" "$@"
   run_in "$work/windows" "$wine" "$win_exe" "$@"
   for part in out err; do
@@ -161,6 +218,7 @@ run_both() {
   fi
 }
 
+seed=()
 compared=0
 paths=()
 for map in "${maps[@]}"; do
@@ -168,13 +226,42 @@ for map in "${maps[@]}"; do
   paths+=("$path")
   run_both tessivar "$path"
   run_both tessivar-svg "$path" picture.svg
+  # The page: the same HTML, byte for byte, embedded page and data alike.
+  if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+    run_both tessivar-view "$path" page.html
+  fi
   compared=$((compared + 1))
 done
 run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
+# A map alone: the picture beside it, named after it.
+seed=(examples/six_waypoints.wpt)
+run_both tessivar-svg six_waypoints.wpt
+if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
+  run_both tessivar-view six_waypoints.wpt
+fi
+seed=()
+for tool in "${tools[@]}"; do
+  run_both "$tool" --help
+  run_both "$tool" --version
+done
+#    included); the pictures and the map pages byte for byte; the islands
+#    JSON where that tool exists.
 # tessivar-islands takes many maps: every map in one run, in each form.
 if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
   run_both tessivar-islands "${paths[@]}"
   run_both tessivar-islands --json "${paths[@]}"
+fi
+# tessivar-mend: the mended copy and the report, text and JSON, on the maps
+# that are not broken files, and on two that are.
+if [[ " ${tools[*]} " == *" tessivar-mend "* ]]; then
+  for path in "${paths[@]}"; do
+    case "$path" in */fuzz/corpus/*) continue ;; esac
+    run_both tessivar-mend --kinds all "$path" mended.wpt
+    run_both tessivar-mend --json "$path" mended.wpt
+  done
+  run_both tessivar-mend "$(realpath "$(ls fuzz/corpus/*.wpt | head -n 1)")" mended.wpt
+  run_both tessivar-mend --dry-run --max-length 300 "$(realpath examples/rooms_600.wpt)" -
+  run_both tessivar-mend "$(realpath examples/islands_200.wpt)" -
 fi
 
 echo "    ($((SECONDS - section_start)) s)"

@@ -1,6 +1,5 @@
-#include "frame/tool_main.h"
-#include "svg/svg_run.h"
+#include "svg/svg_tool.h"
 
 int main(int argc, char** argv) {
-  return tessivar::runToolMain(argc, argv, tessivar::runTessivarSvg);
+  return tessivar::runToolMain(argc, argv, tessivar::kSvgTool);
 }

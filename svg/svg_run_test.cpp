@@ -73,9 +73,11 @@ RunResult run(std::vector<std::string> args) {
 }
 
 TEST(SvgRun, WrongArgumentCountPrintsUsage) {
-  const std::string usage = "Usage tessivar-svg <waypointfile> <output.svg>\n";
+  const std::string usage =
+      "Usage tessivar-svg <waypointfile> [<output.svg>|-]\n";
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"map.wpt"}, {"map.wpt", "a.svg", "extra"}}) {
+           {}, {"--"}, {"map.wpt", "a.svg", "extra"},
+           {"--", "map.wpt", "a.svg", "--"}}) {
     const RunResult r = run(args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, usage);
@@ -101,6 +103,78 @@ TEST(SvgRun, WritesThePictureAndSaysSo) {
   writeBytes(svg, {'o', 'l', 'd'});
   EXPECT_EQ(run({map, svg}).status, 0);
   EXPECT_EQ(readFile(svg).rfind("<?xml", 0), 0u);
+}
+
+// Without an output the picture goes beside the map, named after it, and
+// the line says where.
+TEST(SvgRun, WithoutAnOutputThePictureGoesBesideTheMap) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const struct {
+    const char* map;
+    const char* picture;
+  } cases[] = {
+      {"six.wpt", "six.svg"},
+      {"no_extension", "no_extension.svg"},
+      {"de_dust.v2.old.wpt", "de_dust.v2.old.svg"},
+      {"maps.d/map", "maps.d/map.svg"},
+  };
+  fs::create_directories(dir + "/maps.d");
+  for (const auto& c : cases) {
+    const std::string map = writeBytes(dir + "/" + c.map, six);
+    const std::string picture = dir + "/" + c.picture;
+    const RunResult r = run({map});
+    EXPECT_EQ(r.status, 0) << c.map;
+    EXPECT_EQ(r.out, "Wrote " + picture + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(testing::parseXml(readFile(picture)).wellFormed) << c.picture;
+    EXPECT_EQ(readFile(map), std::string(six.begin(), six.end()));
+  }
+  // A lone "--" before the operands is dropped.
+  fs::remove(dir + "/six.svg");
+  EXPECT_EQ(run({"--", dir + "/six.wpt"}).out, "Wrote " + dir + "/six.svg\n");
+  EXPECT_TRUE(fs::exists(dir + "/six.svg"));
+}
+
+// A map whose own name ends in .svg: the default name is the map itself,
+// which is never written.
+TEST(SvgRun, TheDefaultNameNeverReplacesTheMap) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const std::string map = writeBytes(dir + "/map.svg", six);
+  const RunResult r = run({map});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Couldn't write file " + map + ": it is the waypoint file\n");
+  EXPECT_EQ(readFile(map), std::string(six.begin(), six.end()));
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"map.svg"}));
+
+  const RunResult none = run({dir + "/"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.out, "Couldn't name the picture after " + dir +
+                          "/: it names no file; give the output's name\n");
+}
+
+// Two maps dropped together on the program arrive as a map and an output:
+// the second map is never replaced by a picture, nor is any other map.
+TEST(SvgRun, AnotherWaypointFileIsNeverWrittenOver) {
+  const std::string dir = testDir();
+  const std::vector<uint8_t> six = encodeWaypointFile(sixWaypointExample());
+  const std::string first = writeBytes(dir + "/first.wpt", six);
+  const std::string second = writeBytes(dir + "/second.wpt", six);
+  const std::string picture = writeBytes(dir + "/map.svg", six);
+  for (const std::string& output : {second, picture}) {
+    const RunResult r = run({first, output});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Couldn't write file " + output + ": it is a waypoint file\n");
+    EXPECT_EQ(readFile(output), std::string(six.begin(), six.end()));
+  }
+  // A file that only starts like one, short of the full type text, is no
+  // waypoint file.
+  const std::string almost = writeBytes(dir + "/almost.svg", {'H', 'P', 'B', '_', 'b', 'o'});
+  EXPECT_EQ(run({first, almost}).status, 0);
+  EXPECT_EQ(readFile(almost).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"first.wpt", "second.wpt",
+                                                 "map.svg", "almost.svg"}));
 }
 
 // Each bad input gets the loader's own message, status 1 and no picture.
@@ -198,7 +272,7 @@ TEST(SvgBinary, RunsAndReportsStatuses) {
   };
   std::string out;
   EXPECT_EQ(status("", &out), 1);
-  EXPECT_NE(out.find(" <waypointfile> <output.svg>\n"), std::string::npos);
+  EXPECT_NE(out.find(" <waypointfile> [<output.svg>|-]\n"), std::string::npos);
   EXPECT_EQ(status("'" + dir + "/missing.wpt' '" + dir + "/a.svg'", &out), 1);
   EXPECT_EQ(out, "Couldn't open file " + dir + "/missing.wpt\n");
   EXPECT_EQ(status("'" + map + "' '" + dir + "/a.svg'", &out), 0);

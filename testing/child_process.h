@@ -24,9 +24,21 @@ struct ChildResult {
 
 // Runs argv[0] (searched on PATH when it has no slash) with the arguments
 // argv, killing it after `timeoutSeconds`. With `readerGone` its standard
-// output is a pipe whose reader has left before it starts.
+// output is a pipe whose reader has left before it starts. It runs in
+// `workingDirectory` when one is given (argv[0] is then best absolute).
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds = 60, bool readerGone = false);
+                     double timeoutSeconds = 60, bool readerGone = false,
+                     const std::string& workingDirectory = "");
+
+#ifndef _WIN32
+// The same with standard output on a pseudo-terminal, as when a person runs
+// the program in a terminal window, and with `errorToo` standard error on
+// another one: what the program writes there arrives byte for byte (the
+// terminal is in raw mode). Started is false where no pseudo-terminal can
+// be opened.
+ChildResult runChildOnTerminal(const std::vector<std::string>& argv, bool errorToo = false,
+                               double timeoutSeconds = 60);
+#endif
 
 // The full path of `program` on PATH, or "" when there is none.
 std::string findOnPath(const std::string& program);

@@ -5,11 +5,14 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace tessivar {
 namespace testing {
@@ -35,23 +38,74 @@ std::string findOnPath(const std::string& program) {
 
 bool underWine() { return false; }
 
-ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds, bool readerGone) {
+namespace {
+
+// Where the child's standard output or error goes.
+enum class Sink {
+  kPipe,        // a pipe this process reads
+  kReaderGone,  // a pipe whose reader has left before the child starts
+  kTerminal,    // a pseudo-terminal in raw mode, so the bytes arrive as
+                // written (no CR added before LF); this process reads its
+                // other side
+};
+
+// The child's end and this process's end of one sink.
+struct Channel {
+  int child = -1;
+  int parent = -1;
+};
+
+void closeChannel(Channel& channel) {
+  if (channel.child >= 0) close(channel.child);
+  if (channel.parent >= 0) close(channel.parent);
+  channel = Channel();
+}
+
+bool openChannel(Sink sink, Channel& channel) {
+  if (sink != Sink::kTerminal) {
+    int ends[2];
+    if (pipe(ends) != 0) return false;
+    channel.parent = ends[0];
+    channel.child = ends[1];
+    if (sink == Sink::kReaderGone) {
+      close(channel.parent);
+      channel.parent = -1;
+    }
+    return true;
+  }
+  channel.parent = posix_openpt(O_RDWR | O_NOCTTY);
+  if (channel.parent < 0) return false;
+  const char* name = nullptr;
+  if (grantpt(channel.parent) == 0 && unlockpt(channel.parent) == 0) {
+    name = ptsname(channel.parent);
+  }
+  if (name) channel.child = open(name, O_RDWR | O_NOCTTY);
+  struct termios mode;
+  if (channel.child < 0 || tcgetattr(channel.child, &mode) != 0) {
+    closeChannel(channel);
+    return false;
+  }
+  cfmakeraw(&mode);
+  if (tcsetattr(channel.child, TCSANOW, &mode) != 0) {
+    closeChannel(channel);
+    return false;
+  }
+  return true;
+}
+
+ChildResult runChildWith(const std::vector<std::string>& argv, double timeoutSeconds,
+                         Sink outSink, Sink errSink,
+                         const std::string& workingDirectory) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
   if (program.empty()) return result;
 
-  int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0) return result;
-  if (pipe(errPipe) != 0) {
-    close(outPipe[0]);
-    close(outPipe[1]);
+  Channel out, err;
+  if (!openChannel(outSink, out)) return result;
+  if (!openChannel(errSink, err)) {
+    closeChannel(out);
     return result;
-  }
-  if (readerGone) {
-    close(outPipe[0]);
-    outPipe[0] = -1;
   }
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -61,29 +115,33 @@ ChildResult runChild(const std::vector<std::string>& argv,
   const pid_t pid = fork();
   if (pid == 0) {
     signal(SIGPIPE, SIG_DFL);  // as from a shell, whatever this process does
-    dup2(outPipe[1], STDOUT_FILENO);
-    dup2(errPipe[1], STDERR_FILENO);
-    close(outPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[0]);
-    close(errPipe[1]);
+    dup2(out.child, STDOUT_FILENO);
+    dup2(err.child, STDERR_FILENO);
+    for (Channel* channel : {&out, &err}) {
+      if (channel->parent >= 0) close(channel->parent);
+      if (channel->child > STDERR_FILENO) close(channel->child);
+    }
+    if (!workingDirectory.empty() && chdir(workingDirectory.c_str()) != 0) {
+      _exit(127);
+    }
     execv(program.c_str(), args.data());
     _exit(127);
   }
-  close(outPipe[1]);
-  close(errPipe[1]);
+  close(out.child);
+  close(err.child);
   if (pid < 0) {
-    close(outPipe[0]);
-    close(errPipe[0]);
+    if (out.parent >= 0) close(out.parent);
+    if (err.parent >= 0) close(err.parent);
     return result;
   }
   result.started = true;
 
-  // Drain both pipes until the child closes them, so neither can fill up
-  // and stall it; kill it once the time limit has passed.
-  struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  // Drain both until the child closes them, so neither can fill up and
+  // stall it; kill it once the time limit has passed. A terminal's side
+  // reads as failing (EIO) once the child has closed its end.
+  struct pollfd fds[2] = {{out.parent, POLLIN, 0}, {err.parent, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
-  int open = readerGone ? 1 : 2;
+  int open = (out.parent >= 0) + (err.parent >= 0);
   while (open > 0) {
     const double elapsed = std::chrono::duration<double>(
                                std::chrono::steady_clock::now() - begin)
@@ -128,6 +186,21 @@ ChildResult runChild(const std::vector<std::string>& argv,
     result.signal = WTERMSIG(status);
   }
   return result;
+}
+
+}  // namespace
+
+ChildResult runChild(const std::vector<std::string>& argv,
+                     double timeoutSeconds, bool readerGone,
+                     const std::string& workingDirectory) {
+  return runChildWith(argv, timeoutSeconds, readerGone ? Sink::kReaderGone : Sink::kPipe,
+                      Sink::kPipe, workingDirectory);
+}
+
+ChildResult runChildOnTerminal(const std::vector<std::string>& argv, bool errorToo,
+                               double timeoutSeconds) {
+  return runChildWith(argv, timeoutSeconds, Sink::kTerminal,
+                      errorToo ? Sink::kTerminal : Sink::kPipe, "");
 }
 
 }  // namespace testing

@@ -83,7 +83,8 @@ bool underWine() {
 }
 
 ChildResult runChild(const std::vector<std::string>& argv,
-                     double timeoutSeconds, bool readerGone) {
+                     double timeoutSeconds, bool readerGone,
+                     const std::string& workingDirectory) {
   ChildResult result;
   if (argv.empty()) return result;
   const std::string program = findOnPath(argv[0]);
@@ -126,10 +127,12 @@ ChildResult runChild(const std::vector<std::string>& argv,
   startup.hStdOutput = outWrite;
   startup.hStdError = errWrite;
   PROCESS_INFORMATION process{};
+  const std::wstring directory = wide(workingDirectory);
   const auto begin = std::chrono::steady_clock::now();
   const bool created = CreateProcessW(
       wide(program).c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-      CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+      CREATE_SUSPENDED, nullptr,
+      directory.empty() ? nullptr : directory.c_str(), &startup, &process);
   for (HANDLE own : {outWrite, errWrite, input}) CloseHandle(own);
   if (!created) {
     if (outRead) CloseHandle(outRead);

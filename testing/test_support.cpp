@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sched.h>
+#endif
+
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -64,6 +68,28 @@ LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
       parseWaypointBytes(bytes.data(), bytes.size(), MemoryBudget{}, graph, {}, &report);
   if (lines) *lines = out.str();
   return result;
+}
+
+int64_t mappedBytesNow() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmSize:", 0) == 0) return std::stoll(line.substr(7)) * 1024;
+  }
+  return -1;
+}
+
+int firstUsableCpu() {
+#if defined(__linux__)
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0) {
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+      if (CPU_ISSET(cpu, &set)) return cpu;
+    }
+  }
+#endif
+  return 0;
 }
 
 }  // namespace testing

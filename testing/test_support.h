@@ -39,6 +39,14 @@ std::string maskTimings(const std::string& transcript);
 LoadResult parse(const std::vector<uint8_t>& bytes, WaypointGraph& graph,
                  std::string* lines = nullptr);
 
+// The address space this process maps now, in bytes (VmSize of
+// /proc/self/status), or -1 where the system doesn't say.
+int64_t mappedBytesNow();
+
+// The lowest-numbered CPU this process may run on (its affinity mask, on
+// Linux), for running a child on one core; 0 elsewhere.
+int firstUsableCpu();
+
 }  // namespace testing
 }  // namespace tessivar
 

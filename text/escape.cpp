@@ -21,7 +21,9 @@ bool isControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 }  // namespace
 
-void appendJsonString(std::string& out, std::string_view bytes) {
+void appendJsonString(std::string& out, std::string_view bytes,
+                      JsonPlace place) {
+  const bool inScript = place == JsonPlace::kHtmlScript;
   out += '"';
   size_t i = 0;
   while (i < bytes.size()) {
@@ -41,8 +43,11 @@ void appendJsonString(std::string& out, std::string_view bytes) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20 || c == 0x7F) {
+        if (c < 0x20 || c == 0x7F ||
+            (inScript && (c == '<' || c == '>' || c == '&'))) {
           appendHexByte(out, "\\u00", unsigned(c));
+        } else if (inScript && (c == 0x2028 || c == 0x2029)) {
+          out += c == 0x2028 ? "\\u2028" : "\\u2029";
         } else {
           out.append(bytes.data() + i, length);
         }

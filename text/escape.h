@@ -20,7 +20,17 @@ namespace tessivar {
 // controls are valid JSON and kept. Every byte that is not part of a
 // well-formed UTF-8 sequence becomes U+FFFD, written \ufffd. The result is
 // valid JSON for any bytes.
-void appendJsonString(std::string& out, std::string_view bytes);
+//
+// Where the JSON goes: a document of its own, or the content of an HTML
+// <script> element (data a page reads with JSON.parse). Inside a script
+// element the text must never hold "</script" or "<!--", which would end
+// the element or change how it is read, whatever the string holds: there
+// < > & are written \u003c \u003e \u0026 as well, and the line and
+// paragraph separators U+2028 and U+2029 \u2028 and \u2029, so the data
+// also reads as a JavaScript literal.
+enum class JsonPlace { kDocument, kHtmlScript };
+void appendJsonString(std::string& out, std::string_view bytes,
+                      JsonPlace place = JsonPlace::kDocument);
 
 // Appends `bytes` as XML character data, usable in element content and in
 // quoted attribute values: & < > " ' become references; every byte that is

@@ -58,6 +58,29 @@ TEST(JsonString, ValidForAnyBytes) {
   }
 }
 
+TEST(JsonString, InsideAScriptElementNothingCanEndIt) {
+  // A hostile map name: in a document the markup is kept as it is; inside
+  // a script element < > & and the separators U+2028 and U+2029 are
+  // escaped too, so neither "</script" nor "<!--" can appear.
+  const std::string name = "</script><img src=x onerror=alert(1)>&<!--\xE2\x80\xA8\xE2\x80\xA9";
+  std::string document;
+  appendJsonString(document, name);
+  EXPECT_EQ(document, "\"" + name + "\"");
+  std::string script;
+  appendJsonString(script, name, JsonPlace::kHtmlScript);
+  EXPECT_EQ(script,
+            "\"\\u003c/script\\u003e\\u003cimg src=x onerror=alert(1)\\u003e"
+            "\\u0026\\u003c!--\\u2028\\u2029\"");
+  // Still JSON, reading back as the same characters.
+  const testing::JsonParse parsed = testing::parseJson(script);
+  ASSERT_TRUE(parsed.ok) << parsed.error;
+  EXPECT_EQ(parsed.value.text, name);
+  // Everything else as in a document: quotes, controls, bad bytes.
+  std::string other;
+  appendJsonString(other, "a\"\x01\xFF", JsonPlace::kHtmlScript);
+  EXPECT_EQ(other, "\"a\\\"\\u0001\\ufffd\"");
+}
+
 TEST(XmlText, EscapesMarkupAndReplacesWhatXmlCannotHold) {
   const struct {
     std::string in;

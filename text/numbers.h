@@ -8,6 +8,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tessivar {
 
@@ -36,6 +38,26 @@ void appendGeneral(std::string& out, double value, NonFinite nonFinite);
 // is written as 0 and one beyond +-1e15 as +-1e15, so the text is short
 // and always a plain number.
 void appendFixed(std::string& out, double value, int decimals);
+
+// Appends ascending numbers (waypoints) with each run of three or more
+// consecutive numbers folded: "12-18, 20, 21, 30-32".
+void appendFoldedNumbers(std::string& out, const std::vector<int32_t>& sorted);
+
+// JSON arrays as every tool's JSON writes them: "[1, 2, 3]" (integers),
+// "[[1, 2], [3, 4]]" (pairs of integers, such as paths from -> to) and
+// "[x, y, z]" (a point, each coordinate as appendShortest writes it).
+void appendJsonIntegers(std::string& out, const std::vector<int32_t>& values);
+void appendJsonIntegerPairs(std::string& out,
+                            const std::vector<std::pair<int32_t, int32_t>>& pairs);
+void appendJsonPoint(std::string& out, const float* xyz);
+
+// Reads a number of map units from a command line as the C library's
+// strtod reads it in the C locale (blanks before it, a sign, decimal or
+// hexadecimal digits with a point and an exponent), the same in every
+// locale; the whole text must be the number, finite and 0 or more ("-0"
+// gives 0, and one too small for a double reads as 0, as strtod reads it).
+// False for anything else.
+bool parseUnits(const std::string& text, double* value);
 
 }  // namespace tessivar
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <limits>
 #include <locale>
+#include <string>
+#include <vector>
 
 namespace tessivar {
 namespace {
@@ -152,6 +154,78 @@ TEST(Numbers, IgnoreTheGlobalLocale) {
   appendShortest(out, 1234.125);
   std::locale::global(previous);
   EXPECT_EQ(out, "1234.5 0.25 1234567 1234.75 1234.125");
+}
+
+TEST(Numbers, FoldedRunsOfThreeOrMore) {
+  const auto folded = [](const std::vector<int32_t>& sorted) {
+    std::string out;
+    appendFoldedNumbers(out, sorted);
+    return out;
+  };
+  EXPECT_EQ(folded({}), "");
+  EXPECT_EQ(folded({7}), "7");
+  EXPECT_EQ(folded({12, 13, 14, 15, 16, 17, 18, 20, 21, 30, 31, 32}),
+            "12-18, 20, 21, 30-32");
+  EXPECT_EQ(folded({0, 2, 3, 32765, 32766}), "0, 2, 3, 32765, 32766");
+}
+
+TEST(Numbers, UnitsAreFiniteAndNotNegative) {
+  const auto units = [](const std::string& text) {
+    double value = -1;
+    return parseUnits(text, &value) ? value : -1.0;
+  };
+  EXPECT_EQ(units("213.05"), 213.05);
+  EXPECT_EQ(units("1e3"), 1000.0);
+  EXPECT_EQ(units("0"), 0.0);
+  const double zero = units("-0");
+  EXPECT_EQ(zero, 0.0);
+  EXPECT_FALSE(std::signbit(zero));
+  // As strtod reads them: a sign, blanks before, hexadecimal digits, and
+  // too small for a double read as 0.
+  EXPECT_EQ(units("+5"), 5.0);
+  EXPECT_EQ(units(" \t5"), 5.0);
+  EXPECT_EQ(units("0x10"), 16.0);
+  EXPECT_EQ(units("1e-400"), 0.0);
+  for (const char* bad : {"", " ", "-1", "5 ", "5,5", "inf", "nan", "1e999", "0x", "+-5"}) {
+    double value = 7;
+    EXPECT_FALSE(parseUnits(bad, &value)) << bad;
+    EXPECT_EQ(value, 7) << bad;
+  }
+}
+
+// The smallest positive double and the largest are kept as they are.
+TEST(Numbers, UnitsKeepTheExtremeDoubles) {
+  double value = -1;
+  ASSERT_TRUE(parseUnits("4.9e-324", &value));
+  EXPECT_EQ(value, std::numeric_limits<double>::denorm_min());
+  ASSERT_TRUE(parseUnits("1.7976931348623157e308", &value));
+  EXPECT_EQ(value, std::numeric_limits<double>::max());
+}
+
+// The JSON arrays every tool's JSON shares: empty, one, several; points
+// with their shortest coordinates.
+TEST(JsonArrays, IntegersPairsAndPoints) {
+  std::string out;
+  appendJsonIntegers(out, {});
+  appendJsonIntegers(out, {7});
+  appendJsonIntegers(out, {-1, 0, 32767});
+  EXPECT_EQ(out, "[][7][-1, 0, 32767]");
+  out.clear();
+  appendJsonIntegerPairs(out, {});
+  appendJsonIntegerPairs(out, {{1, 2}, {3, -4}});
+  EXPECT_EQ(out, "[][[1, 2], [3, -4]]");
+  out.clear();
+  const float point[3] = {0.1f, -2.0f, 1e20f};
+  appendJsonPoint(out, point);
+  std::string expected = "[";
+  appendShortest(expected, 0.1f);
+  expected += ", ";
+  appendShortest(expected, -2.0f);
+  expected += ", ";
+  appendShortest(expected, 1e20f);
+  expected += "]";
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out.substr(0, 9), "[0.1, -2,");
 }
 
 }  // namespace

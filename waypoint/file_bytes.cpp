@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "platform/file_path.h"
 #include "waypoint/map_reader.h"
@@ -42,9 +44,14 @@ int64_t seekableSize(std::ifstream& file) {
 
 }  // namespace
 
+uint64_t parsedExtent(const uint8_t* data, uint64_t size) {
+  if (size < kHeaderSize) return size;
+  return std::min(size, largestReadSize(data));
+}
+
 LoadResult readWaypointFileBytes(const std::string& path,
                                  const MemoryBudget& budget,
-                                 std::vector<uint8_t>& bytes) {
+                                 std::vector<uint8_t>& bytes, bool whole) {
   bytes.clear();
   std::ifstream file(platform::filePath(path), std::ios::binary);
   if (!file.is_open()) return cannotOpen(path);
@@ -89,6 +96,10 @@ LoadResult readWaypointFileBytes(const std::string& path,
     if (!headerSeen && bytes.size() >= kHeaderSize) {
       headerSeen = true;
       wanted = largestReadSize(bytes.data());
+      // Everything that follows, when asked, for a waypoint file of any N.
+      if (whole && std::memcmp(bytes.data(), "HPB_bot", 7) == 0) {
+        wanted = UINT64_MAX;
+      }
       if (fileSize >= 0) {
         // A regular file: read exactly what it can give, into one buffer.
         wanted = std::min(wanted, uint64_t(fileSize));
@@ -98,6 +109,17 @@ LoadResult readWaypointFileBytes(const std::string& path,
     }
   }
   return {};
+}
+
+bool isWaypointFileOnDisk(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(platform::filePath(path), error)) {
+    return false;
+  }
+  std::ifstream file(platform::filePath(path), std::ios::binary);
+  char type[7] = {};
+  return file.read(type, sizeof type) &&
+         std::memcmp(type, "HPB_bot", sizeof type) == 0;
 }
 
 }  // namespace tessivar

@@ -121,5 +121,47 @@ TEST(FileBytes, ReadInStepsOrInOneBufferWithinTheBudget) {
   }
 }
 
+// A tool that writes the map back reads it to its end: the bytes after the
+// lists, even beyond the most N waypoints could occupy, for any N, from a
+// file or a FIFO. A file that is not a waypoint file still stops after its
+// header.
+TEST(FileBytes, WholeFileKeepsTheBytesAfterTheLists) {
+  MapSpec none{"none", {}, {}};
+  MapSpec three{"three", {{0, 0, 0}, {3, 4, 0}, {0, 0, 12}}, {{1, 2}, {0}, {}}};
+  const MemoryBudget budget{UINT64_MAX, UINT64_MAX};
+  int k = 0;
+  for (const MapSpec& layout : {none, three}) {
+    std::vector<uint8_t> content = encodeWaypointFile(layout);
+    const uint64_t lists = content.size();
+    // Three waypoints can occupy 52 + 3 * 65552 bytes: 250 kB is beyond.
+    content.resize(250 << 10);
+    for (size_t i = lists; i < content.size(); ++i) content[i] = uint8_t(i * 7);
+    const std::string file =
+        testing::writeTempFile("whole" + std::to_string(k++) + ".wpt", content);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(readWaypointFileBytes(file, budget, bytes, true).ok());
+    EXPECT_EQ(bytes, content) << layout.name;
+    ASSERT_TRUE(readWaypointFileBytes(file, budget, bytes).ok());
+    EXPECT_EQ(bytes.size(), parsedExtent(content.data(), content.size()));
+    EXPECT_EQ(bytes.size(), layout.positions.empty() ? 52u : 52u + 3 * 65552);
+#ifndef _WIN32
+    const std::string fifo = file + ".fifo";
+    unlink(fifo.c_str());
+    if (mkfifo(fifo.c_str(), 0600) != 0 ||
+        std::system(("timeout 20 cat '" + file + "' >'" + fifo + "' 2>/dev/null &").c_str()) != 0) {
+      GTEST_SKIP() << "no FIFO can be fed here";
+    }
+    ASSERT_TRUE(readWaypointFileBytes(fifo, budget, bytes, true).ok());
+    EXPECT_EQ(bytes, content) << layout.name << " through a FIFO";
+#endif
+  }
+  std::vector<uint8_t> other(1000, 'x');
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(readWaypointFileBytes(testing::writeTempFile("other.wpt", other), budget,
+                                    bytes, true)
+                  .ok());
+  EXPECT_EQ(bytes.size(), 52u);
+}
+
 }  // namespace
 }  // namespace tessivar

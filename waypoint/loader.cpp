@@ -1,5 +1,6 @@
 #include "waypoint/loader.h"
 
+#include <utility>
 #include <vector>
 
 #include "waypoint/file_bytes.h"
@@ -73,25 +74,53 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
                             graph, analysisNeed, progress);
 }
 
-LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
+namespace {
+
+// Reads the file at `path` (to its end with `whole`) and parses it into a
+// WaypointMap, checking first that the map fits beside the bytes.
+LoadResult readAndParseMap(const std::string& path, WaypointMap& map,
+                           std::vector<uint8_t>& bytes, bool whole,
                            LoadProgress* progress) {
   map = WaypointMap();
   const MemoryBudget budget = processMemoryBudget();
-  std::vector<uint8_t> bytes;
-  const LoadResult read = readWaypointFileBytes(path, budget, bytes);
+  const LoadResult read = readWaypointFileBytes(path, budget, bytes, whole);
   if (!read.ok()) return read;
   // The map is built while the bytes are still held. Its records take as
   // many bytes as theirs in the file, each path list's start 8 bytes for a
   // 2-byte count (with its 16-byte record, 24 for 18) and each path entry 8
   // bytes (target and length) for 2, so it never needs more than four times
-  // the bytes read: checked against what the process can still have, on
+  // the bytes parsed: checked against what the process can still have, on
   // both counts, a huge map ends cleanly instead of being killed halfway.
   const MemoryBudget left = budgetLess(budget, bytes.capacity());
-  const uint64_t need = mapMemoryNeed(bytes.size());
+  const uint64_t need = mapMemoryNeed(parsedExtent(bytes.data(), bytes.size()));
   if (need > left.availableBytes || need > left.addressSpaceBytes) {
     return {LoadStatus::kOutOfMemory, ""};
   }
   return parseWaypointMap(bytes.data(), bytes.size(), map, progress);
+}
+
+}  // namespace
+
+LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
+                           LoadProgress* progress) {
+  std::vector<uint8_t> bytes;
+  return readAndParseMap(path, map, bytes, false, progress);
+}
+
+LoadResult loadWaypointMapWithBytes(const std::string& path, WaypointMap& map,
+                                    std::vector<uint8_t>& bytes,
+                                    LoadProgress* progress) {
+  bytes.clear();
+  return readAndParseMap(path, map, bytes, true, progress);
+}
+
+WaypointGraph graphFromMap(WaypointMap&& map) {
+  WaypointGraph graph;
+  static_cast<WaypointMap&>(graph) = std::move(map);
+  graph.cellCount = uint64_t(graph.n) * uint64_t(graph.n);
+  graph.adjacency.assign(graph.cellCount);
+  buildAdjacency(graph);
+  return graph;
 }
 
 }  // namespace tessivar

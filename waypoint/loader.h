@@ -35,6 +35,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "waypoint/load_progress.h"
 #include "waypoint/load_result.h"
@@ -64,6 +65,20 @@ LoadResult loadWaypointFile(const std::string& path, WaypointGraph& graph,
 // the map built from them would not fit in what the process can have.
 LoadResult loadWaypointMap(const std::string& path, WaypointMap& map,
                            LoadProgress* progress = nullptr);
+
+// The same, keeping in `bytes` every byte of the file, those after the last
+// path list included, for a tool that writes the map back with changes
+// (waypoint/map_writer.h). The same messages and statuses; the bytes count
+// against the process's memory as they are read.
+LoadResult loadWaypointMapWithBytes(const std::string& path, WaypointMap& map,
+                                    std::vector<uint8_t>& bytes,
+                                    LoadProgress* progress = nullptr);
+
+// The report's graph over a map loaded with loadWaypointMap: the map moved
+// in and its adjacency matrix built, for a tool that decides after loading
+// whether to run the report's phases. The caller has checked that the
+// matrix fits (analysis/run_memory.h). Can throw std::bad_alloc.
+WaypointGraph graphFromMap(WaypointMap&& map);
 
 }  // namespace tessivar
 

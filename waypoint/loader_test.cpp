@@ -679,6 +679,29 @@ TEST(LoaderFile, MapLoadsWithoutMatrices) {
             "Couldn't open file " + missing);
 }
 
+// A tool that writes the map back gets every byte of the file beside the
+// same map, and the same refusals.
+TEST(LoaderFile, MapWithItsBytesKeepsEveryByte) {
+  Bytes bytes = encodeWaypointFile(threeWaypoints());
+  bytes.resize(bytes.size() + 5, 0xab);
+  const std::string file = testing::writeTempFile("three.wpt", bytes);
+  WaypointMap plain, map;
+  std::vector<uint8_t> kept(3, 1);
+  ASSERT_TRUE(loadWaypointMap(file, plain).ok());
+  ASSERT_TRUE(loadWaypointMapWithBytes(file, map, kept).ok());
+  EXPECT_EQ(kept, bytes);
+  EXPECT_EQ(map.pathTargets, plain.pathTargets);
+  EXPECT_EQ(map.pathBegin, plain.pathBegin);
+  putInt16At(bytes, 108, 7);  // the target of waypoint 1's path
+  const std::string corrupt = testing::writeTempFile("corrupt.wpt", bytes);
+  const LoadResult refused = loadWaypointMapWithBytes(corrupt, map, kept);
+  EXPECT_EQ(refused.status, LoadStatus::kCorrupt);
+  EXPECT_EQ(refused.message, loadWaypointMap(corrupt, plain).message);
+  const std::string missing = ::testing::TempDir() + "tessivar_no_such_map.wpt";
+  EXPECT_EQ(loadWaypointMapWithBytes(missing, map, kept).message,
+            "Couldn't open file " + missing);
+}
+
 // The check before parsing a map without matrices holds for what the
 // parse really allocates: many waypoints with no paths, few with long lists.
 TEST(LoaderFile, MapMemoryNeedCoversWhatTheMapHolds) {
@@ -706,6 +729,23 @@ TEST(LoaderFile, EndlessDeviceIsReadOnlyAsFarAsTheHeader) {
   const LoadResult result = loadWaypointFile("/dev/zero", graph);
   if (result.status == LoadStatus::kCannotOpen) GTEST_SKIP() << "no /dev/zero";
   EXPECT_EQ(result.status, LoadStatus::kNotWaypointFile);
+}
+
+// A map loaded without a matrix and given one afterwards is the graph the
+// report's loader builds from the same file.
+TEST(LoaderGraphFromMap, MatchesTheGraphLoadedWithItsMatrix) {
+  const std::vector<uint8_t> bytes = encodeWaypointFile(generateRandomMap(4, 90, 3));
+  WaypointGraph direct;
+  ASSERT_TRUE(testing::parse(bytes, direct).ok());
+  WaypointMap map;
+  ASSERT_TRUE(loadWaypointMap(testing::writeTempFile("later.wpt", bytes), map).ok());
+  const WaypointGraph later = graphFromMap(std::move(map));
+  EXPECT_EQ(later.n, direct.n);
+  EXPECT_EQ(later.cellCount, direct.cellCount);
+  EXPECT_EQ(later.pathTargets, direct.pathTargets);
+  EXPECT_EQ(later.pathEntryTotal, direct.pathEntryTotal);
+  EXPECT_TRUE(later.adjacency == direct.adjacency);
+  EXPECT_GT(later.adjacency.count(), 0u);
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+// tessivar-islands as the frame runs it (frame/tool_main.h): its name, its
+// --help, the hint for a start with no map, and its run.
+#ifndef TESSIVAR_ISLANDS_ISLANDS_TOOL_H_
+#define TESSIVAR_ISLANDS_ISLANDS_TOOL_H_
+
+#include "frame/tool_main.h"
+
+namespace tessivar {
+
+extern const ToolDescription kIslandsTool;
+
+}  // namespace tessivar
+
+#endif  // TESSIVAR_ISLANDS_ISLANDS_TOOL_H_

@@ -1,0 +1,5 @@
+#include "mend/mend_tool.h"
+
+int main(int argc, char** argv) {
+  return tessivar::runToolMain(argc, argv, tessivar::kMendTool);
+}

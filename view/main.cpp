@@ -1,0 +1,5 @@
+#include "view/view_tool.h"
+
+int main(int argc, char** argv) {
+  return tessivar::runToolMain(argc, argv, tessivar::kViewTool);
+}
