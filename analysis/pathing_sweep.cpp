@@ -202,6 +202,10 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     // Reserved once: a write never allocates, so a thread never throws.
     workers_[w].logRow.resize(logCapacity_);
     workers_[w].logColumn.resize(logCapacity_);
+    workers_[w].logValue.resize(logCapacity_);
+    workers_[w].columnEnd.resize(static_cast<size_t>(n_));
+    workers_[w].writtenColumns.reserve(static_cast<size_t>(n_));
+    workers_[w].best.resize(static_cast<size_t>(paddedN_));
     workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
                                  kInfinity);
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
@@ -217,6 +221,9 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
                         kBlockSize);
   changedOnly_ = options.changedOnly;
   view_ = view();
+  // Two-thread sparse passes: thread 0 takes the first half of the rows in
+  // whole 64-row words.
+  split_ = roundUp(n_ / 2, 64);
 }
 
 SweepView PathingSweep::view() {
@@ -283,7 +290,7 @@ bool PathingSweep::runPass() {
             arrays_.columnWritten[pass.parity].end(), kInfinity);
 
   pass.kind = choosePass();
-  if (pass.kind == PassKind::kSparse) indexLastPass();
+  if (pass.kind == PassKind::kSparse) indexLastPass(sparseOnTwoThreads() ? 2 : 1);
   for (Worker& worker : workers_) {
     worker.counts = PassCounts();
     worker.logCount = 0;
@@ -468,43 +475,48 @@ PassKind PathingSweep::choosePass() const {
   return counts_.writes * kSparseRatio * threads_ <= considered_ ? PassKind::kSparse : full;
 }
 
-// Sorts the last pass's writes by row (a counting sort, which keeps the
-// order each thread wrote them: every row is written by one thread, in
-// column order), then by column by walking the rows in order, so each
-// column's list is ascending too.
-void PathingSweep::indexLastPass() {
-  rowStart_.assign(static_cast<size_t>(n_ + 1), 0);
-  columnStart_.assign(static_cast<size_t>(n_ + 1), 0);
+bool PathingSweep::sparseOnTwoThreads() const {
+  // The halves are ranges of rows, and each thread offers sums to a range
+  // of positions: the two are the same only in the map's own numbering.
+  return threads_ == 2 && view_.numberingOrder && split_ > 0 && split_ < n_;
+}
+
+// Sorts the last pass's writes by column and half of the rows (a counting
+// sort over both threads' logs) with each entry's position and value, and
+// lists the columns each half has entries in.
+void PathingSweep::indexLastPass(int halves) {
+  const int64_t buckets = 2 * n_;
+  lastStart_.assign(static_cast<size_t>(buckets + 1), 0);
+  auto bucketOf = [&](int32_t row, int32_t column) {
+    return 2 * int64_t(column) + (halves == 2 && row >= split_ ? 1 : 0);
+  };
   size_t count = 0;
   for (const Worker& worker : workers_) {
     for (int64_t i = 0; i < worker.logCount; ++i) {
-      ++rowStart_[worker.logRow[i] + 1];
-      ++columnStart_[worker.logColumn[i] + 1];
+      ++lastStart_[bucketOf(worker.logRow[i], worker.logColumn[i]) + 1];
     }
     count += static_cast<size_t>(worker.logCount);
   }
-  for (int64_t i = 0; i < n_; ++i) {
-    rowStart_[i + 1] += rowStart_[i];
-    columnStart_[i + 1] += columnStart_[i];
-  }
-  byRow_.resize(count);
-  byColumn_.resize(count);
-  std::vector<int64_t> fill(rowStart_.begin(), rowStart_.end() - 1);
+  for (int64_t k = 0; k < buckets; ++k) lastStart_[k + 1] += lastStart_[k];
+  lastPosition_.resize(count);
+  lastValue_.resize(count);
+  std::vector<int64_t> fill(lastStart_.begin(), lastStart_.end() - 1);
   for (const Worker& worker : workers_) {
     for (int64_t i = 0; i < worker.logCount; ++i) {
-      byRow_[fill[worker.logRow[i]]++] = worker.logColumn[i];
+      const int32_t row = worker.logRow[i];
+      const int32_t column = worker.logColumn[i];
+      const int64_t at = fill[bucketOf(row, column)]++;
+      lastPosition_[at] = arrays_.position[row];
+      // The cell still holds what the last pass wrote.
+      lastValue_[at] = value(row, column);
     }
   }
-  fill.assign(columnStart_.begin(), columnStart_.end() - 1);
-  for (int64_t a = 0; a < n_; ++a) {
-    for (int64_t i = rowStart_[a]; i < rowStart_[a + 1]; ++i) {
-      byColumn_[fill[byRow_[i]]++] = static_cast<int32_t>(a);
-    }
-  }
-  columnOf_.resize(count);
-  for (int64_t b = 0; b < n_; ++b) {
-    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
-      columnOf_[i] = static_cast<int32_t>(b);
+  for (int h = 0; h < 2; ++h) {
+    lastColumns_[h].clear();
+    for (int64_t m = 0; m < n_; ++m) {
+      if (lastStart_[2 * m + h + 1] > lastStart_[2 * m + h]) {
+        lastColumns_[h].push_back(static_cast<int32_t>(m));
+      }
     }
   }
 }
@@ -517,119 +529,224 @@ void PathingSweep::indexLastPass() {
 //       the last pass;
 //   (3) row a at columns m < b and (4) column b at rows m < a, written in
 //       this pass.
-// A sparse pass offers each cell only the sums through those m (a few
-// more do no harm: they cannot win or tie a winner), so its cost follows
-// the number of writes, not N^3.
+// A sparse pass offers each cell only the sums through those m. A few more
+// do no harm: a sum through any m formed from values the cell could read
+// is one of its candidates, and a sum formed from a value since lowered is
+// no smaller than the candidate through the same m, which is offered too.
+// So its cost follows the number of writes, not N^3.
 //
 // It walks the cells column by column (b outer, a inner), an order that
 // gives the plain sweep's values: a cell reads only its row and its
 // column, and both orders evaluate the cells of one row in ascending b and
 // the cells of one column in ascending a. Column by column, the sums of
 // (1) are whole columns of the pathing block (m's column plus one number)
-// and those of (4) too, so they are offered to every row at once (rows
-// above the one written are done with the column and ignore them); (2) and
-// (3) are one sum per logged write, read from the column at hand. The
-// best sums are kept by position, like the column itself.
+// and so are those of (4), offered to every row at once with vector
+// kernels (rows above the one written are done with the column and ignore
+// them); (2) and (3) are one sum per logged write, grouped by the column m
+// written so that the column's own value m->b is read once. The best sums
+// are kept by position, like the column itself.
 //
-// Should this pass's log fill up, the next pass is bounded.
+// Two threads (in the map's own numbering, where rows and positions are
+// the same ranges): thread 0 takes the rows below split_, thread 1 the
+// rest, and thread 1 evaluates column b only after thread 0 has finished
+// it, so it finds the column's upper rows as the plain sweep leaves them;
+// it offers thread 0's writes of the column, read from thread 0's log, to
+// its own rows as (4). Each thread offers sums to its own rows only, so
+// the vector kernels split too. What each thread reads and writes:
+// - its own rows of every column (cells, via entries, per-row values) and
+//   its own log and best sums, which the other thread never touches;
+// - column b (cells and per-column values) at thread 0's rows, written by
+//   thread 0 before it stores columnsDone > b (release) and read by
+//   thread 1 after it loads that (acquire); thread 1 writes the column
+//   only after that, while thread 0 has moved to later columns, whose
+//   lower rows thread 1 has not reached;
+// - the last pass's index, read only.
+//
+// Should a log fill up, that thread evaluates the rest of its cells by
+// summing every intermediate (and thread 1 does the same from the column
+// at which thread 0's log filled up, since it can't offer thread 0's
+// writes from then on); the next pass is then not sparse.
 void PathingSweep::runSparsePass(const PassSettings& pass) {
-  Worker& worker = workers_[0];
+  const int halves = sparseOnTwoThreads() ? 2 : 1;
+  if (halves == 1) {
+    runSparseRows(workers_[0], pass, 0, 1);
+    return;
+  }
+  sparseColumnsDone_.store(0, std::memory_order_relaxed);
+  sparseFirstLogFull_.store(false, std::memory_order_relaxed);
+  struct HelperWork {
+    PathingSweep* sweep;
+    const PassSettings* pass;
+  } work{this, &pass};
+  platform::HelperThread helper;
+  const bool started = helper.start(
+      [](void* context) {
+        const HelperWork& w = *static_cast<const HelperWork*>(context);
+        w.sweep->runSparseRows(w.sweep->workers_[1], *w.pass, 1, 2);
+      },
+      &work);
+  runSparseRows(workers_[0], pass, 0, 2);
+  if (started) {
+    helper.join();
+  } else {
+    runSparseRows(workers_[1], pass, 1, 2);
+  }
+}
+
+void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int half,
+                                 int halves) {
   float* pathing = arrays_.pathing.data();
   const int32_t* position = arrays_.position.data();
-  const size_t lastCount = byColumn_.size();
-  // Values of the last pass's writes. A write a->m with m > b is only
-  // needed before column m is reached, so it still holds this value then.
-  lastValue_.resize(lastCount);
-  for (size_t i = 0; i < lastCount; ++i) {
-    lastValue_[i] = value(byColumn_[i], columnOf_[i]);
-  }
-  std::vector<float> writeValue;
-  writeValue.reserve(logCapacity_);
+  const int32_t* order = arrays_.order.data();
+  // Rows [first, end); on two threads they are positions [first, end) too,
+  // on one every position is this thread's.
+  const int64_t first = half == 1 ? split_ : 0;
+  const int64_t end = halves == 2 && half == 0 ? split_ : n_;
+  uint64_t* best = worker.best.data() + first;
+  const int64_t span = end - first;
+  const Worker& upper = workers_[0];
+  const int64_t capacity = static_cast<int64_t>(worker.logRow.size());
+  const std::vector<int32_t>& lastColumns = lastColumns_[halves == 2 ? half : 0];
+  const int64_t lastLow = halves == 2 ? half : 0;
+  const int64_t lastHigh = halves == 2 ? half + 1 : 2;
+  size_t nextLastColumn = 0;
   int64_t count = 0;
-  // Per position, the smallest sum offered and its waypoint, as one key.
-  std::vector<uint64_t> best(static_cast<size_t>(paddedN_));
+  int64_t offered = 0;
+  int64_t writes = 0;
+  bool scanning = false;
+  worker.writtenColumns.clear();
   for (int64_t b = 0; b < n_; ++b) {
+    if (half == 1) {
+      int spin = 0;
+      while (sparseColumnsDone_.load(std::memory_order_acquire) <= b) {
+        if (++spin > 64) std::this_thread::yield();
+      }
+      if (sparseFirstLogFull_.load(std::memory_order_relaxed)) scanning = true;
+    }
+    if (scanning) {
+      scanColumn(worker, pass, b, first, end);
+      continue;
+    }
     float* column = pathing + b * paddedN_;
-    std::fill(best.begin(), best.end(), UINT64_MAX);
-    auto offer = [&](int32_t a, float sum, int32_t m) {
-      uint64_t& slot = best[position[a]];
-      const uint64_t key = sumKey(sum, m);
-      slot = key < slot ? key : slot;
-    };
-    // (1): rows m of column b written in the last pass, for every row.
-    for (int64_t i = columnStart_[b]; i < columnStart_[b + 1]; ++i) {
-      const int32_t m = byColumn_[i];
-      kernels_.pushSums(pathing + m * paddedN_, column[position[m]], m, best.data(), paddedN_);
+    std::fill(best, best + span, UINT64_MAX);
+    // (1): rows m of column b written in the last pass, to every row.
+    for (int64_t i = lastStart_[2 * b]; i < lastStart_[2 * b + 2]; ++i) {
+      const int32_t p = lastPosition_[i];
+      const int32_t m = order[p];
+      kernels_.pushSums(pathing + m * paddedN_ + first, column[p], m, best, span);
     }
-    worker.counts.offered += (columnStart_[b + 1] - columnStart_[b]) * n_;
-    // (2): the last pass's writes a->m in columns m > b.
-    for (size_t i = static_cast<size_t>(columnStart_[b + 1]); i < lastCount; ++i) {
-      const int32_t m = columnOf_[i];
-      offer(byColumn_[i], lastValue_[i] + column[position[m]], m);
+    offered += (lastStart_[2 * b + 2] - lastStart_[2 * b]) * span;
+    // (2): the last pass's writes a->m in columns m > b, at this thread's
+    // rows.
+    while (nextLastColumn < lastColumns.size() && lastColumns[nextLastColumn] <= b) {
+      ++nextLastColumn;
     }
-    // (3): this pass's writes a->m, all in columns m < b.
-    for (int64_t i = 0; i < count; ++i) {
-      const int32_t m = worker.logColumn[i];
-      offer(worker.logRow[i], writeValue[i] + column[position[m]], m);
+    for (size_t k = nextLastColumn; k < lastColumns.size(); ++k) {
+      const int32_t m = lastColumns[k];
+      const int64_t from = lastStart_[2 * m + lastLow];
+      const int64_t to = lastStart_[2 * m + lastHigh];
+      const float through = column[position[m]];
+      const uint64_t low = uint32_t(m);
+      for (int64_t i = from; i < to; ++i) {
+        const uint64_t key = (uint64_t(floatBits(lastValue_[i] + through)) << 32) | low;
+        uint64_t& slot = best[lastPosition_[i] - first];
+        slot = key < slot ? key : slot;
+      }
+      offered += to - from;
     }
-    worker.counts.offered += static_cast<int64_t>(lastCount) - columnStart_[b + 1] + count;
-    for (int64_t a0 = 0; a0 < n_; a0 += 64) {
+    // (3): this thread's writes a->m of this pass, all in columns m < b.
+    for (const int32_t m : worker.writtenColumns) {
+      const int64_t from = m > 0 ? worker.columnEnd[m - 1] : 0;
+      const int64_t to = worker.columnEnd[m];
+      const float through = column[position[m]];
+      const uint64_t low = uint32_t(m);
+      for (int64_t i = from; i < to; ++i) {
+        const uint64_t key = (uint64_t(floatBits(worker.logValue[i] + through)) << 32) | low;
+        uint64_t& slot = best[position[worker.logRow[i]] - first];
+        slot = key < slot ? key : slot;
+      }
+      offered += to - from;
+    }
+    // (4), from thread 0: its writes in column b, to this thread's rows.
+    if (half == 1) {
+      const int64_t from = b > 0 ? upper.columnEnd[b - 1] : 0;
+      for (int64_t i = from; i < upper.columnEnd[b]; ++i) {
+        const int32_t m = upper.logRow[i];
+        kernels_.pushSums(pathing + m * paddedN_ + first, upper.logValue[i], m, best, span);
+      }
+      offered += (upper.columnEnd[b] - from) * span;
+    }
+    const int64_t columnStart = count;
+    for (int64_t a0 = first; a0 < end; a0 += 64) {
       const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
       uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
-                            lowBits(n_ - a0);
+                            lowBits(end - a0);
       for (; considered; considered &= considered - 1) {
         const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
         const int32_t p = position[a];
+        const uint64_t key = best[p - first];
         // The slot's sum is below the value (an untouched slot never is).
-        if (!(uint32_t(best[p] >> 32) < floatBits(column[p]))) continue;
-        const float written = keySum(best[p]);
+        if (!(uint32_t(key >> 32) < floatBits(column[p]))) continue;
+        const float written = keySum(key);
         column[p] = written;
-        arrays_.via[a + b * n_] = static_cast<int16_t>(keyWaypoint(best[p]));
+        arrays_.via[a + b * n_] = static_cast<int16_t>(keyWaypoint(key));
         noteWrite(pass, a, static_cast<int32_t>(b), written);
-        if (count < static_cast<int64_t>(logCapacity_)) {
+        ++writes;
+        if (count < capacity) {
           worker.logRow[count] = a;
           worker.logColumn[count] = static_cast<int32_t>(b);
-          writeValue.push_back(written);
+          worker.logValue[count] = written;
           ++count;
         } else {
           worker.logFull = true;
         }
-        // (4): the new value is an operand of the cells below it.
-        kernels_.pushSums(pathing + int64_t(a) * paddedN_, written, a, best.data(), paddedN_);
-        worker.counts.offered += n_;
-        ++worker.counts.writes;
+        // (4): the new value is an operand of the cells below it. On two
+        // threads those are the positions after p; on one, positions are in
+        // any order and the sums go to every row.
+        const int64_t from = halves == 2 ? p + 1 - first : 0;
+        kernels_.pushSums(pathing + int64_t(a) * paddedN_ + first + from, written, a,
+                          best + from, span - from);
+        offered += span - from;
       }
     }
-    if (worker.logFull) {
-      // The log is full: the rest of the pass offers every intermediate.
-      // (Rare: a sparse pass follows a pass of few writes.)
-      for (++b; b < n_; ++b) {
-        column = pathing + b * paddedN_;
-        for (int64_t a0 = 0; a0 < n_; a0 += 64) {
-          const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
-          uint64_t considered = reachability_.bitsFrom(cell) &
-                                ~graph_.adjacency.bitsFrom(cell) & lowBits(n_ - a0);
-          for (; considered; considered &= considered - 1) {
-            const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
-            const int32_t p = position[a];
-            float least = column[p];
-            int32_t leastVia = -1;
-            for (int32_t m = 0; m < n_; ++m) {
-              const float sum = value(a, m) + column[position[m]];
-              if (sum < least) least = sum, leastVia = m;
-            }
-            worker.counts.offered += n_;
-            if (leastVia < 0) continue;
-            column[p] = least;
-            arrays_.via[a + b * n_] = static_cast<int16_t>(leastVia);
-            noteWrite(pass, a, static_cast<int32_t>(b), least);
-            ++worker.counts.writes;
-          }
-        }
-      }
+    worker.columnEnd[b] = count;
+    if (count > columnStart) worker.writtenColumns.push_back(static_cast<int32_t>(b));
+    if (worker.logFull) scanning = true;
+    if (half == 0 && halves == 2) {
+      if (worker.logFull) sparseFirstLogFull_.store(true, std::memory_order_relaxed);
+      sparseColumnsDone_.store(b + 1, std::memory_order_release);
     }
   }
+  if (half == 0 && halves == 2) sparseColumnsDone_.store(n_, std::memory_order_release);
   worker.logCount = count;
+  worker.counts.offered += offered;
+  worker.counts.writes += writes;
+}
+
+void PathingSweep::scanColumn(Worker& worker, const PassSettings& pass, int64_t b,
+                              int64_t first, int64_t end) {
+  float* column = arrays_.pathing.data() + b * paddedN_;
+  for (int64_t a0 = first; a0 < end; a0 += 64) {
+    const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+    uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
+                          lowBits(end - a0);
+    for (; considered; considered &= considered - 1) {
+      const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+      const int32_t p = arrays_.position[a];
+      float least = column[p];
+      int32_t leastVia = -1;
+      for (int32_t m = 0; m < n_; ++m) {
+        const float sum = value(a, m) + column[arrays_.position[m]];
+        if (sum < least) least = sum, leastVia = m;
+      }
+      worker.counts.offered += n_;
+      if (leastVia < 0) continue;
+      column[p] = least;
+      arrays_.via[a + b * n_] = static_cast<int16_t>(leastVia);
+      noteWrite(pass, a, static_cast<int32_t>(b), least);
+      ++worker.counts.writes;
+    }
+  }
 }
 
 void PathingSweep::noteWrite(const PassSettings& pass, int32_t a, int32_t b, float written) {

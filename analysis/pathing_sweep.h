@@ -203,8 +203,15 @@ class PathingSweep {
 
   struct Worker {
     std::vector<int32_t> logRow, logColumn;  // cells written, while room
+    std::vector<float> logValue;             // their values (sparse passes)
     int64_t logCount = 0;
     bool logFull = false;
+    // Sparse passes: the log's length after each column, the columns this
+    // pass has written so far (ascending), and per position the smallest
+    // sum offered and its waypoint, as one key (sumKey).
+    std::vector<int64_t> columnEnd;
+    std::vector<int32_t> writtenColumns;
+    std::vector<uint64_t> best;
     std::vector<float> rowBuffer;
     std::vector<float> inner;  // kGroupRows x kGroupRows
     std::vector<int32_t> scratch;
@@ -224,8 +231,17 @@ class PathingSweep {
   // into the worker's row buffer.
   void gatherRows(Worker& worker, int64_t a0, int64_t rows) const;
   PassKind choosePass() const;
-  void indexLastPass();
+  // Whether a sparse pass runs on two threads, each on half of the rows.
+  bool sparseOnTwoThreads() const;
+  void indexLastPass(int halves);
   void runSparsePass(const PassSettings& pass);
+  // Rows [first, end) of a sparse pass: half 0 (or the only one) and half
+  // 1, which evaluates a column once half 0 has finished it.
+  void runSparseRows(Worker& worker, const PassSettings& pass, int half, int halves);
+  // The cells of column b from rows [first, end), each summing every
+  // intermediate (the sparse pass's way on once a write log is full).
+  void scanColumn(Worker& worker, const PassSettings& pass, int64_t b, int64_t first,
+                  int64_t end);
   // Records a write of the sparse pass in the engine's per-line state.
   void noteWrite(const PassSettings& pass, int32_t a, int32_t b, float value);
 
@@ -251,11 +267,21 @@ class PathingSweep {
   Worker workers_[2];
   size_t logCapacity_;
   bool lastLogComplete_ = true;
-  // The last pass's writes by row and by column (rows ascending within a
-  // column), the column of each entry of byColumn_, and its value.
-  std::vector<int64_t> rowStart_, columnStart_;
-  std::vector<int32_t> byRow_, byColumn_, columnOf_;
+  // The last pass's writes by column and, within a column, by half of the
+  // rows (half 0 alone on one thread): the entries of column m and half h
+  // are lastStart_[2m + h] .. lastStart_[2m + h + 1), each the position of
+  // its row and its value. lastColumns_[h]: the columns with entries in
+  // half h, ascending.
+  std::vector<int64_t> lastStart_;
+  std::vector<int32_t> lastPosition_;
   std::vector<float> lastValue_;
+  std::vector<int32_t> lastColumns_[2];
+  // A two-thread sparse pass: rows below split_ are half 0's. Half 0
+  // publishes the columns it has finished (release) and whether its log
+  // filled up before them, which half 1 reads (acquire) before a column.
+  int64_t split_ = 0;
+  std::atomic<int64_t> sparseColumnsDone_{0};
+  std::atomic<bool> sparseFirstLogFull_{false};
   int64_t passes_ = 0;
   PassCounts counts_;
 };

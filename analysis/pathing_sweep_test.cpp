@@ -75,13 +75,15 @@ std::vector<EngineCase> allCases() {
     }
     for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     // Each skip setting with the shuffled grouping (the loosest bounds);
-    // the sparse passes, which run on one thread, once each.
+    // the sparse passes on one thread there, and on two in the map's own
+    // numbering (the only one where they take two).
     for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar,
                         Skips::kNoNeighbours}) {
       for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kShuffled, skips, threads});
     }
     for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
       cases.push_back({kernel, BlockOrder::kShuffled, skips, 1});
+      cases.push_back({kernel, BlockOrder::kNumbering, skips, 2});
     }
     // Dense passes in the map's own numbering (the lowest waypoint is the
     // first position) and in a shuffled one, on one and two threads.
@@ -103,6 +105,7 @@ std::vector<EngineCase> slowCases() {
     }
     for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     cases.push_back({kernel, BlockOrder::kShuffled, Skips::kSparse, 1});
+    cases.push_back({kernel, BlockOrder::kNumbering, Skips::kSparse, 2});
   }
   return cases;
 }
@@ -401,6 +404,9 @@ TEST(PathingSweepThreads, TwoThreadsOnMapsOfSeveralBands) {
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
     for (Skips skips : {Skips::kAll, Skips::kAsRun, Skips::kDense}) {
       cases.push_back({kernel, BlockOrder::kAuto, skips, 2});
+    }
+    for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
+      cases.push_back({kernel, BlockOrder::kNumbering, skips, 2});
     }
   }
   for (const MapSpec& map : {generateRealisticMap(11, 200), generateWalkedMap(11, 200),

@@ -25,7 +25,8 @@
 //   bars through the paths' ends on),
 //   NUMBERING or SPATIAL (the grouping of intermediates into blocks),
 //   FULL=bounded|dense (the passes that are not sparse) and
-//   SPARSE=never|always (sparse passes never, or whenever able).
+//   SPARSE=never|always (sparse passes never, or whenever able), and
+//   LOG=ENTRIES (the write log's room per thread).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -122,6 +123,7 @@ int passRun(const char* map, int threads, const char* kernel) {
     if (std::strcmp(kind, "never") == 0) options.sparse = tessivar::SparsePasses::kNever;
     if (std::strcmp(kind, "always") == 0) options.sparse = tessivar::SparsePasses::kWhenAble;
   }
+  if (const char* log = std::getenv("LOG")) options.logCapacity = std::atoll(log);
   Clock::time_point start = Clock::now();
   tessivar::PathingSweep sweep(graph, reach.matrix, options);
   std::printf("setup %.4f s, %s, %d thread(s)\n", secondsSince(start), sweep.kernelName(),
