@@ -21,6 +21,10 @@ enum class KernelPath { kPortable, kAvx2, kAvx512 };
 // intermediates are one vector of AVX-512, two of AVX2.
 constexpr int64_t kBlockSize = 16;
 
+// Columns a sparse pass takes at a time when it offers the sums through a
+// row's writes (two vectors of AVX-512).
+constexpr int64_t kSparseColumns = 32;
+
 // Rows of a band: the rows whose cells of one column a tile evaluates, one
 // bit each in a 64-bit mask.
 constexpr int64_t kGroupRows = 64;
@@ -179,6 +183,12 @@ struct PathingKernels {
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n, int64_t words, int64_t a);
   // For p in [0, count): best[p] = min(best[p], sumKey(column[p] + add, m)).
   void (*pushSums)(const float* column, float add, int32_t m, uint64_t* best, int64_t count);
+  // For each i in [0, count) in turn, with m = columns[i], and each j in
+  // [0, kSparseColumns): where through[m * kSparseColumns + j] + values[i]
+  // is below sums[j], sums[j] takes it and vias[j] takes m (given in
+  // ascending m, so the lowest m of equal sums stays).
+  void (*offerRow)(const float* through, const int32_t* columns, const float* values,
+                   int64_t count, float* sums, int32_t* vias);
 };
 
 // A sum and the waypoint giving it as one number ordered as "smaller sum,

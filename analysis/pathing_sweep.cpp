@@ -18,10 +18,15 @@ namespace tessivar {
 namespace {
 
 // A pass is run sparse when the last one wrote at most one cell in
-// kSparseRatio x threads of the considered cells. A sparse pass costs about
-// N sums per write of the last pass, a bounded one a few blocks per cell
-// whose operands changed.
-constexpr int64_t kSparseRatio = 48;
+// kSparseRatio of the considered cells (times the threads of a full pass,
+// when the sparse pass takes one thread), or one in kTwoThreadSparseRatio
+// when both take two. A sparse pass costs about N sums (most of them in
+// vector kernels) per write of the last pass and of this one, a full pass
+// about N per considered cell, a few times faster per sum; these ratios are
+// where the two cost the same on generated realistic and depth-first maps
+// of 1024 to 4096 waypoints (BENCHMARKS.md).
+constexpr int64_t kSparseRatio = 32;
+constexpr int64_t kTwoThreadSparseRatio = 44;
 
 // Write-log entries kept per waypoint and thread (O(N) memory in all).
 constexpr size_t kLogEntriesPerWaypoint = 64;
@@ -203,9 +208,12 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     workers_[w].logRow.resize(logCapacity_);
     workers_[w].logColumn.resize(logCapacity_);
     workers_[w].logValue.resize(logCapacity_);
+    workers_[w].mineColumn.resize(logCapacity_);
+    workers_[w].mineValue.resize(logCapacity_);
     workers_[w].columnEnd.resize(static_cast<size_t>(n_));
-    workers_[w].writtenColumns.reserve(static_cast<size_t>(n_));
     workers_[w].best.resize(static_cast<size_t>(paddedN_));
+    workers_[w].through.resize(static_cast<size_t>(n_ * kSparseColumns));
+    workers_[w].mineStart.resize(static_cast<size_t>(n_ + 1));
     workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
                                  kInfinity);
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
@@ -224,6 +232,14 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
   // Two-thread sparse passes: thread 0 takes the first half of the rows in
   // whole 64-row words.
   split_ = roundUp(n_ / 2, 64);
+  // Each thread's rows of a sparse pass: their smallest sums through their
+  // own writes, over a group of columns.
+  for (int w = 0; w < threads_; ++w) {
+    const int64_t rows = !sparseOnTwoThreads() ? n_ : w == 0 ? split_ : n_ - split_;
+    workers_[w].rowSums.resize(static_cast<size_t>(rows * kSparseColumns));
+    workers_[w].rowVias.resize(static_cast<size_t>(rows * kSparseColumns));
+  }
+  lastNext_.resize(static_cast<size_t>(n_));
 }
 
 SweepView PathingSweep::view() {
@@ -290,7 +306,7 @@ bool PathingSweep::runPass() {
             arrays_.columnWritten[pass.parity].end(), kInfinity);
 
   pass.kind = choosePass();
-  if (pass.kind == PassKind::kSparse) indexLastPass(sparseOnTwoThreads() ? 2 : 1);
+  if (pass.kind == PassKind::kSparse) indexLastPass();
   for (Worker& worker : workers_) {
     worker.counts = PassCounts();
     worker.logCount = 0;
@@ -471,8 +487,8 @@ PassKind PathingSweep::choosePass() const {
   // A sparse pass needs every write of the last pass to be known.
   if (passes_ <= 1 || !lastLogComplete_ || options_.sparse == SparsePasses::kNever) return full;
   if (options_.sparse == SparsePasses::kWhenAble) return PassKind::kSparse;
-  // A sparse pass runs on one thread, a bounded one on threads_.
-  return counts_.writes * kSparseRatio * threads_ <= considered_ ? PassKind::kSparse : full;
+  const int64_t ratio = sparseOnTwoThreads() ? kTwoThreadSparseRatio : kSparseRatio * threads_;
+  return counts_.writes * ratio <= considered_ ? PassKind::kSparse : full;
 }
 
 bool PathingSweep::sparseOnTwoThreads() const {
@@ -481,42 +497,40 @@ bool PathingSweep::sparseOnTwoThreads() const {
   return threads_ == 2 && view_.numberingOrder && split_ > 0 && split_ < n_;
 }
 
-// Sorts the last pass's writes by column and half of the rows (a counting
-// sort over both threads' logs) with each entry's position and value, and
-// lists the columns each half has entries in.
-void PathingSweep::indexLastPass(int halves) {
-  const int64_t buckets = 2 * n_;
-  lastStart_.assign(static_cast<size_t>(buckets + 1), 0);
-  auto bucketOf = [&](int32_t row, int32_t column) {
-    return 2 * int64_t(column) + (halves == 2 && row >= split_ ? 1 : 0);
-  };
+// Sorts the last pass's writes by column (counting sort over both threads'
+// logs), each entry the position of its row, and by row, each entry its
+// column and value. A row's writes are in one log in column order (a row
+// belongs to one band or one half), so the stable sort by row keeps them
+// in ascending column order.
+void PathingSweep::indexLastPass() {
+  lastStart_.assign(static_cast<size_t>(n_ + 1), 0);
+  lastRowStart_.assign(static_cast<size_t>(n_ + 1), 0);
   size_t count = 0;
   for (const Worker& worker : workers_) {
     for (int64_t i = 0; i < worker.logCount; ++i) {
-      ++lastStart_[bucketOf(worker.logRow[i], worker.logColumn[i]) + 1];
+      ++lastStart_[worker.logColumn[i] + 1];
+      ++lastRowStart_[worker.logRow[i] + 1];
     }
     count += static_cast<size_t>(worker.logCount);
   }
-  for (int64_t k = 0; k < buckets; ++k) lastStart_[k + 1] += lastStart_[k];
+  for (int64_t k = 0; k < n_; ++k) {
+    lastStart_[k + 1] += lastStart_[k];
+    lastRowStart_[k + 1] += lastRowStart_[k];
+  }
   lastPosition_.resize(count);
-  lastValue_.resize(count);
-  std::vector<int64_t> fill(lastStart_.begin(), lastStart_.end() - 1);
+  lastRowColumn_.resize(count);
+  lastRowValue_.resize(count);
+  std::vector<int64_t> byColumn(lastStart_.begin(), lastStart_.end() - 1);
+  std::vector<int64_t> byRow(lastRowStart_.begin(), lastRowStart_.end() - 1);
   for (const Worker& worker : workers_) {
     for (int64_t i = 0; i < worker.logCount; ++i) {
       const int32_t row = worker.logRow[i];
       const int32_t column = worker.logColumn[i];
-      const int64_t at = fill[bucketOf(row, column)]++;
-      lastPosition_[at] = arrays_.position[row];
+      lastPosition_[byColumn[column]++] = arrays_.position[row];
+      const int64_t at = byRow[row]++;
+      lastRowColumn_[at] = column;
       // The cell still holds what the last pass wrote.
-      lastValue_[at] = value(row, column);
-    }
-  }
-  for (int h = 0; h < 2; ++h) {
-    lastColumns_[h].clear();
-    for (int64_t m = 0; m < n_; ++m) {
-      if (lastStart_[2 * m + h + 1] > lastStart_[2 * m + h]) {
-        lastColumns_[h].push_back(static_cast<int32_t>(m));
-      }
+      lastRowValue_[at] = value(row, column);
     }
   }
 }
@@ -529,43 +543,59 @@ void PathingSweep::indexLastPass(int halves) {
 //       the last pass;
 //   (3) row a at columns m < b and (4) column b at rows m < a, written in
 //       this pass.
-// A sparse pass offers each cell only the sums through those m. A few more
-// do no harm: a sum through any m formed from values the cell could read
-// is one of its candidates, and a sum formed from a value since lowered is
-// no smaller than the candidate through the same m, which is offered too.
-// So its cost follows the number of writes, not N^3.
+// A sparse pass offers each cell only the sums through those m, so its
+// cost follows the number of writes, not N^3. A few more sums do no harm:
+// a sum through any m formed from values the cell could read is one of
+// its candidates, and a sum formed from a value that has since fallen
+// (values only fall) is no smaller than the candidate through the same m
+// with the current value, which is offered too whenever it differs: a
+// value m->b that falls before a->b is evaluated is a write of (4), and a
+// value a->m one of (3).
 //
 // It walks the cells column by column (b outer, a inner), an order that
 // gives the plain sweep's values: a cell reads only its row and its
 // column, and both orders evaluate the cells of one row in ascending b and
-// the cells of one column in ascending a. Column by column, the sums of
-// (1) are whole columns of the pathing block (m's column plus one number)
-// and so are those of (4), offered to every row at once with vector
-// kernels (rows above the one written are done with the column and ignore
-// them); (2) and (3) are one sum per logged write, grouped by the column m
-// written so that the column's own value m->b is read once. The best sums
-// are kept by position, like the column itself.
+// the cells of one column in ascending a.
+// - (1) and (4) are whole columns of the pathing block (m's column plus one
+//   number), offered to every row at once by a vector kernel (rows above
+//   the one written are done with the column and ignore them), as 64-bit
+//   keys (sumKey) per position.
+// - (2) and (3) are one row of the matrix per write a->m: the sums
+//   pathing a->m + m->b over the columns b. The columns are taken in
+//   groups of kSparseColumns; at the start of a group the engine copies
+//   the group's columns transposed (pathing m->b for every m, the group's
+//   b side by side) and offers each row a's writes through m, as a vector
+//   over the group's columns: the last pass's writes in columns m at or
+//   after the group, and this pass's writes before it. These are taken in
+//   ascending m, so a strict "less than" keeps the lowest m among equal
+//   sums, as the keys do. The copy is at least as old as each cell's
+//   evaluation, so its values are the current ones or higher (see above).
+//   This pass's writes inside the group, before b, are offered one sum
+//   each from the column itself.
+// A cell's smallest sum is the smaller key of the two.
 //
 // Two threads (in the map's own numbering, where rows and positions are
 // the same ranges): thread 0 takes the rows below split_, thread 1 the
-// rest, and thread 1 evaluates column b only after thread 0 has finished
-// it, so it finds the column's upper rows as the plain sweep leaves them;
-// it offers thread 0's writes of the column, read from thread 0's log, to
-// its own rows as (4). Each thread offers sums to its own rows only, so
-// the vector kernels split too. What each thread reads and writes:
-// - its own rows of every column (cells, via entries, per-row values) and
-//   its own log and best sums, which the other thread never touches;
-// - column b (cells and per-column values) at thread 0's rows, written by
-//   thread 0 before it stores columnsDone > b (release) and read by
-//   thread 1 after it loads that (acquire); thread 1 writes the column
-//   only after that, while thread 0 has moved to later columns, whose
-//   lower rows thread 1 has not reached;
+// rest, and thread 1 starts a group of columns only after thread 0 has
+// finished it, so it finds the columns' upper rows as the plain sweep
+// leaves them; it offers thread 0's writes in each column, read from
+// thread 0's log, to its own rows as (4). Each thread offers sums to its
+// own rows only, so the vector kernels split too. What each thread reads
+// and writes:
+// - its own rows of every column (cells, via entries, per-row values,
+//   lists of this pass's writes) and its own log, copies and best sums,
+//   which the other thread never touches;
+// - the group's columns at thread 0's rows, written by thread 0 before it
+//   stores columnsDone past them (release) and read by thread 1 after it
+//   loads that (acquire); thread 1 writes those columns only after that,
+//   while thread 0 works on later groups, whose lower rows thread 1 has not
+//   reached; per-column values likewise;
 // - the last pass's index, read only.
 //
 // Should a log fill up, that thread evaluates the rest of its cells by
-// summing every intermediate (and thread 1 does the same from the column
-// at which thread 0's log filled up, since it can't offer thread 0's
-// writes from then on); the next pass is then not sparse.
+// summing every intermediate (and thread 1 does the same from the group in
+// which thread 0's log filled up, since it can't offer thread 0's writes
+// from then on); the next pass is then not sparse.
 void PathingSweep::runSparsePass(const PassSettings& pass) {
   const int halves = sparseOnTwoThreads() ? 2 : 1;
   if (halves == 1) {
@@ -595,6 +625,7 @@ void PathingSweep::runSparsePass(const PassSettings& pass) {
 
 void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int half,
                                  int halves) {
+  constexpr int64_t G = kSparseColumns;
   float* pathing = arrays_.pathing.data();
   const int32_t* position = arrays_.position.data();
   const int32_t* order = arrays_.order.data();
@@ -604,117 +635,144 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
   const int64_t end = halves == 2 && half == 0 ? split_ : n_;
   uint64_t* best = worker.best.data() + first;
   const int64_t span = end - first;
+  float* through = worker.through.data();
+  float* rowSums = worker.rowSums.data();
+  int32_t* rowVias = worker.rowVias.data();
   const Worker& upper = workers_[0];
   const int64_t capacity = static_cast<int64_t>(worker.logRow.size());
-  const std::vector<int32_t>& lastColumns = lastColumns_[halves == 2 ? half : 0];
-  const int64_t lastLow = halves == 2 ? half : 0;
-  const int64_t lastHigh = halves == 2 ? half + 1 : 2;
-  size_t nextLastColumn = 0;
   int64_t count = 0;
   int64_t offered = 0;
   int64_t writes = 0;
   bool scanning = false;
-  worker.writtenColumns.clear();
-  for (int64_t b = 0; b < n_; ++b) {
+  for (int64_t a = first; a < end; ++a) lastNext_[a] = lastRowStart_[a];
+  for (int64_t b0 = 0; b0 < n_; b0 += G) {
+    const int64_t b1 = std::min(n_, b0 + G);
     if (half == 1) {
       int spin = 0;
-      while (sparseColumnsDone_.load(std::memory_order_acquire) <= b) {
+      while (sparseColumnsDone_.load(std::memory_order_acquire) < b1) {
         if (++spin > 64) std::this_thread::yield();
       }
       if (sparseFirstLogFull_.load(std::memory_order_relaxed)) scanning = true;
     }
     if (scanning) {
-      scanColumn(worker, pass, b, first, end);
+      for (int64_t b = b0; b < b1; ++b) scanColumn(worker, pass, b, first, end);
       continue;
     }
-    float* column = pathing + b * paddedN_;
-    std::fill(best, best + span, UINT64_MAX);
-    // (1): rows m of column b written in the last pass, to every row.
-    for (int64_t i = lastStart_[2 * b]; i < lastStart_[2 * b + 2]; ++i) {
-      const int32_t p = lastPosition_[i];
-      const int32_t m = order[p];
-      kernels_.pushSums(pathing + m * paddedN_ + first, column[p], m, best, span);
+    // The group's columns, transposed: through[m * G + j] = pathing m->(b0 + j).
+    for (int64_t m = 0; m < n_; ++m) {
+      const int32_t p = position[m];
+      float* out = through + m * G;
+      for (int64_t j = 0; j < b1 - b0; ++j) out[j] = pathing[(b0 + j) * paddedN_ + p];
     }
-    offered += (lastStart_[2 * b + 2] - lastStart_[2 * b]) * span;
-    // (2): the last pass's writes a->m in columns m > b, at this thread's
-    // rows.
-    while (nextLastColumn < lastColumns.size() && lastColumns[nextLastColumn] <= b) {
-      ++nextLastColumn;
+    // This thread's writes so far by row (a counting sort of its log, which
+    // is in column order, so each row's writes stay in ascending m).
+    int64_t* mineStart = worker.mineStart.data();
+    std::fill(mineStart, mineStart + span + 1, 0);
+    for (int64_t i = 0; i < count; ++i) ++mineStart[worker.logRow[i] - first + 1];
+    for (int64_t k = 0; k < span; ++k) mineStart[k + 1] += mineStart[k];
+    for (int64_t i = 0; i < count; ++i) {
+      const int64_t at = mineStart[worker.logRow[i] - first]++;
+      worker.mineColumn[at] = worker.logColumn[i];
+      worker.mineValue[at] = worker.logValue[i];
     }
-    for (size_t k = nextLastColumn; k < lastColumns.size(); ++k) {
-      const int32_t m = lastColumns[k];
-      const int64_t from = lastStart_[2 * m + lastLow];
-      const int64_t to = lastStart_[2 * m + lastHigh];
-      const float through = column[position[m]];
-      const uint64_t low = uint32_t(m);
-      for (int64_t i = from; i < to; ++i) {
-        const uint64_t key = (uint64_t(floatBits(lastValue_[i] + through)) << 32) | low;
-        uint64_t& slot = best[lastPosition_[i] - first];
+    // (mineStart[k] now ends row first + k's writes.)
+    // (3) before the group and (2): each row's writes, in ascending m.
+    std::fill(rowSums, rowSums + span * G, kInfinity);
+    for (int64_t a = first; a < end; ++a) {
+      float* sums = rowSums + (a - first) * G;
+      int32_t* vias = rowVias + (a - first) * G;
+      const int64_t from = a > first ? mineStart[a - first - 1] : 0;
+      const int64_t mine = mineStart[a - first] - from;
+      if (mine > 0) {
+        kernels_.offerRow(through, worker.mineColumn.data() + from, worker.mineValue.data() + from,
+                          mine, sums, vias);
+      }
+      int64_t i = lastNext_[a];
+      while (i < lastRowStart_[a + 1] && lastRowColumn_[i] < b0) ++i;
+      lastNext_[a] = i;
+      const int64_t last = lastRowStart_[a + 1] - i;
+      if (last > 0) {
+        kernels_.offerRow(through, lastRowColumn_.data() + i, lastRowValue_.data() + i, last, sums,
+                          vias);
+      }
+      offered += (mine + last) * (b1 - b0);
+    }
+    const int64_t groupStart = count;
+    for (int64_t b = b0; b < b1 && !scanning; ++b) {
+      const int64_t j = b - b0;
+      float* column = pathing + b * paddedN_;
+      std::fill(best, best + span, UINT64_MAX);
+      // (1): rows m of column b written in the last pass, to every row.
+      for (int64_t i = lastStart_[b]; i < lastStart_[b + 1]; ++i) {
+        const int32_t p = lastPosition_[i];
+        const int32_t m = order[p];
+        kernels_.pushSums(pathing + m * paddedN_ + first, column[p], m, best, span);
+      }
+      offered += (lastStart_[b + 1] - lastStart_[b]) * span;
+      // (3) inside the group: this thread's writes a->m with b0 <= m < b.
+      for (int64_t i = groupStart; i < count; ++i) {
+        const int32_t m = worker.logColumn[i];
+        const int32_t row = worker.logRow[i];
+        const uint64_t key = sumKey(worker.logValue[i] + column[position[m]], m);
+        uint64_t& slot = best[position[row] - first];
         slot = key < slot ? key : slot;
       }
-      offered += to - from;
-    }
-    // (3): this thread's writes a->m of this pass, all in columns m < b.
-    for (const int32_t m : worker.writtenColumns) {
-      const int64_t from = m > 0 ? worker.columnEnd[m - 1] : 0;
-      const int64_t to = worker.columnEnd[m];
-      const float through = column[position[m]];
-      const uint64_t low = uint32_t(m);
-      for (int64_t i = from; i < to; ++i) {
-        const uint64_t key = (uint64_t(floatBits(worker.logValue[i] + through)) << 32) | low;
-        uint64_t& slot = best[position[worker.logRow[i]] - first];
-        slot = key < slot ? key : slot;
-      }
-      offered += to - from;
-    }
-    // (4), from thread 0: its writes in column b, to this thread's rows.
-    if (half == 1) {
-      const int64_t from = b > 0 ? upper.columnEnd[b - 1] : 0;
-      for (int64_t i = from; i < upper.columnEnd[b]; ++i) {
-        const int32_t m = upper.logRow[i];
-        kernels_.pushSums(pathing + m * paddedN_ + first, upper.logValue[i], m, best, span);
-      }
-      offered += (upper.columnEnd[b] - from) * span;
-    }
-    const int64_t columnStart = count;
-    for (int64_t a0 = first; a0 < end; a0 += 64) {
-      const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
-      uint64_t considered = reachability_.bitsFrom(cell) & ~graph_.adjacency.bitsFrom(cell) &
-                            lowBits(end - a0);
-      for (; considered; considered &= considered - 1) {
-        const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
-        const int32_t p = position[a];
-        const uint64_t key = best[p - first];
-        // The slot's sum is below the value (an untouched slot never is).
-        if (!(uint32_t(key >> 32) < floatBits(column[p]))) continue;
-        const float written = keySum(key);
-        column[p] = written;
-        arrays_.via[a + b * n_] = static_cast<int16_t>(keyWaypoint(key));
-        noteWrite(pass, a, static_cast<int32_t>(b), written);
-        ++writes;
-        if (count < capacity) {
-          worker.logRow[count] = a;
-          worker.logColumn[count] = static_cast<int32_t>(b);
-          worker.logValue[count] = written;
-          ++count;
-        } else {
-          worker.logFull = true;
+      offered += count - groupStart;
+      // (4), from thread 0: its writes in column b, to this thread's rows.
+      if (half == 1) {
+        const int64_t from = b > 0 ? upper.columnEnd[b - 1] : 0;
+        for (int64_t i = from; i < upper.columnEnd[b]; ++i) {
+          const int32_t m = upper.logRow[i];
+          kernels_.pushSums(pathing + m * paddedN_ + first, upper.logValue[i], m, best, span);
         }
-        // (4): the new value is an operand of the cells below it. On two
-        // threads those are the positions after p; on one, positions are in
-        // any order and the sums go to every row.
-        const int64_t from = halves == 2 ? p + 1 - first : 0;
-        kernels_.pushSums(pathing + int64_t(a) * paddedN_ + first + from, written, a,
-                          best + from, span - from);
-        offered += span - from;
+        offered += (upper.columnEnd[b] - from) * span;
       }
-    }
-    worker.columnEnd[b] = count;
-    if (count > columnStart) worker.writtenColumns.push_back(static_cast<int32_t>(b));
-    if (worker.logFull) scanning = true;
-    if (half == 0 && halves == 2) {
-      if (worker.logFull) sparseFirstLogFull_.store(true, std::memory_order_relaxed);
-      sparseColumnsDone_.store(b + 1, std::memory_order_release);
+      for (int64_t a0 = first; a0 < end; a0 += 64) {
+        const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
+        uint64_t considered = reachability_.bitsFrom(cell) &
+                              ~graph_.adjacency.bitsFrom(cell) & lowBits(end - a0);
+        for (; considered; considered &= considered - 1) {
+          const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+          const int32_t p = position[a];
+          const int64_t r = (a - first) * G + j;
+          const uint64_t rowKey = sumKey(rowSums[r], rowVias[r]);
+          const uint64_t key = std::min(best[p - first], rowKey);
+          // The smallest sum is below the value (an untouched slot never is).
+          if (!(uint32_t(key >> 32) < floatBits(column[p]))) continue;
+          const float written = keySum(key);
+          column[p] = written;
+          arrays_.via[a + b * n_] = static_cast<int16_t>(keyWaypoint(key));
+          noteWrite(pass, a, static_cast<int32_t>(b), written);
+          ++writes;
+          if (count < capacity) {
+            worker.logRow[count] = a;
+            worker.logColumn[count] = static_cast<int32_t>(b);
+            worker.logValue[count] = written;
+            ++count;
+          } else {
+            worker.logFull = true;
+          }
+          // (4): the new value is an operand of the cells below it. On two
+          // threads those are the positions after p; on one, positions are
+          // in any order and the sums go to every row.
+          const int64_t from = halves == 2 ? p + 1 - first : 0;
+          kernels_.pushSums(pathing + int64_t(a) * paddedN_ + first + from, written, a,
+                            best + from, span - from);
+          offered += span - from;
+        }
+      }
+      worker.columnEnd[b] = count;
+      if (worker.logFull) {
+        // The rest of the pass sums every intermediate.
+        scanning = true;
+        for (int64_t rest = b + 1; rest < b1; ++rest) {
+          scanColumn(worker, pass, rest, first, end);
+        }
+      }
+      if (half == 0 && halves == 2) {
+        if (worker.logFull) sparseFirstLogFull_.store(true, std::memory_order_relaxed);
+        sparseColumnsDone_.store(scanning ? b1 : b + 1, std::memory_order_release);
+      }
     }
   }
   if (half == 0 && halves == 2) sparseColumnsDone_.store(n_, std::memory_order_release);

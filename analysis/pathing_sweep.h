@@ -38,7 +38,8 @@
 //
 // Passes, each of one kind (PassKind). The passes that are not sparse are
 // all bounded or all dense, by the map (FullPasses); a pass after one that
-// wrote few cells is sparse:
+// wrote few cells is sparse (a fixed ratio of writes to considered cells,
+// where the two kinds cost the same):
 // - bounded: each due cell sums only the blocks its bounds admit and that
 //   hold a changed operand, in register blocks of 4 x 4 cells (2 x 4 with
 //   AVX2) that sum the union of their cells' blocks. A pass costs a few
@@ -47,7 +48,10 @@
 //   maps whose blocks bound little (numberings that don't follow space).
 // - sparse: only the sums through the operands written since each cell's
 //   last evaluation, offered column by column (about N sums per write of
-//   this pass and of the last), for passes after one that wrote few cells.
+//   this pass and of the last), for passes after one that wrote few cells;
+//   on two threads in the map's own numbering, each taking half of the
+//   rows (runSparsePass in pathing_sweep.cpp says how they share the
+//   arrays).
 //
 // Layout. The pathing block is kept with its rows in block order (the
 // intermediates of a block are kBlockSize consecutive floats of a column)
@@ -60,13 +64,14 @@
 // all the plain sweep's order decides: a cell reads only its own row and
 // its own column.
 //
-// Two threads. Band g evaluates a tile of columns only after band g - 1
-// has finished those columns; thread 0 takes the even bands and thread 1
-// the odd ones, and each band publishes its progress with a release store
-// that the next band reads with an acquire load. Each cell then finds its
-// row and column exactly as the plain sweep leaves them. The arrays the
-// two threads share are safe without locks because every entry has one
-// writer at a time, handed over by that progress counter:
+// Two threads, in bounded and dense passes. Band g evaluates a tile of
+// columns only after band g - 1 has finished those columns; thread 0 takes
+// the even bands and thread 1 the odd ones, and each band publishes its
+// progress with a release store that the next band reads with an acquire
+// load. Each cell then finds its row and column exactly as the plain sweep
+// leaves them. The arrays the two threads share are safe without locks
+// because every entry has one writer at a time, handed over by that
+// progress counter:
 // - a row's cells, its via entries, its per-block minima and times and its
 //   per-row values (latest time, smallest value, smallest written) are
 //   read and written only by the thread whose band holds the row;
@@ -105,7 +110,8 @@ enum class FullPasses {
 
 // When a pass is sparse.
 enum class SparsePasses {
-  kAuto,      // when the last pass wrote few enough cells (kSparseRatio)
+  kAuto,      // when the last pass wrote few enough cells (kSparseRatio and
+              // kTwoThreadSparseRatio)
   kWhenAble,  // whenever every write of the last pass is known (tests)
   kNever,
 };
@@ -206,12 +212,20 @@ class PathingSweep {
     std::vector<float> logValue;             // their values (sparse passes)
     int64_t logCount = 0;
     bool logFull = false;
-    // Sparse passes: the log's length after each column, the columns this
-    // pass has written so far (ascending), and per position the smallest
-    // sum offered and its waypoint, as one key (sumKey).
+    // Sparse passes: the log by row (starts, columns, values), the log's
+    // length after each column, per position the smallest sum offered
+    // through a column and its waypoint as one key (sumKey), a group of
+    // columns transposed (N x kSparseColumns), and per row of the thread
+    // the smallest sums through its own row's writes, with their waypoints
+    // (rows x kSparseColumns).
+    std::vector<int64_t> mineStart;
+    std::vector<int32_t> mineColumn;
+    std::vector<float> mineValue;
     std::vector<int64_t> columnEnd;
-    std::vector<int32_t> writtenColumns;
     std::vector<uint64_t> best;
+    std::vector<float> through;
+    std::vector<float> rowSums;
+    std::vector<int32_t> rowVias;
     std::vector<float> rowBuffer;
     std::vector<float> inner;  // kGroupRows x kGroupRows
     std::vector<int32_t> scratch;
@@ -233,10 +247,10 @@ class PathingSweep {
   PassKind choosePass() const;
   // Whether a sparse pass runs on two threads, each on half of the rows.
   bool sparseOnTwoThreads() const;
-  void indexLastPass(int halves);
+  void indexLastPass();
   void runSparsePass(const PassSettings& pass);
-  // Rows [first, end) of a sparse pass: half 0 (or the only one) and half
-  // 1, which evaluates a column once half 0 has finished it.
+  // The rows of a sparse pass: half 0 (or the only one) and half 1, which
+  // evaluates a group of columns once half 0 has finished it.
   void runSparseRows(Worker& worker, const PassSettings& pass, int half, int halves);
   // The cells of column b from rows [first, end), each summing every
   // intermediate (the sparse pass's way on once a write log is full).
@@ -267,15 +281,16 @@ class PathingSweep {
   Worker workers_[2];
   size_t logCapacity_;
   bool lastLogComplete_ = true;
-  // The last pass's writes by column and, within a column, by half of the
-  // rows (half 0 alone on one thread): the entries of column m and half h
-  // are lastStart_[2m + h] .. lastStart_[2m + h + 1), each the position of
-  // its row and its value. lastColumns_[h]: the columns with entries in
-  // half h, ascending.
+  // The last pass's writes by column, each entry the position of its row
+  // (column m: lastStart_[m] .. lastStart_[m + 1]), and by row in
+  // ascending column, each entry its column and value; per row, the first
+  // entry not yet behind the sparse pass.
   std::vector<int64_t> lastStart_;
   std::vector<int32_t> lastPosition_;
-  std::vector<float> lastValue_;
-  std::vector<int32_t> lastColumns_[2];
+  std::vector<int64_t> lastRowStart_;
+  std::vector<int32_t> lastRowColumn_;
+  std::vector<float> lastRowValue_;
+  std::vector<int64_t> lastNext_;
   // A two-thread sparse pass: rows below split_ are half 0's. Half 0
   // publishes the columns it has finished (release) and whether its log
   // filled up before them, which half 1 reads (acquire) before a column.

@@ -38,9 +38,11 @@ constexpr uint64_t kBoundsShareTenths = 3;
 // The pathing engine's O(N) arrays, per waypoint: padding of the pathing
 // block's columns (60 bytes), of the block and group arrays (512),
 // per-row and per-column values (44); for each of its two threads a 64-row
-// copy of the pathing block (256) and a write log of 64 entries (512); a
-// sparse pass's index of the last pass's writes (1536), their values (512)
-// and its own (256) and best sums (24); under 4.5 KiB in all.
+// copy of the pathing block (256), a write log of 64 entries with their
+// values (768), and a sparse pass's log end per column, best sums and
+// written columns (20); a sparse pass's index of the last pass's writes
+// (1024 for its 128 entries, 24 for the columns); about 3.7 KiB in all,
+// counted as 4.5.
 constexpr uint64_t kPathingBytesPerWaypoint = 4608;
 // Below this many waypoints a second pathing thread costs more than it
 // saves, and the engine never starts one.
