@@ -79,7 +79,7 @@ struct Avx2Ops {
 
 // offerRowT in four vectors of 8 columns that stay in registers.
 void offerRowAvx2(const float* through, const int32_t* columns, const float* values,
-                  int64_t count, float* sums, int32_t* vias) {
+                  const int32_t* entries, int64_t count, float* sums, int32_t* vias) {
   static_assert(tessivar::kSparseColumns == 32, "four vectors of 8 columns");
   __m256 least[4];
   __m256 lowest[4];  // the waypoints' bits, blended as floats
@@ -89,9 +89,10 @@ void offerRowAvx2(const float* through, const int32_t* columns, const float* val
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(vias + 8 * v)));
   }
   for (int64_t i = 0; i < count; ++i) {
-    const int32_t m = columns[i];
+    const int64_t e = entries ? entries[i] : i;
+    const int32_t m = columns[e];
     const float* row = through + int64_t(m) * 32;
-    const __m256 add = _mm256_set1_ps(values[i]);
+    const __m256 add = _mm256_set1_ps(values[e]);
     const __m256 number = _mm256_castsi256_ps(_mm256_set1_epi32(m));
     for (int v = 0; v < 4; ++v) {
       const __m256 sum = _mm256_add_ps(_mm256_loadu_ps(row + 8 * v), add);

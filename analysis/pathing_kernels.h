@@ -183,12 +183,13 @@ struct PathingKernels {
   int64_t (*closeRow)(uint64_t* rowA, uint64_t* columns, int64_t n, int64_t words, int64_t a);
   // For p in [0, count): best[p] = min(best[p], sumKey(column[p] + add, m)).
   void (*pushSums)(const float* column, float add, int32_t m, uint64_t* best, int64_t count);
-  // For each i in [0, count) in turn, with m = columns[i], and each j in
-  // [0, kSparseColumns): where through[m * kSparseColumns + j] + values[i]
+  // For each entry e = entries[i] (or i where entries is null), i in
+  // [0, count) in turn, with m = columns[e], and each j in
+  // [0, kSparseColumns): where through[m * kSparseColumns + j] + values[e]
   // is below sums[j], sums[j] takes it and vias[j] takes m (given in
   // ascending m, so the lowest m of equal sums stays).
   void (*offerRow)(const float* through, const int32_t* columns, const float* values,
-                   int64_t count, float* sums, int32_t* vias);
+                   const int32_t* entries, int64_t count, float* sums, int32_t* vias);
 };
 
 // A sum and the waypoint giving it as one number ordered as "smaller sum,

@@ -25,11 +25,13 @@ namespace {
 // about N per considered cell, a few times faster per sum; these ratios are
 // where the two cost the same on generated realistic and depth-first maps
 // of 1024 to 4096 waypoints (BENCHMARKS.md).
-constexpr int64_t kSparseRatio = 32;
-constexpr int64_t kTwoThreadSparseRatio = 44;
+constexpr int64_t kSparseRatio = 14;
+constexpr int64_t kTwoThreadSparseRatio = 20;
 
-// Write-log entries kept per waypoint and thread (O(N) memory in all).
-constexpr size_t kLogEntriesPerWaypoint = 64;
+// Write-log entries kept per waypoint, shared by the threads (O(N) memory
+// in all): a pass is followed by a sparse one only if its log held all its
+// writes.
+constexpr size_t kLogEntriesPerWaypoint = 128;
 
 // Whether a second thread pays and would find a core of its own: the map is
 // big enough and the process may use two or more cores (the decision the
@@ -69,13 +71,15 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
       // 1024 floats is 4 KiB, the span of one way of the first-level cache).
       rowStride_(paddedN_ + kBlockSize),
       threads_(options.threads),
-      logCapacity_(options.logCapacity > 0
-                       ? static_cast<size_t>(options.logCapacity)
-                       : kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 1024) {
+      logCapacity_(0) {
   if (threads_ <= 0) {
     threads_ = secondThreadPays(n_) ? 2 : 1;
   }
   threads_ = std::min(threads_, 2);
+  logCapacity_ = options.logCapacity > 0
+                     ? static_cast<size_t>(options.logCapacity)
+                     : (kLogEntriesPerWaypoint * static_cast<size_t>(graph.n) + 2048) /
+                           static_cast<size_t>(threads_);
   Arrays& arrays = arrays_;
 
   keepBounds_ = keepsBounds(graph, options.full);
@@ -208,8 +212,7 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     workers_[w].logRow.resize(logCapacity_);
     workers_[w].logColumn.resize(logCapacity_);
     workers_[w].logValue.resize(logCapacity_);
-    workers_[w].mineColumn.resize(logCapacity_);
-    workers_[w].mineValue.resize(logCapacity_);
+    workers_[w].mine.resize(logCapacity_);
     workers_[w].columnEnd.resize(static_cast<size_t>(n_));
     workers_[w].best.resize(static_cast<size_t>(paddedN_));
     workers_[w].through.resize(static_cast<size_t>(n_ * kSparseColumns));
@@ -639,6 +642,7 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
   float* rowSums = worker.rowSums.data();
   int32_t* rowVias = worker.rowVias.data();
   const Worker& upper = workers_[0];
+  const bool numbering = view_.numberingOrder;
   const int64_t capacity = static_cast<int64_t>(worker.logRow.size());
   int64_t count = 0;
   int64_t offered = 0;
@@ -671,9 +675,7 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
     for (int64_t i = 0; i < count; ++i) ++mineStart[worker.logRow[i] - first + 1];
     for (int64_t k = 0; k < span; ++k) mineStart[k + 1] += mineStart[k];
     for (int64_t i = 0; i < count; ++i) {
-      const int64_t at = mineStart[worker.logRow[i] - first]++;
-      worker.mineColumn[at] = worker.logColumn[i];
-      worker.mineValue[at] = worker.logValue[i];
+      worker.mine[mineStart[worker.logRow[i] - first]++] = static_cast<int32_t>(i);
     }
     // (mineStart[k] now ends row first + k's writes.)
     // (3) before the group and (2): each row's writes, in ascending m.
@@ -684,16 +686,16 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
       const int64_t from = a > first ? mineStart[a - first - 1] : 0;
       const int64_t mine = mineStart[a - first] - from;
       if (mine > 0) {
-        kernels_.offerRow(through, worker.mineColumn.data() + from, worker.mineValue.data() + from,
-                          mine, sums, vias);
+        kernels_.offerRow(through, worker.logColumn.data(), worker.logValue.data(),
+                          worker.mine.data() + from, mine, sums, vias);
       }
       int64_t i = lastNext_[a];
       while (i < lastRowStart_[a + 1] && lastRowColumn_[i] < b0) ++i;
       lastNext_[a] = i;
       const int64_t last = lastRowStart_[a + 1] - i;
       if (last > 0) {
-        kernels_.offerRow(through, lastRowColumn_.data() + i, lastRowValue_.data() + i, last, sums,
-                          vias);
+        kernels_.offerRow(through, lastRowColumn_.data() + i, lastRowValue_.data() + i, nullptr,
+                          last, sums, vias);
       }
       offered += (mine + last) * (b1 - b0);
     }
@@ -702,13 +704,18 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
       const int64_t j = b - b0;
       float* column = pathing + b * paddedN_;
       std::fill(best, best + span, UINT64_MAX);
-      // (1): rows m of column b written in the last pass, to every row.
+      // (1): rows m of column b written in the last pass, to the rows above
+      // m (below it the write came before the cell's last evaluation). In
+      // the map's own numbering those are the positions before m; in
+      // another, the sums go to every row.
       for (int64_t i = lastStart_[b]; i < lastStart_[b + 1]; ++i) {
         const int32_t p = lastPosition_[i];
         const int32_t m = order[p];
-        kernels_.pushSums(pathing + m * paddedN_ + first, column[p], m, best, span);
+        const int64_t rows = numbering ? std::min<int64_t>(span, m - first) : span;
+        if (rows <= 0) continue;
+        kernels_.pushSums(pathing + m * paddedN_ + first, column[p], m, best, rows);
+        offered += rows;
       }
-      offered += (lastStart_[b + 1] - lastStart_[b]) * span;
       // (3) inside the group: this thread's writes a->m with b0 <= m < b.
       for (int64_t i = groupStart; i < count; ++i) {
         const int32_t m = worker.logColumn[i];

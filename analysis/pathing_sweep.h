@@ -212,15 +212,14 @@ class PathingSweep {
     std::vector<float> logValue;             // their values (sparse passes)
     int64_t logCount = 0;
     bool logFull = false;
-    // Sparse passes: the log by row (starts, columns, values), the log's
+    // Sparse passes: the log by row (starts, entries), the log's
     // length after each column, per position the smallest sum offered
     // through a column and its waypoint as one key (sumKey), a group of
     // columns transposed (N x kSparseColumns), and per row of the thread
     // the smallest sums through its own row's writes, with their waypoints
     // (rows x kSparseColumns).
     std::vector<int64_t> mineStart;
-    std::vector<int32_t> mineColumn;
-    std::vector<float> mineValue;
+    std::vector<int32_t> mine;
     std::vector<int64_t> columnEnd;
     std::vector<uint64_t> best;
     std::vector<float> through;
