@@ -660,6 +660,7 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
     }
     if (scanning) {
       for (int64_t b = b0; b < b1; ++b) scanColumn(worker, pass, b, first, end);
+      if (half == 0 && halves == 2) sparseColumnsDone_.store(b1, std::memory_order_release);
       continue;
     }
     // The group's columns, transposed: through[m * G + j] = pathing m->(b0 + j).
