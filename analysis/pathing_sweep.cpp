@@ -217,6 +217,8 @@ PathingSweep::PathingSweep(const WaypointGraph& graph, const CellBits& reachabil
     workers_[w].best.resize(static_cast<size_t>(paddedN_));
     workers_[w].through.resize(static_cast<size_t>(n_ * kSparseColumns));
     workers_[w].mineStart.resize(static_cast<size_t>(n_ + 1));
+    workers_[w].throughRows.resize(static_cast<size_t>(n_ / 64 + 1));
+    workers_[w].offeredRows.resize(static_cast<size_t>(n_ / 64 + 1));
     workers_[w].rowBuffer.assign(static_cast<size_t>(std::min(kGroupRows, n_) * rowStride_),
                                  kInfinity);
     workers_[w].inner.resize(static_cast<size_t>(kGroupRows * kGroupRows));
@@ -663,12 +665,6 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
       if (half == 0 && halves == 2) sparseColumnsDone_.store(b1, std::memory_order_release);
       continue;
     }
-    // The group's columns, transposed: through[m * G + j] = pathing m->(b0 + j).
-    for (int64_t m = 0; m < n_; ++m) {
-      const int32_t p = position[m];
-      float* out = through + m * G;
-      for (int64_t j = 0; j < b1 - b0; ++j) out[j] = pathing[(b0 + j) * paddedN_ + p];
-    }
     // This thread's writes so far by row (a counting sort of its log, which
     // is in column order, so each row's writes stay in ascending m).
     int64_t* mineStart = worker.mineStart.data();
@@ -678,32 +674,80 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
     for (int64_t i = 0; i < count; ++i) {
       worker.mine[mineStart[worker.logRow[i] - first]++] = static_cast<int32_t>(i);
     }
-    // (mineStart[k] now ends row first + k's writes.)
-    // (3) before the group and (2): each row's writes, in ascending m.
-    std::fill(rowSums, rowSums + span * G, kInfinity);
+    // (mineStart[k] now ends row first + k's writes.) The rows with writes
+    // to offer over this group (bit k: row first + k), whose sums through
+    // them are kept, and the rows any sum reaches in this group: those, and
+    // the rows this thread writes in the group (step (3) inside it).
+    uint64_t* throughRows = worker.throughRows.data();
+    uint64_t* offeredRows = worker.offeredRows.data();
+    const int64_t words = (span + 63) / 64;
+    std::fill(throughRows, throughRows + words, 0);
+    bool anyThrough = false;
     for (int64_t a = first; a < end; ++a) {
-      float* sums = rowSums + (a - first) * G;
-      int32_t* vias = rowVias + (a - first) * G;
-      const int64_t from = a > first ? mineStart[a - first - 1] : 0;
-      const int64_t mine = mineStart[a - first] - from;
-      if (mine > 0) {
-        kernels_.offerRow(through, worker.logColumn.data(), worker.logValue.data(),
-                          worker.mine.data() + from, mine, sums, vias);
-      }
       int64_t i = lastNext_[a];
       while (i < lastRowStart_[a + 1] && lastRowColumn_[i] < b0) ++i;
       lastNext_[a] = i;
-      const int64_t last = lastRowStart_[a + 1] - i;
-      if (last > 0) {
-        kernels_.offerRow(through, lastRowColumn_.data() + i, lastRowValue_.data() + i, nullptr,
-                          last, sums, vias);
+      const int64_t k = a - first;
+      if (i < lastRowStart_[a + 1] || mineStart[k] > (k > 0 ? mineStart[k - 1] : 0)) {
+        throughRows[k / 64] |= uint64_t(1) << (k % 64);
+        anyThrough = true;
       }
-      offered += (mine + last) * (b1 - b0);
+    }
+    std::copy(throughRows, throughRows + words, offeredRows);
+    if (anyThrough) {
+      // The group's columns, transposed: through[m * G + j] = pathing m->(b0 + j).
+      for (int64_t m = 0; m < n_; ++m) {
+        const int32_t p = position[m];
+        float* out = through + m * G;
+        for (int64_t j = 0; j < b1 - b0; ++j) out[j] = pathing[(b0 + j) * paddedN_ + p];
+      }
+    }
+    // (3) before the group and (2): each row's writes, in ascending m.
+    for (int64_t w = 0; w < words; ++w) {
+      for (uint64_t bits = throughRows[w]; bits; bits &= bits - 1) {
+        const int64_t k = w * 64 + __builtin_ctzll(bits);
+        const int64_t a = first + k;
+        float* sums = rowSums + k * G;
+        int32_t* vias = rowVias + k * G;
+        std::fill(sums, sums + G, kInfinity);
+        const int64_t from = k > 0 ? mineStart[k - 1] : 0;
+        const int64_t mine = mineStart[k] - from;
+        if (mine > 0) {
+          kernels_.offerRow(through, worker.logColumn.data(), worker.logValue.data(),
+                            worker.mine.data() + from, mine, sums, vias);
+        }
+        const int64_t i = lastNext_[a];
+        const int64_t last = lastRowStart_[a + 1] - i;
+        if (last > 0) {
+          kernels_.offerRow(through, lastRowColumn_.data() + i, lastRowValue_.data() + i,
+                            nullptr, last, sums, vias);
+        }
+        offered += (mine + last) * (b1 - b0);
+      }
     }
     const int64_t groupStart = count;
     for (int64_t b = b0; b < b1 && !scanning; ++b) {
       const int64_t j = b - b0;
       float* column = pathing + b * paddedN_;
+      // Rows [first, first + reached) had sums offered through a column
+      // (in another order than the map's own numbering, every row has once
+      // any has).
+      int64_t reached = 0;
+      const int64_t upperFrom = half == 1 ? (b > 0 ? upper.columnEnd[b - 1] : 0) : 0;
+      const int64_t upperTo = half == 1 ? upper.columnEnd[b] : 0;
+      if (upperTo > upperFrom) reached = span;
+      for (int64_t i = lastStart_[b]; i < lastStart_[b + 1] && reached < span; ++i) {
+        reached = numbering ? std::max<int64_t>(reached, std::min<int64_t>(span, order[lastPosition_[i]] - first))
+                            : span;
+      }
+      bool anyOffered = reached > 0 || count > groupStart;
+      for (int64_t w = 0; w < words && !anyOffered; ++w) anyOffered = offeredRows[w] != 0;
+      if (!anyOffered) {
+        // No operand of this column's cells changed at this thread's rows.
+        worker.columnEnd[b] = count;
+        if (half == 0 && halves == 2) sparseColumnsDone_.store(b + 1, std::memory_order_release);
+        continue;
+      }
       std::fill(best, best + span, UINT64_MAX);
       // (1): rows m of column b written in the last pass, to the rows above
       // m (below it the write came before the cell's last evaluation). In
@@ -727,23 +771,30 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
       }
       offered += count - groupStart;
       // (4), from thread 0: its writes in column b, to this thread's rows.
-      if (half == 1) {
-        const int64_t from = b > 0 ? upper.columnEnd[b - 1] : 0;
-        for (int64_t i = from; i < upper.columnEnd[b]; ++i) {
-          const int32_t m = upper.logRow[i];
-          kernels_.pushSums(pathing + m * paddedN_ + first, upper.logValue[i], m, best, span);
-        }
-        offered += (upper.columnEnd[b] - from) * span;
+      for (int64_t i = upperFrom; i < upperTo; ++i) {
+        const int32_t m = upper.logRow[i];
+        kernels_.pushSums(pathing + m * paddedN_ + first, upper.logValue[i], m, best, span);
       }
+      offered += (upperTo - upperFrom) * span;
+      // The cells, of the rows some sum reached; a write opens the rows
+      // after it (step (4) below).
+      int64_t openFrom = reached >= span ? first : end;
       for (int64_t a0 = first; a0 < end; a0 += 64) {
         const uint64_t cell = uint64_t(b) * uint64_t(n_) + uint64_t(a0);
-        uint64_t considered = reachability_.bitsFrom(cell) &
-                              ~graph_.adjacency.bitsFrom(cell) & lowBits(end - a0);
-        for (; considered; considered &= considered - 1) {
-          const int32_t a = static_cast<int32_t>(a0 + __builtin_ctzll(considered));
+        const uint64_t considered = reachability_.bitsFrom(cell) &
+                                    ~graph_.adjacency.bitsFrom(cell) & lowBits(end - a0);
+        const int64_t k0 = a0 - first;
+        const uint64_t throughWord = throughRows[k0 / 64];
+        uint64_t pending = considered & (offeredRows[k0 / 64] | lowBits(reached - k0) |
+                                         ~lowBits(openFrom - a0));
+        while (pending) {
+          const int bit = __builtin_ctzll(pending);
+          pending &= pending - 1;
+          const int32_t a = static_cast<int32_t>(a0 + bit);
           const int32_t p = position[a];
           const int64_t r = (a - first) * G + j;
-          const uint64_t rowKey = sumKey(rowSums[r], rowVias[r]);
+          const uint64_t rowKey =
+              (throughWord >> bit) & 1 ? sumKey(rowSums[r], rowVias[r]) : UINT64_MAX;
           const uint64_t key = std::min(best[p - first], rowKey);
           // The smallest sum is below the value (an untouched slot never is).
           if (!(uint32_t(key >> 32) < floatBits(column[p]))) continue;
@@ -760,6 +811,7 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
           } else {
             worker.logFull = true;
           }
+          offeredRows[(a - first) / 64] |= uint64_t(1) << ((a - first) % 64);
           // (4): the new value is an operand of the cells below it. On two
           // threads those are the positions after p; on one, positions are
           // in any order and the sums go to every row.
@@ -767,6 +819,8 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
           kernels_.pushSums(pathing + int64_t(a) * paddedN_ + first + from, written, a,
                             best + from, span - from);
           offered += span - from;
+          openFrom = std::min<int64_t>(openFrom, numbering ? a + 1 : first);
+          pending |= considered & ~lowBits(bit + 1);
         }
       }
       worker.columnEnd[b] = count;

@@ -220,6 +220,9 @@ class PathingSweep {
     // (rows x kSparseColumns).
     std::vector<int64_t> mineStart;
     std::vector<int32_t> mine;
+    // Bit k for row first + k of the thread: it has writes to offer over
+    // the group of columns at hand; some sum reaches it in the group.
+    std::vector<uint64_t> throughRows, offeredRows;
     std::vector<int64_t> columnEnd;
     std::vector<uint64_t> best;
     std::vector<float> through;
