@@ -18,15 +18,18 @@ namespace tessivar {
 namespace {
 
 // A pass is run sparse when the last one wrote at most one cell in
-// kSparseRatio of the considered cells (times the threads of a full pass,
-// when the sparse pass takes one thread), or one in kTwoThreadSparseRatio
-// when both take two. A sparse pass costs about N sums (most of them in
-// vector kernels) per write of the last pass and of this one, a full pass
-// about N per considered cell, a few times faster per sum; these ratios are
-// where the two cost the same on generated realistic and depth-first maps
-// of 1024 to 4096 waypoints (BENCHMARKS.md).
-constexpr int64_t kSparseRatio = 14;
-constexpr int64_t kTwoThreadSparseRatio = 20;
+// kSparseRatio of the considered cells on maps whose full passes are
+// dense, kBoundedSparseRatio where they are bounded (a bounded pass costs
+// less, but so does a sparse one there: the writes are closer together),
+// times the threads of a full pass when the sparse pass takes one, and one
+// in kTwoThreadSparseRatio when both take two. A sparse pass costs about N
+// sums (most of them in vector kernels) per write of the last pass and of
+// this one, a full pass about N per considered cell, a few times faster
+// per sum; these ratios are where the two cost the same on generated maps
+// of 1024 and 2048 waypoints (BENCHMARKS.md).
+constexpr int64_t kSparseRatio = 12;
+constexpr int64_t kBoundedSparseRatio = 8;
+constexpr int64_t kTwoThreadSparseRatio = 16;
 
 // Write-log entries kept per waypoint, shared by the threads (O(N) memory
 // in all): a pass is followed by a sparse one only if its log held all its
@@ -492,7 +495,9 @@ PassKind PathingSweep::choosePass() const {
   // A sparse pass needs every write of the last pass to be known.
   if (passes_ <= 1 || !lastLogComplete_ || options_.sparse == SparsePasses::kNever) return full;
   if (options_.sparse == SparsePasses::kWhenAble) return PassKind::kSparse;
-  const int64_t ratio = sparseOnTwoThreads() ? kTwoThreadSparseRatio : kSparseRatio * threads_;
+  const int64_t ratio = sparseOnTwoThreads()
+                            ? kTwoThreadSparseRatio
+                            : (keepBounds_ ? kBoundedSparseRatio : kSparseRatio) * threads_;
   return counts_.writes * ratio <= considered_ ? PassKind::kSparse : full;
 }
 

@@ -111,7 +111,7 @@ enum class FullPasses {
 // When a pass is sparse.
 enum class SparsePasses {
   kAuto,      // when the last pass wrote few enough cells (kSparseRatio and
-              // kTwoThreadSparseRatio)
+              // the two beside it)
   kWhenAble,  // whenever every write of the last pass is known (tests)
   kNever,
 };
