@@ -238,6 +238,79 @@ TEST_P(PathingKernelTest, ClosedRowsMatchThePlainScan) {
   }
 }
 
+// The sparse pass's two kernels against plain loops on tie-heavy values:
+// a column's sums pushed as "sum, then lowest waypoint" keys, at lengths
+// that end inside a vector; and a row's writes offered over a group of
+// columns, in ascending waypoints, directly and through an index of
+// entries, keeping the lowest waypoint of equal sums.
+TEST_P(PathingKernelTest, SparseOffersMatchPlainLoops) {
+  const PathingKernels& kernels = pathingKernels(GetParam());
+  MapRandom random(11);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int64_t count = random.below(90);
+    std::vector<float> column(static_cast<size_t>(count));
+    std::vector<uint64_t> best(static_cast<size_t>(count + 1));
+    for (float& value : column) value = tieHeavyValue(random);
+    for (uint64_t& key : best) {
+      key = random.below(4) == 0 ? UINT64_MAX : sumKey(tieHeavyValue(random), random.below(50));
+    }
+    const float add = tieHeavyValue(random);
+    const int32_t m = int32_t(random.below(50));
+    std::vector<uint64_t> expected = best;
+    for (int64_t p = 0; p < count; ++p) {
+      expected[p] = std::min(expected[p], sumKey(column[p] + add, m));
+    }
+    kernels.pushSums(column.data(), add, m, best.data(), count);
+    ASSERT_EQ(best, expected) << "trial " << trial << " (the slot past the end stays)";
+  }
+  constexpr int64_t G = kSparseColumns;
+  for (int trial = 0; trial < 300; ++trial) {
+    const int64_t n = 1 + random.below(60);
+    std::vector<float> through(static_cast<size_t>(n * G));
+    for (float& value : through) value = tieHeavyValue(random);
+    // Entries in ascending waypoint, some waypoints twice, the rest absent.
+    std::vector<int32_t> columns;
+    std::vector<float> values;
+    for (int32_t w = 0; w < n; ++w) {
+      for (uint32_t copies = random.below(3); copies > 0; --copies) {
+        columns.push_back(w);
+        values.push_back(tieHeavyValue(random));
+      }
+    }
+    std::vector<float> sums(static_cast<size_t>(G));
+    std::vector<int32_t> vias(static_cast<size_t>(G));
+    for (int64_t j = 0; j < G; ++j) {
+      sums[j] = random.below(3) == 0 ? std::numeric_limits<float>::infinity()
+                                     : tieHeavyValue(random);
+      vias[j] = int32_t(random.below(1000));
+    }
+    std::vector<float> expectedSums = sums;
+    std::vector<int32_t> expectedVias = vias;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      for (int64_t j = 0; j < G; ++j) {
+        const float sum = through[columns[i] * G + j] + values[i];
+        if (sum < expectedSums[j]) expectedSums[j] = sum, expectedVias[j] = columns[i];
+      }
+    }
+    // Directly, then the same through an index over reversed copies of the
+    // arrays.
+    std::vector<float> direct = sums;
+    std::vector<int32_t> directVias = vias;
+    kernels.offerRow(through.data(), columns.data(), values.data(), nullptr,
+                     int64_t(columns.size()), direct.data(), directVias.data());
+    ASSERT_EQ(direct, expectedSums) << "trial " << trial;
+    ASSERT_EQ(directVias, expectedVias) << "trial " << trial;
+    const std::vector<int32_t> reversedColumns(columns.rbegin(), columns.rend());
+    const std::vector<float> reversedValues(values.rbegin(), values.rend());
+    std::vector<int32_t> entries;
+    for (int64_t i = int64_t(columns.size()) - 1; i >= 0; --i) entries.push_back(int32_t(i));
+    kernels.offerRow(through.data(), reversedColumns.data(), reversedValues.data(),
+                     entries.data(), int64_t(entries.size()), sums.data(), vias.data());
+    ASSERT_EQ(sums, expectedSums) << "trial " << trial;
+    ASSERT_EQ(vias, expectedVias) << "trial " << trial;
+  }
+}
+
 TEST(PathingKernels, TheBestPathIsSupportedAndThePortableOneAlwaysIs) {
   EXPECT_TRUE(kernelPathSupported(KernelPath::kPortable));
   EXPECT_TRUE(kernelPathSupported(bestKernelPath()));

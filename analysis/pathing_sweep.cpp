@@ -650,7 +650,10 @@ void PathingSweep::runSparseRows(Worker& worker, const PassSettings& pass, int h
   int32_t* rowVias = worker.rowVias.data();
   const Worker& upper = workers_[0];
   const bool numbering = view_.numberingOrder;
-  const int64_t capacity = static_cast<int64_t>(worker.logRow.size());
+  const int64_t capacity =
+      options_.sparseLogLimitForTests > 0
+          ? std::min<int64_t>(options_.sparseLogLimitForTests, int64_t(worker.logRow.size()))
+          : static_cast<int64_t>(worker.logRow.size());
   int64_t count = 0;
   int64_t offered = 0;
   int64_t writes = 0;

@@ -137,9 +137,13 @@ struct PathingSweepOptions {
   // 2.2 % more instructions on the walked form, 1.3 % on the depth-first
   // one; BENCHMARKS.md).
   bool neighbourBars = false;
-  // Write-log entries kept per thread and pass; 0 for the default, 64 per
-  // waypoint. (Tests make it small to exercise a full log.)
+  // Write-log entries kept per thread and pass; 0 for the default, 128 per
+  // waypoint shared by the threads. (Tests make it small to exercise a full
+  // log.)
   int64_t logCapacity = 0;
+  // Tests: the log entries a sparse pass may use (0: all), so that a
+  // sparse pass fills its log up while the passes before it don't.
+  int64_t sparseLogLimitForTests = 0;
   // Superblocks (groups of 16 blocks) are bounded first when a row has
   // more than this many groups of blocks; -1 for never.
   int64_t superblocksAbove = 4;

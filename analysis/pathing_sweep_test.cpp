@@ -422,5 +422,43 @@ TEST(PathingSweepThreads, TwoThreadsOnMapsOfSeveralBands) {
 }
 
 
+// A sparse pass whose write log fills up goes on summing every
+// intermediate, and on two threads thread 1 does the same from the group
+// of columns at which thread 0's log filled up. Sparse passes limited to
+// one, two and five log entries on maps of one and of several row bands
+// make that happen in many passes (a sparse pass followed by a pass that
+// is not, though sparse passes run whenever able), at thread 0, at thread 1
+// and on one thread; every pass is compared with the reference.
+TEST(PathingSweepThreads, SparsePassesGoOnWhenALogFillsUp) {
+  int64_t filled[2] = {0, 0};  // one thread, two threads
+  for (uint64_t seed = 1; seed <= 24; ++seed) {
+    const int32_t size = 40 + int32_t((seed * 37) % 160);
+    const WaypointGraph graph = graphOf(seed % 2 ? mixedStructureMap(seed, size)
+                                                 : generateRandomMap(seed, size, 2));
+    const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+    for (int threads : {1, 2}) {
+      for (int64_t capacity : {1, 2, 5}) {
+        PathingSweepOptions options;
+        options.threads = threads;
+        options.order = threads == 2 ? BlockOrder::kNumbering : BlockOrder::kShuffled;
+        options.shuffleSeed = seed;
+        options.sparse = SparsePasses::kWhenAble;
+        options.sparseLogLimitForTests = capacity;
+        ASSERT_TRUE(testing::pathingMatchesReference(graph, reference, options))
+            << "seed " << seed << ", " << threads << " thread(s), log of " << capacity;
+        PathingSweep sweep(graph, reference.reachability, options);
+        bool lastSparse = false;
+        while (sweep.runPass()) {
+          const bool sparse = sweep.lastPass().kind == PassKind::kSparse;
+          filled[threads - 1] += lastSparse && !sparse;
+          lastSparse = sparse;
+        }
+      }
+    }
+  }
+  EXPECT_GT(filled[0], 10);
+  EXPECT_GT(filled[1], 10);
+}
+
 }  // namespace
 }  // namespace tessivar
