@@ -17,19 +17,20 @@ namespace tessivar {
 
 namespace {
 
-// A pass is run sparse when the last one wrote at most one cell in
-// kSparseRatio of the considered cells on maps whose full passes are
-// dense, kBoundedSparseRatio where they are bounded (a bounded pass costs
-// less, but so does a sparse one there: the writes are closer together),
-// times the threads of a full pass when the sparse pass takes one, and one
-// in kTwoThreadSparseRatio when both take two. A sparse pass costs about N
-// sums (most of them in vector kernels) per write of the last pass and of
-// this one, a full pass about N per considered cell, a few times faster
-// per sum; these ratios are where the two cost the same on generated maps
-// of 1024 and 2048 waypoints (BENCHMARKS.md).
-constexpr int64_t kSparseRatio = 12;
-constexpr int64_t kBoundedSparseRatio = 8;
-constexpr int64_t kTwoThreadSparseRatio = 16;
+// The cost model that picks a pass's kind, in sums of a full pass. A full
+// pass costs about N sums per considered cell, divided among its threads.
+// A sparse pass costs about N sums per write of the last pass and per
+// write of this one (which is expected to fall from the last as the last
+// fell from the one before), each kSparseSumCost times dearer than a sum
+// of a full pass (scattered columns, 64-bit keys), kBoundedSparseSumCost
+// on maps whose passes are bounded (there the writes lie close together,
+// and a bounded pass costs less); on two threads it runs
+// kSparseTwoThreadGain times faster. The constants put the switch where
+// the two kinds cost the same on generated maps of 1024 and 2048
+// waypoints (BENCHMARKS.md).
+constexpr double kSparseSumCost = 7.5;
+constexpr double kBoundedSparseSumCost = 4.5;
+constexpr double kSparseTwoThreadGain = 1.4;
 
 // Write-log entries kept per waypoint, shared by the threads (O(N) memory
 // in all): a pass is followed by a sparse one only if its log held all its
@@ -352,6 +353,7 @@ bool PathingSweep::runPass() {
     }
   }
 
+  earlierWrites_ = counts_.writes;
   counts_ = PassCounts();
   counts_.kind = pass.kind;
   counts_.considered = considered_;
@@ -495,10 +497,13 @@ PassKind PathingSweep::choosePass() const {
   // A sparse pass needs every write of the last pass to be known.
   if (passes_ <= 1 || !lastLogComplete_ || options_.sparse == SparsePasses::kNever) return full;
   if (options_.sparse == SparsePasses::kWhenAble) return PassKind::kSparse;
-  const int64_t ratio = sparseOnTwoThreads()
-                            ? kTwoThreadSparseRatio
-                            : (keepBounds_ ? kBoundedSparseRatio : kSparseRatio) * threads_;
-  return counts_.writes * ratio <= considered_ ? PassKind::kSparse : full;
+  const double last = static_cast<double>(counts_.writes);
+  const double expected =
+      last * std::min(1.0, last / static_cast<double>(std::max<int64_t>(1, earlierWrites_)));
+  double sparseCost = (last + expected) * (keepBounds_ ? kBoundedSparseSumCost : kSparseSumCost);
+  if (sparseOnTwoThreads()) sparseCost /= kSparseTwoThreadGain;
+  const double fullCost = static_cast<double>(considered_) / threads_;
+  return sparseCost <= fullCost ? PassKind::kSparse : full;
 }
 
 bool PathingSweep::sparseOnTwoThreads() const {

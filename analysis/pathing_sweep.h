@@ -38,8 +38,8 @@
 //
 // Passes, each of one kind (PassKind). The passes that are not sparse are
 // all bounded or all dense, by the map (FullPasses); a pass after one that
-// wrote few cells is sparse (a fixed ratio of writes to considered cells,
-// where the two kinds cost the same):
+// wrote few cells is sparse, when a cost model (pathing_sweep.cpp) expects
+// it to cost less than a full one:
 // - bounded: each due cell sums only the blocks its bounds admit and that
 //   hold a changed operand, in register blocks of 4 x 4 cells (2 x 4 with
 //   AVX2) that sum the union of their cells' blocks. A pass costs a few
@@ -110,8 +110,7 @@ enum class FullPasses {
 
 // When a pass is sparse.
 enum class SparsePasses {
-  kAuto,      // when the last pass wrote few enough cells (kSparseRatio and
-              // the two beside it)
+  kAuto,      // when the cost model expects it to cost less (kSparseSumCost)
   kWhenAble,  // whenever every write of the last pass is known (tests)
   kNever,
 };
@@ -305,6 +304,7 @@ class PathingSweep {
   std::atomic<bool> sparseFirstLogFull_{false};
   int64_t passes_ = 0;
   PassCounts counts_;
+  int64_t earlierWrites_ = 0;  // the writes of the pass before the last
 };
 
 }  // namespace tessivar
