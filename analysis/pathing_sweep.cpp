@@ -28,8 +28,8 @@ namespace {
 // kSparseTwoThreadGain times faster. The constants put the switch where
 // the two kinds cost the same on generated maps of 1024 and 2048
 // waypoints (BENCHMARKS.md).
-constexpr double kSparseSumCost = 7.5;
-constexpr double kBoundedSparseSumCost = 4.5;
+constexpr double kSparseSumCost = 8;
+constexpr double kBoundedSparseSumCost = 5.5;
 constexpr double kSparseTwoThreadGain = 1.4;
 
 // Write-log entries kept per waypoint, shared by the threads (O(N) memory
