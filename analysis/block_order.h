@@ -8,12 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/pathing_kernels.h"
 #include "waypoint/waypoint_graph.h"
 
 namespace tessivar {
-
-// Waypoints per block.
-constexpr int32_t kBlockSize = 16;
 
 enum class BlockOrder {
   kAuto,       // the map's own numbering or kSpatial, whichever is tighter

@@ -80,6 +80,35 @@ struct Avx512Ops {
   }
 };
 
+// offerRowT in two vectors of 16 columns that stay in registers.
+void offerRowAvx512(const float* through, const int32_t* columns, const float* values,
+                    const int32_t* entries, int64_t count, float* sums, int32_t* vias) {
+  static_assert(tessivar::kSparseColumns == 32, "two vectors of 16 columns");
+  __m512 least0 = _mm512_loadu_ps(sums);
+  __m512 least1 = _mm512_loadu_ps(sums + 16);
+  __m512i lowest0 = _mm512_loadu_si512(vias);
+  __m512i lowest1 = _mm512_loadu_si512(vias + 16);
+  for (int64_t i = 0; i < count; ++i) {
+    const int64_t e = entries ? entries[i] : i;
+    const int32_t m = columns[e];
+    const float* row = through + int64_t(m) * 32;
+    const __m512 add = _mm512_set1_ps(values[e]);
+    const __m512i number = _mm512_set1_epi32(m);
+    const __m512 sum0 = _mm512_add_ps(_mm512_loadu_ps(row), add);
+    const __m512 sum1 = _mm512_add_ps(_mm512_loadu_ps(row + 16), add);
+    const __mmask16 lower0 = _mm512_cmp_ps_mask(sum0, least0, _CMP_LT_OQ);
+    const __mmask16 lower1 = _mm512_cmp_ps_mask(sum1, least1, _CMP_LT_OQ);
+    least0 = _mm512_mask_mov_ps(least0, lower0, sum0);
+    least1 = _mm512_mask_mov_ps(least1, lower1, sum1);
+    lowest0 = _mm512_mask_mov_epi32(lowest0, lower0, number);
+    lowest1 = _mm512_mask_mov_epi32(lowest1, lower1, number);
+  }
+  _mm512_storeu_ps(sums, least0);
+  _mm512_storeu_ps(sums + 16, least1);
+  _mm512_storeu_si512(vias, lowest0);
+  _mm512_storeu_si512(vias + 16, lowest1);
+}
+
 }  // namespace
 
 namespace tessivar {
@@ -87,7 +116,8 @@ namespace kernel_detail {
 
 const PathingKernels kAvx512Kernels = {KernelPath::kAvx512, "avx512",
                                        &evaluateTileFn<Avx512Ops>,
-                                       &closeRowFn<Avx512Ops>, &pushSumsT<Avx512Ops>};
+                                       &closeRowFn<Avx512Ops>, &pushSumsT<Avx512Ops>,
+                                       &offerRowAvx512};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

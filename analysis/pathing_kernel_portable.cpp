@@ -45,7 +45,8 @@ namespace kernel_detail {
 
 const PathingKernels kPortableKernels = {KernelPath::kPortable, "portable",
                                          &evaluateTileFn<PortableOps>,
-                                         &closeRowFn<PortableOps>, &pushSumsT<PortableOps>};
+                                         &closeRowFn<PortableOps>, &pushSumsT<PortableOps>,
+                                         &offerRowT<PortableOps>};
 
 }  // namespace kernel_detail
 }  // namespace tessivar

@@ -41,6 +41,8 @@ struct ColumnCase {
   std::vector<float> smallest, written, none;
   std::vector<float> rows, inner;
   std::vector<int32_t> scratch;
+  std::vector<int64_t> noPaths;
+  std::vector<float> minima = std::vector<float>(size_t(kDenseChunksMax * kDenseCellsMax * 16));
 
   ColumnCase(MapRandom& random, int64_t size) : n(size) {
     paddedN = (n + 15) / 16 * 16;
@@ -73,37 +75,50 @@ struct ColumnCase {
     smallest.assign(size_t(n), 0.0f);
     written.assign(size_t(n), 0.0f);
     none.assign(size_t(n), std::numeric_limits<float>::infinity());
+    noPaths.assign(size_t(n + 1), 0);
   }
 
-  BoundedPass pass() {
-    BoundedPass p;
-    p.n = n;
-    p.paddedN = paddedN;
-    p.boundStride = stride;
-    p.blocks = blocks;
-    p.pathing = pathing.data();
-    p.via = via.data();
-    p.order = order.data();
-    p.position = position.data();
-    p.rowMin = rowMin.data();
-    p.columnMin = columnMin.data();
-    p.rowTime = rowTime.data();
-    p.columnTime = columnTime.data();
-    p.rowLatest = rowLatest.data();
-    p.columnLatest = columnLatest.data();
-    p.rowSmallest = smallest.data();
-    p.columnSmallest = smallest.data();
-    p.rowWrittenBefore = written.data();
-    p.columnWrittenBefore = written.data();
-    p.rowWritten = none.data();
-    p.columnWritten = none.data();
+  SweepView view() {
+    SweepView v;
+    v.n = n;
+    v.paddedN = paddedN;
+    v.boundStride = stride;
+    v.blocks = blocks;
+    v.pathing = pathing.data();
+    v.via = via.data();
+    v.order = order.data();
+    v.position = position.data();
+    v.rowMin = rowMin.data();
+    v.columnMin = columnMin.data();
+    v.rowTime = rowTime.data();
+    v.columnTime = columnTime.data();
+    v.rowLatest = rowLatest.data();
+    v.columnLatest = columnLatest.data();
+    v.rowSmallest = smallest.data();
+    v.columnSmallest = smallest.data();
+    // The last pass (parity 0) wrote everything; this one (1) nothing yet.
+    v.rowWritten[0] = written.data();
+    v.columnWritten[0] = written.data();
+    v.rowWritten[1] = none.data();
+    v.columnWritten[1] = none.data();
+    v.outBegin = noPaths.data();
+    v.inBegin = noPaths.data();
+    v.numberingOrder = true;
+    return v;
+  }
+
+  PassSettings pass() {
+    PassSettings p;
+    p.kind = PassKind::kBounded;
     p.previous = 0;
     p.current = int32_t(n);
+    p.parity = 1;
+    p.denseChunk = 256;
     return p;
   }
 
   // Rows 0..min(n, 64) - 1 as the row buffer; one column.
-  BoundedTile column(int64_t b, uint64_t considered) {
+  TileJob column(int64_t b, uint64_t considered) {
     rows.assign(size_t(std::min<int64_t>(n, 64) * paddedN), std::numeric_limits<float>::infinity());
     for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
       for (int64_t m = 0; m < n; ++m) rows[k * paddedN + m] = pathing[k + m * paddedN];
@@ -112,7 +127,7 @@ struct ColumnCase {
     for (int64_t k = 0; k < std::min<int64_t>(n, 64); ++k) {
       for (int64_t m = 0; m < std::min<int64_t>(n, 64); ++m) inner[k * 64 + m] = pathing[k + m * paddedN];
     }
-    BoundedTile job;
+    TileJob job;
     job.inner = inner.data();
     job.a0 = 0;
     job.rows = std::min<int64_t>(n, 64);
@@ -123,6 +138,7 @@ struct ColumnCase {
     job.considered[0] = considered;
     job.due[0] = considered;
     job.scratch = scratch.data();
+    job.chunkMinima = minima.data();
     return job;
   }
 };
@@ -152,11 +168,12 @@ TEST_P(PathingKernelTest, OneColumnMatchesThePlainSweep) {
         expectedVia[a + b * n] = int16_t(bestM);
       }
     }
-    BoundedPass pass = c.pass();
+    PassSettings pass = c.pass();
     pass.blockBounds = trial % 3 != 0;
     pass.changedOnly = trial % 5 != 0;
-    BoundedTile job = c.column(b, considered);
-    kernels.evaluateTile(pass, job);
+    pass.kind = trial % 7 == 0 ? PassKind::kDense : PassKind::kBounded;
+    TileJob job = c.column(b, considered);
+    kernels.evaluateTile(c.view(), pass, job);
     ASSERT_EQ(c.via, expectedVia) << "trial " << trial << " n " << n << " b " << b;
     for (int64_t a = 0; a < n; ++a) {
       ASSERT_EQ(c.pathing[a + b * c.paddedN], expected[a + b * c.paddedN])
@@ -218,6 +235,79 @@ TEST_P(PathingKernelTest, ClosedRowsMatchThePlainScan) {
       }
     }
     EXPECT_EQ(row.back() & ~tail, 0u) << "trial " << trial << ": no bit past the last waypoint";
+  }
+}
+
+// The sparse pass's two kernels against plain loops on tie-heavy values:
+// a column's sums pushed as "sum, then lowest waypoint" keys, at lengths
+// that end inside a vector; and a row's writes offered over a group of
+// columns, in ascending waypoints, directly and through an index of
+// entries, keeping the lowest waypoint of equal sums.
+TEST_P(PathingKernelTest, SparseOffersMatchPlainLoops) {
+  const PathingKernels& kernels = pathingKernels(GetParam());
+  MapRandom random(11);
+  for (int trial = 0; trial < 300; ++trial) {
+    const int64_t count = random.below(90);
+    std::vector<float> column(static_cast<size_t>(count));
+    std::vector<uint64_t> best(static_cast<size_t>(count + 1));
+    for (float& value : column) value = tieHeavyValue(random);
+    for (uint64_t& key : best) {
+      key = random.below(4) == 0 ? UINT64_MAX : sumKey(tieHeavyValue(random), random.below(50));
+    }
+    const float add = tieHeavyValue(random);
+    const int32_t m = int32_t(random.below(50));
+    std::vector<uint64_t> expected = best;
+    for (int64_t p = 0; p < count; ++p) {
+      expected[p] = std::min(expected[p], sumKey(column[p] + add, m));
+    }
+    kernels.pushSums(column.data(), add, m, best.data(), count);
+    ASSERT_EQ(best, expected) << "trial " << trial << " (the slot past the end stays)";
+  }
+  constexpr int64_t G = kSparseColumns;
+  for (int trial = 0; trial < 300; ++trial) {
+    const int64_t n = 1 + random.below(60);
+    std::vector<float> through(static_cast<size_t>(n * G));
+    for (float& value : through) value = tieHeavyValue(random);
+    // Entries in ascending waypoint, some waypoints twice, the rest absent.
+    std::vector<int32_t> columns;
+    std::vector<float> values;
+    for (int32_t w = 0; w < n; ++w) {
+      for (uint32_t copies = random.below(3); copies > 0; --copies) {
+        columns.push_back(w);
+        values.push_back(tieHeavyValue(random));
+      }
+    }
+    std::vector<float> sums(static_cast<size_t>(G));
+    std::vector<int32_t> vias(static_cast<size_t>(G));
+    for (int64_t j = 0; j < G; ++j) {
+      sums[j] = random.below(3) == 0 ? std::numeric_limits<float>::infinity()
+                                     : tieHeavyValue(random);
+      vias[j] = int32_t(random.below(1000));
+    }
+    std::vector<float> expectedSums = sums;
+    std::vector<int32_t> expectedVias = vias;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      for (int64_t j = 0; j < G; ++j) {
+        const float sum = through[columns[i] * G + j] + values[i];
+        if (sum < expectedSums[j]) expectedSums[j] = sum, expectedVias[j] = columns[i];
+      }
+    }
+    // Directly, then the same through an index over reversed copies of the
+    // arrays.
+    std::vector<float> direct = sums;
+    std::vector<int32_t> directVias = vias;
+    kernels.offerRow(through.data(), columns.data(), values.data(), nullptr,
+                     int64_t(columns.size()), direct.data(), directVias.data());
+    ASSERT_EQ(direct, expectedSums) << "trial " << trial;
+    ASSERT_EQ(directVias, expectedVias) << "trial " << trial;
+    const std::vector<int32_t> reversedColumns(columns.rbegin(), columns.rend());
+    const std::vector<float> reversedValues(values.rbegin(), values.rend());
+    std::vector<int32_t> entries;
+    for (int64_t i = int64_t(columns.size()) - 1; i >= 0; --i) entries.push_back(int32_t(i));
+    kernels.offerRow(through.data(), reversedColumns.data(), reversedValues.data(),
+                     entries.data(), int64_t(entries.size()), sums.data(), vias.data());
+    ASSERT_EQ(sums, expectedSums) << "trial " << trial;
+    ASSERT_EQ(vias, expectedVias) << "trial " << trial;
   }
 }
 

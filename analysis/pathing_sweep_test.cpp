@@ -25,18 +25,21 @@ using testing::graphOf;
 using testing::mixedStructureMap;
 using testing::pathingMatchesReference;
 
-// Which skips are on.
+// Which skips are on and which passes run.
 enum class Skips {
-  kAll,            // the engine as it runs, superblocks even on small maps
-  kNone,           // every block of every cell: a plain dense pass
+  kAll,            // bounded passes with every skip, superblocks even on small maps
+  kNone,           // bounded passes with no skip: every block of every cell
   kBoundsOnly,     // block bounds against the value, no bar, every cell
   kChangedOnly,    // operands written since, no bounds
-  kNoBar,          // bounds and changed operands, no bar from the intermediate
+  kNoBar,          // bounds and changed operands, no bar from a known sum
+  kNoNeighbours,   // the bar from the current intermediate only
   kSparse,         // sparse passes whenever the last pass's writes are known
   kSparseTinyLog,  // the same with a log of a few entries: it fills up
   kDense,          // every pass dense: every intermediate of every
                    // considered cell (the changed-operand skip does not
                    // apply to dense passes)
+  kAsRun,          // the engine as the tool runs it: every kind of pass by
+                   // the cost model
 };
 
 struct EngineCase {
@@ -49,9 +52,10 @@ struct EngineCase {
 std::string engineName(const EngineCase& c) {
   static const char* const kKernels[] = {"Portable", "Avx2", "Avx512"};
   static const char* const kOrders[] = {"Auto", "Numbering", "Spatial", "Shuffled"};
-  static const char* const kSkips[] = {"AllSkips", "NoSkips",     "BoundsOnly",
-                                       "ChangedOnly", "NoBar",     "Sparse",
-                                       "SparseTinyLog", "Dense"};
+  static const char* const kSkips[] = {"AllSkips",     "NoSkips", "BoundsOnly",
+                                       "ChangedOnly",  "NoBar",   "NoNeighbours",
+                                       "Sparse",       "SparseTinyLog", "Dense",
+                                       "AsRun"};
   return std::string(kKernels[int(c.kernel)]) + kOrders[int(c.order)] + kSkips[int(c.skips)] +
          (c.threads == 2 ? "TwoThreads" : "OneThread");
 }
@@ -63,18 +67,23 @@ std::string caseName(const ::testing::TestParamInfo<EngineCase>& info) {
 std::vector<EngineCase> allCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
-    // The engine as it runs, in every grouping, on one and two threads.
+    // Bounded passes and the engine as it runs, in every grouping, on one
+    // and two threads.
     for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kNumbering, BlockOrder::kSpatial,
                              BlockOrder::kShuffled}) {
       for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
     }
+    for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     // Each skip setting with the shuffled grouping (the loosest bounds);
-    // the sparse passes, which run on one thread, once each.
-    for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar}) {
+    // the sparse passes on one thread there, and on two in the map's own
+    // numbering (the only one where they take two).
+    for (Skips skips : {Skips::kNone, Skips::kBoundsOnly, Skips::kChangedOnly, Skips::kNoBar,
+                        Skips::kNoNeighbours}) {
       for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kShuffled, skips, threads});
     }
     for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
       cases.push_back({kernel, BlockOrder::kShuffled, skips, 1});
+      cases.push_back({kernel, BlockOrder::kNumbering, skips, 2});
     }
     // Dense passes in the map's own numbering (the lowest waypoint is the
     // first position) and in a shuffled one, on one and two threads.
@@ -85,15 +94,18 @@ std::vector<EngineCase> allCases() {
   return cases;
 }
 
-// The long sweeps: the portable kernels and the machine's best, the engine
-// as it runs and with sparse passes forced, one and two threads.
+// The long sweeps: the portable kernels and the machine's best, bounded
+// passes, the engine as it runs and sparse passes forced, one and two
+// threads.
 std::vector<EngineCase> slowCases() {
   std::vector<EngineCase> cases;
   for (KernelPath kernel : {KernelPath::kPortable, bestKernelPath()}) {
     for (BlockOrder order : {BlockOrder::kAuto, BlockOrder::kShuffled}) {
       for (int threads : {1, 2}) cases.push_back({kernel, order, Skips::kAll, threads});
     }
+    for (int threads : {1, 2}) cases.push_back({kernel, BlockOrder::kAuto, Skips::kAsRun, threads});
     cases.push_back({kernel, BlockOrder::kShuffled, Skips::kSparse, 1});
+    cases.push_back({kernel, BlockOrder::kNumbering, Skips::kSparse, 2});
   }
   return cases;
 }
@@ -104,15 +116,18 @@ PathingSweepOptions optionsOf(const EngineCase& c) {
   options.order = c.order;
   options.shuffleSeed = 17;
   options.threads = c.threads;
+  if (c.skips == Skips::kAsRun) return options;
   const bool sparse = c.skips == Skips::kSparse || c.skips == Skips::kSparseTinyLog;
-  options.blockBounds = c.skips == Skips::kAll || c.skips == Skips::kBoundsOnly ||
-                        c.skips == Skips::kNoBar || sparse;
-  options.changedOnly = c.skips == Skips::kAll || c.skips == Skips::kChangedOnly ||
-                        c.skips == Skips::kNoBar || sparse;
-  options.viaThreshold = c.skips == Skips::kAll || sparse;
-  options.superblocksAbove = c.skips == Skips::kAll || sparse ? 0 : -1;
-  options.passChoice = sparse ? PassChoice::kSparseWhenAble : PassChoice::kBounded;
-  if (c.skips == Skips::kDense) options.passChoice = PassChoice::kDense;
+  const bool all = c.skips == Skips::kAll || sparse;
+  options.blockBounds = all || c.skips == Skips::kBoundsOnly || c.skips == Skips::kNoBar ||
+                        c.skips == Skips::kNoNeighbours;
+  options.changedOnly = all || c.skips == Skips::kChangedOnly || c.skips == Skips::kNoBar ||
+                        c.skips == Skips::kNoNeighbours;
+  options.viaThreshold = all || c.skips == Skips::kNoNeighbours;
+  options.neighbourBars = all;
+  options.superblocksAbove = all ? 0 : -1;
+  options.full = c.skips == Skips::kDense ? FullPasses::kDense : FullPasses::kBounded;
+  options.sparse = sparse ? SparsePasses::kWhenAble : SparsePasses::kNever;
   if (c.skips == Skips::kSparseTinyLog) options.logCapacity = 3;
   return options;
 }
@@ -231,12 +246,23 @@ TEST(PathingSweepEngines, WalkedMaps) {
   }
 }
 
-TEST(SlowPathingSweepEngines, LargerMapsInBothNumberingsAndGrids) {
+// The rooms numbered by a depth-first walk: numbers follow space, but not
+// as closely as in the walked form.
+TEST(PathingSweepEngines, DepthFirstMaps) {
+  for (int32_t size : {6, 63, 64, 65, 129, 180}) {
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateDepthFirstMap(7, size)), allCases()))
+        << "depth-first " << size;
+  }
+}
+
+TEST(SlowPathingSweepEngines, LargerMapsInEveryNumberingAndGrids) {
   for (int32_t size : {300, 450}) {
     ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateRealisticMap(5, size)), slowCases()))
         << "realistic " << size;
     ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateWalkedMap(5, size)), slowCases()))
         << "walked " << size;
+    ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateDepthFirstMap(5, size)), slowCases()))
+        << "depth-first " << size;
   }
   ASSERT_TRUE(everyEngineMatchesReference(graphOf(generateGridMap(18, 17)), slowCases()));
 }
@@ -252,13 +278,16 @@ TEST(SlowPathingSweepEngines, ManyMoreRandomGraphs) {
 
 // The engine as it runs picks its passes by the map: on a map numbered the
 // way it was walked it keeps bounds and skips blocks, on a randomly
-// numbered one every pass that is not sparse is dense. On both the last
-// passes, which write few cells, are sparse. (How many blocks the bounds
-// skip and how many passes are sparse depend on the engine's tuning, which
-// BENCHMARKS.md measures; only what it chooses is checked here.)
+// numbered one every pass that is not sparse is dense. On every numbering
+// the last passes, which write few cells, are sparse. (How many blocks the
+// bounds skip and how many passes are sparse depend on the engine's
+// tuning, which BENCHMARKS.md measures; only what it chooses is checked
+// here.)
 TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
-  for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400)}) {
+  for (const MapSpec& map : {generateRealisticMap(3, 400), generateWalkedMap(3, 400),
+                             generateDepthFirstMap(3, 400)}) {
     const bool walked = map.name.rfind("walk_", 0) == 0;
+    const bool random = map.name.rfind("gen_", 0) == 0;
     const WaypointGraph graph = graphOf(map);
     ReachabilitySweep closure(graph);
     while (closure.runPass()) {
@@ -267,43 +296,49 @@ TEST(PathingSweepSkips, BoundedOnWalkedMapsDenseOnRandomlyNumberedOnes) {
     PathingSweepOptions options;
     options.threads = 1;
     PathingSweep sweep(graph, reach, options);
-    const int64_t blocks = (graph.n + kBlockWidth - 1) / kBlockWidth;
+    const int64_t blocks = (graph.n + kBlockSize - 1) / kBlockSize;
     // Blocks summed against all blocks, for every register block.
     int64_t scanned = 0, plain = 0, sparse = 0, dense = 0, passes = 0;
     bool lastSparse = false;
     while (sweep.runPass()) {
       const PassCounts& counts = sweep.lastPass();
       ++passes;
-      lastSparse = counts.sparse;
-      sparse += counts.sparse;
-      dense += counts.dense;
-      if (counts.sparse) continue;
+      lastSparse = counts.kind == PassKind::kSparse;
+      sparse += lastSparse;
+      dense += counts.kind == PassKind::kDense;
+      if (lastSparse) continue;
       scanned += counts.scanned;
       plain += counts.registerBlocks * blocks;
     }
     EXPECT_GT(scanned, 0) << map.name;
     if (walked) {
       EXPECT_EQ(dense, 0) << map.name;
-      EXPECT_LT(scanned, plain) << map.name << ": bounds and changed operands skip blocks";
-    } else {
+      EXPECT_LT(scanned * 4, plain) << map.name << ": bounds and changed operands skip blocks";
+    }
+    if (random) {
       EXPECT_EQ(dense + sparse, passes) << map.name;
       EXPECT_EQ(scanned, plain) << map.name;
     }
+    EXPECT_GT(sparse, 0) << map.name;
     EXPECT_TRUE(lastSparse) << map.name << ": the last pass that writes is sparse";
   }
 }
 
 // The comparison with the reference catches a bound above the true
 // minimum: the engine then skips blocks that hold the best intermediate.
+// On both numberings that keep bounds.
 TEST(PathingSweepSkips, AWrongBoundIsCaught) {
-  const WaypointGraph graph = graphOf(generateWalkedMap(3, 400));
-  PathingSweepOptions options;
-  options.threads = 1;
-  options.passChoice = PassChoice::kBounded;
-  const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
-  EXPECT_TRUE(pathingMatchesReference(graph, reference, options));
-  options.boundErrorForTests = 50;
-  EXPECT_FALSE(pathingMatchesReference(graph, reference, options));
+  for (const MapSpec& map : {generateWalkedMap(3, 400), generateDepthFirstMap(3, 400)}) {
+    const WaypointGraph graph = graphOf(map);
+    PathingSweepOptions options;
+    options.threads = 1;
+    options.full = FullPasses::kBounded;
+    options.sparse = SparsePasses::kNever;
+    const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+    EXPECT_TRUE(pathingMatchesReference(graph, reference, options)) << map.name;
+    options.boundErrorForTests = 50;
+    EXPECT_FALSE(pathingMatchesReference(graph, reference, options)) << map.name;
+  }
 }
 
 // The phases as the run calls them: every pass told, every result.
@@ -317,6 +352,7 @@ TEST(FastEnginePhases, PassesMatchTheReference) {
   }
   ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateRealisticMap(1, 150))));
   ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateWalkedMap(1, 150))));
+  ASSERT_TRUE(testing::phasesMatchReference(graphOf(generateDepthFirstMap(1, 150))));
 }
 
 TEST(FastEnginePhases, SixWaypointExample) {
@@ -358,6 +394,71 @@ TEST(PathingSweepThreads, OneAllowedCoreMeansOneThread) {
 #endif
 }
 
+// Two threads on maps of several row bands, where the second thread runs
+// beside the first and waits for it column by column: every kernel this
+// machine has, bounded passes, the engine as it runs, and dense passes, on
+// maps of all three numberings, each pass compared with the reference. (The
+// CI's ThreadSanitizer step runs this test and the other two-thread cases.)
+TEST(PathingSweepThreads, TwoThreadsOnMapsOfSeveralBands) {
+  std::vector<EngineCase> cases;
+  for (KernelPath kernel : {KernelPath::kPortable, KernelPath::kAvx2, KernelPath::kAvx512}) {
+    for (Skips skips : {Skips::kAll, Skips::kAsRun, Skips::kDense}) {
+      cases.push_back({kernel, BlockOrder::kAuto, skips, 2});
+    }
+    for (Skips skips : {Skips::kSparse, Skips::kSparseTinyLog}) {
+      cases.push_back({kernel, BlockOrder::kNumbering, skips, 2});
+    }
+  }
+  for (const MapSpec& map : {generateRealisticMap(11, 200), generateWalkedMap(11, 200),
+                             generateDepthFirstMap(11, 200)}) {
+    const WaypointGraph graph = graphOf(map);
+    CellBits reach;
+    reach.assign(graph.cellCount);
+    PathingSweepOptions options;
+    options.threads = 2;
+    ASSERT_EQ(PathingSweep(graph, reach, options).threads(), 2) << map.name;
+    ASSERT_TRUE(everyEngineMatchesReference(graph, cases)) << map.name;
+  }
+}
+
+
+// A sparse pass whose write log fills up goes on summing every
+// intermediate, and on two threads thread 1 does the same from the group
+// of columns at which thread 0's log filled up. Sparse passes limited to
+// one, two and five log entries on maps of one and of several row bands
+// make that happen in many passes (a sparse pass followed by a pass that
+// is not, though sparse passes run whenever able), at thread 0, at thread 1
+// and on one thread; every pass is compared with the reference.
+TEST(PathingSweepThreads, SparsePassesGoOnWhenALogFillsUp) {
+  int64_t filled[2] = {0, 0};  // one thread, two threads
+  for (uint64_t seed = 1; seed <= 12; ++seed) {
+    const int32_t size = 40 + int32_t((seed * 37) % 120);
+    const WaypointGraph graph = graphOf(seed % 2 ? mixedStructureMap(seed, size)
+                                                 : generateRandomMap(seed, size, 2));
+    const testing::ReferencePathingPasses reference = testing::referencePathingPasses(graph);
+    for (int threads : {1, 2}) {
+      for (int64_t capacity : {1, 2, 5}) {
+        PathingSweepOptions options;
+        options.threads = threads;
+        options.order = threads == 2 ? BlockOrder::kNumbering : BlockOrder::kShuffled;
+        options.shuffleSeed = seed;
+        options.sparse = SparsePasses::kWhenAble;
+        options.sparseLogLimitForTests = capacity;
+        ASSERT_TRUE(testing::pathingMatchesReference(graph, reference, options))
+            << "seed " << seed << ", " << threads << " thread(s), log of " << capacity;
+        PathingSweep sweep(graph, reference.reachability, options);
+        bool lastSparse = false;
+        while (sweep.runPass()) {
+          const bool sparse = sweep.lastPass().kind == PassKind::kSparse;
+          filled[threads - 1] += lastSparse && !sparse;
+          lastSparse = sparse;
+        }
+      }
+    }
+  }
+  EXPECT_GT(filled[0], 10);
+  EXPECT_GT(filled[1], 10);
+}
 
 }  // namespace
 }  // namespace tessivar

@@ -1,5 +1,6 @@
 #include "analysis/run_memory.h"
 
+#include "analysis/pathing_kernels.h"
 #include "platform/cpu_cores.h"
 #include "platform/helper_thread.h"
 #include "waypoint/map_reader.h"
@@ -16,7 +17,8 @@ bool pathingKeepsBounds(uint64_t pathEntries, uint64_t pathEntriesInsideBlocks) 
 uint64_t countPathEntriesInsideBlocks(const uint8_t* data, size_t size, int32_t n) {
   uint64_t inside = 0;
   forEachListedPath(data, size, n, [&inside](int32_t from, int32_t to) {
-    inside += to >= 0 && to / 16 == from / 16;
+    // The engine's blocks in the map's own numbering (PathingSweep::keepsBounds).
+    inside += to >= 0 && to / kBlockSize == from / kBlockSize;
   });
   return inside;
 }

@@ -35,13 +35,17 @@ constexpr uint64_t kBoundsSixteenthsPerCell = 17;
 // all over the map) a pass sums every intermediate, which costs less than
 // keeping the bounds (BENCHMARKS.md has the measurements).
 constexpr uint64_t kBoundsShareTenths = 3;
-// The pathing engine's O(N) arrays, per waypoint: padding of the pathing
-// block's columns (60 bytes), of the block and group arrays (512),
-// per-row and per-column values (44); for each of its two threads a 64-row
-// copy of the pathing block (256) and a write log of 64 entries (512); a
-// sparse pass's index of the last pass's writes (1536), their values (512)
-// and its own (256) and best sums (24); under 4.5 KiB in all.
-constexpr uint64_t kPathingBytesPerWaypoint = 4608;
+// The pathing engine's O(N) arrays, per waypoint: its order (8 bytes),
+// padding of the pathing block's columns (60), of the block and group
+// arrays (512), per-row and per-column values (44); a write log of 128
+// entries shared by its threads, each a row, column, value and place in
+// the by-row order (2048); for each of its two threads a 64-row copy of
+// the pathing block (256), a sparse pass's log end per column, best sums
+// and by-row starts (24) and its transposed group of 32 columns (128); a
+// sparse pass's sums through each row's writes over a group (256) and its
+// index of the last pass's writes (1536 for the entries, 24 for the
+// lines); about 5.2 KiB in all, counted as 5.5.
+constexpr uint64_t kPathingBytesPerWaypoint = 5632;
 // Below this many waypoints a second pathing thread costs more than it
 // saves, and the engine never starts one.
 constexpr int64_t kSecondThreadMinimumWaypoints = 256;

@@ -12,14 +12,21 @@
 //   tessivar_bench passes MAP [THREADS [KERNEL]]
 //                                            runs the pathing phase pass by
 //                                            pass and prints, per pass, its
-//                                            time and what it did: cells
+//                                            time and what it did: its kind
+//                                            (s sparse, b bounded, d dense),
+//                                            cells due, passed over and
 //                                            evaluated, blocks of 16
-//                                            intermediates summed, cells
-//                                            rewritten
+//                                            intermediates summed per
+//                                            register block,
+//                                            cells rewritten, and sums a
+//                                            sparse pass offered (per N)
 //   With `passes`, environment variables force the engine's choices, for
-//   experiments: NOBAR, NOCHANGED, NOBOUNDS (that skip off), NUMBERING or
-//   SPATIAL (the grouping of intermediates into blocks), and
-//   PASSES=dense|bounded|sparse-bounded|sparse-dense (the kinds of pass).
+//   experiments: NOBAR, NOCHANGED, NOBOUNDS (that skip off), NEIGHBOURS (the
+//   bars through the paths' ends on),
+//   NUMBERING or SPATIAL (the grouping of intermediates into blocks),
+//   FULL=bounded|dense (the passes that are not sparse) and
+//   SPARSE=never|always (sparse passes never, or whenever able), and
+//   LOG=ENTRIES (the write log's room per thread).
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -102,24 +109,27 @@ int passRun(const char* map, int threads, const char* kernel) {
   options.threads = threads;
   if (kernel && std::strcmp(kernel, "portable") == 0) options.kernel = tessivar::KernelPath::kPortable;
   if (kernel && std::strcmp(kernel, "avx2") == 0) options.kernel = tessivar::KernelPath::kAvx2;
-  if (std::getenv("NOBAR")) options.viaThreshold = false;
+  if (std::getenv("NOBAR")) options.viaThreshold = false, options.neighbourBars = false;
+  if (std::getenv("NEIGHBOURS")) options.neighbourBars = true;
   if (std::getenv("NOCHANGED")) options.changedOnly = false;
   if (std::getenv("NOBOUNDS")) options.blockBounds = false;
   if (std::getenv("NUMBERING")) options.order = tessivar::BlockOrder::kNumbering;
   if (std::getenv("SPATIAL")) options.order = tessivar::BlockOrder::kSpatial;
-  if (const char* kind = std::getenv("PASSES")) {
-    if (std::strcmp(kind, "dense") == 0) options.passChoice = tessivar::PassChoice::kDense;
-    if (std::strcmp(kind, "bounded") == 0) options.passChoice = tessivar::PassChoice::kBounded;
-    if (std::strcmp(kind, "sparse-bounded") == 0) options.passChoice = tessivar::PassChoice::kSparseOrBounded;
-    if (std::strcmp(kind, "sparse-dense") == 0) options.passChoice = tessivar::PassChoice::kSparseOrDense;
+  if (const char* kind = std::getenv("FULL")) {
+    if (std::strcmp(kind, "dense") == 0) options.full = tessivar::FullPasses::kDense;
+    if (std::strcmp(kind, "bounded") == 0) options.full = tessivar::FullPasses::kBounded;
   }
+  if (const char* kind = std::getenv("SPARSE")) {
+    if (std::strcmp(kind, "never") == 0) options.sparse = tessivar::SparsePasses::kNever;
+    if (std::strcmp(kind, "always") == 0) options.sparse = tessivar::SparsePasses::kWhenAble;
+  }
+  if (const char* log = std::getenv("LOG")) options.logCapacity = std::atoll(log);
   Clock::time_point start = Clock::now();
   tessivar::PathingSweep sweep(graph, reach.matrix, options);
   std::printf("setup %.4f s, %s, %d thread(s)\n", secondsSince(start), sweep.kernelName(),
               sweep.threads());
-  std::printf("pass seconds cpu-seconds considered skipped evaluated blocks/evaluated writes"
-              " blocks/register-block%%\n");
-  const int64_t blocks = (graph.n + tessivar::kBlockWidth - 1) / tessivar::kBlockWidth;
+  std::printf("pass seconds cpu-seconds due skipped evaluated blocks/register-block writes"
+              " offered/N\n");
   double total = 0, totalCpu = 0;
   for (int32_t pass = 1; pass <= graph.n; ++pass) {
     start = Clock::now();
@@ -130,16 +140,14 @@ int passRun(const char* map, int threads, const char* kernel) {
     total += seconds;
     totalCpu += cpu;
     const tessivar::PassCounts& counts = sweep.lastPass();
-    std::printf("%d%s%s %.4f %.4f %lld %lld %lld %.2f %lld %.1f\n", pass, counts.sparse ? "s" : "", counts.dense ? "d" : "",
-                seconds, cpu,
-                static_cast<long long>(counts.considered),
+    static const char* const kKinds[] = {"s", "b", "d"};
+    std::printf("%d%s %.4f %.4f %lld %lld %lld %.2f %lld %.0f\n", pass,
+                kKinds[int(counts.kind)], seconds, cpu, static_cast<long long>(counts.due),
                 static_cast<long long>(counts.skipped),
                 static_cast<long long>(counts.evaluated),
-                counts.evaluated ? double(counts.scanned) / double(counts.evaluated) : 0.0,
+                counts.registerBlocks ? double(counts.scanned) / double(counts.registerBlocks) : 0.0,
                 static_cast<long long>(counts.writes),
-                counts.registerBlocks ? 100.0 * double(counts.scanned) /
-                                            double(counts.registerBlocks * blocks)
-                                      : 0.0);
+                double(counts.offered) / double(graph.n));
     if (!changed) break;
   }
   start = Clock::now();

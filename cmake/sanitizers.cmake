@@ -2,12 +2,22 @@
 #
 #   -DTESSIVAR_SANITIZE=ON  AddressSanitizer and UndefinedBehaviorSanitizer on
 #                           every target; any report ends the process.
+#   -DTESSIVAR_TSAN=ON      ThreadSanitizer on every target (alone: it can't
+#                           be combined with the two above); the CI step
+#                           .ci/steps/25-thread-sanitize.sh builds only the
+#                           pathing engine's thread tests with it.
 #   -DTESSIVAR_FUZZ=ON      (clang only) coverage instrumentation for
 #                           libFuzzer on every target, plus the sanitizers
 #                           above; the fuzz executables in fuzz/ link the
 #                           libFuzzer driver (TESSIVAR_FUZZ_LINK_FLAGS).
 option(TESSIVAR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(TESSIVAR_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+option(TESSIVAR_TSAN "Build with ThreadSanitizer" OFF)
+
+if(TESSIVAR_TSAN AND (TESSIVAR_SANITIZE OR TESSIVAR_FUZZ))
+  message(FATAL_ERROR "TESSIVAR_TSAN=ON can't be combined with TESSIVAR_SANITIZE "
+                      "or TESSIVAR_FUZZ: ThreadSanitizer runs alone")
+endif()
 
 if(TESSIVAR_FUZZ AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(FATAL_ERROR "TESSIVAR_FUZZ=ON needs clang (for example "
@@ -27,6 +37,13 @@ if(TESSIVAR_SANITIZE OR TESSIVAR_FUZZ)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     list(APPEND TESSIVAR_SANITIZER_FLAGS -fsanitize=float-cast-overflow)
   endif()
+endif()
+
+if(TESSIVAR_TSAN)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    message(FATAL_ERROR "ThreadSanitizer builds need g++ or clang")
+  endif()
+  list(APPEND TESSIVAR_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
 endif()
 
 if(TESSIVAR_SANITIZER_FLAGS)

@@ -6,21 +6,24 @@
 # idle). Results and the machine are in BENCHMARKS.md.
 #
 #   scripts/benchmark.sh pathing [SIZE...]   tessivar on generated maps of
-#       both forms (realistic: rooms numbered round robin; walked: numbered
-#       the way a person places waypoints), default sizes 256 512 1024 2048
+#       three forms (realistic: rooms numbered round robin; walked: numbered
+#       the way a person places waypoints; depthfirst: the realistic rooms
+#       renumbered by a depth-first walk from a seeded start, as a waypointer
+#       walks but not in the walked form), default sizes 256 512 1024 2048
 #       4096: the pass counts and times of the reachability and pathing
 #       phases (from the report), the whole run from start to exit (best of
 #       REPEAT), the peak resident memory (and that per cell), the reference
 #       model's time where it finishes within REFERENCE_LIMIT seconds, and
 #       the peer: the same map solved by Boost.Graph's Johnson all-pairs
 #       shortest paths, whole process (best of REPEAT).
-#       REPEAT=3 REFERENCE_LIMIT=60 SEED=1 FORMS="realistic walked"
+#       REPEAT=3 REFERENCE_LIMIT=60 SEED=1 FORMS="realistic walked depthfirst"
 #   scripts/benchmark.sh against REV [MAP...]   whole runs of tessivar as
 #       built from another commit (old) against this tree (new) on the same
 #       maps, run alternately so both see the same machine: best and median
 #       wall time of REPEAT runs each (default 5), peak memory, and whether
 #       the reports are the same apart from the times. Without maps:
-#       generated ones of both forms (256 to 2048), a grid and a random graph.
+#       generated ones of the three forms (256 to 2048), a grid and a random
+#       graph.
 #   scripts/benchmark.sh islands   tessivar-islands on generated maps of
 #       32767 waypoints: path entries, networks and islands; the in-process
 #       times (best of REPEAT, default 3) of finding the networks, the
@@ -138,7 +141,7 @@ best_run() {
 pathing() {
   repeat=${REPEAT:-3}
   local limit=${REFERENCE_LIMIT:-60} seed=${SEED:-1}
-  local forms=(${FORMS:-realistic walked}) sizes=("$@")
+  local forms=(${FORMS:-realistic walked depthfirst}) sizes=("$@")
   [ ${#sizes[@]} -eq 0 ] && sizes=(256 512 1024 2048 4096)
   # Boost.Graph for the peer column; the tools themselves need nothing.
   bash scripts/install-deps.sh build peer >/dev/null || echo "(no Boost.Graph: no peer column)" >&2
@@ -212,7 +215,7 @@ against() {
 
   local maps=("$@") form n
   if [ ${#maps[@]} -eq 0 ]; then
-    for form in realistic walked; do
+    for form in realistic walked depthfirst; do
       for n in 256 512 1024 2048; do
         build/wptgen "$form" "$n" 1 "$work/${form}_$n.wpt" >/dev/null
         maps+=("$work/${form}_$n.wpt")

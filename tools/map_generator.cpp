@@ -412,4 +412,77 @@ MapSpec generateWalkedMap(uint64_t seed, int32_t size) {
   return map;
 }
 
+MapSpec renumberDepthFirst(const MapSpec& map, uint64_t seed) {
+  const int32_t size = static_cast<int32_t>(map.positions.size());
+  MapRandom random(seed * 0xD1B54A32D192ED03ull + uint64_t(size) * 17 + 3);
+  // The paths either way: a person walks a one-way path back as well when
+  // placing waypoints (the path's direction is set afterwards).
+  std::vector<std::vector<int32_t>> around(size);
+  for (int32_t i = 0; i < size; ++i) {
+    for (int16_t j : map.paths[i]) {
+      if (j < 0 || j >= size || j == i) continue;
+      around[i].push_back(j);
+      around[j].push_back(i);
+    }
+  }
+  std::vector<int32_t> newNumber(size, -1);
+  int32_t next = 0;
+  // The walk: from the waypoint on top of the stack to its nearest
+  // neighbour not yet met, or back one step when there is none.
+  auto walkFrom = [&](int32_t start) {
+    std::vector<int32_t> stack = {start};
+    newNumber[start] = next++;
+    while (!stack.empty()) {
+      const int32_t at = stack.back();
+      int32_t nearest = -1;
+      float nearestDistance = INFINITY;
+      for (int32_t j : around[at]) {
+        if (newNumber[j] >= 0) continue;
+        const float d = distance(map.positions[at], map.positions[j]);
+        if (d < nearestDistance || (d == nearestDistance && j < nearest)) {
+          nearestDistance = d;
+          nearest = j;
+        }
+      }
+      if (nearest < 0) {
+        stack.pop_back();
+      } else {
+        newNumber[nearest] = next++;
+        stack.push_back(nearest);
+      }
+    }
+  };
+  // Starts picked at random among the waypoints not met yet, those with a
+  // path first, so the walk begins inside the level.
+  for (bool withPaths : {true, false}) {
+    for (;;) {
+      std::vector<int32_t> left;
+      for (int32_t i = 0; i < size; ++i) {
+        if (newNumber[i] < 0 && (!withPaths || !around[i].empty())) left.push_back(i);
+      }
+      if (left.empty()) break;
+      walkFrom(left[random.below(static_cast<uint32_t>(left.size()))]);
+    }
+  }
+
+  MapSpec renumbered;
+  renumbered.name = map.name;
+  renumbered.positions.resize(size);
+  renumbered.paths.resize(size);
+  for (int32_t i = 0; i < size; ++i) {
+    renumbered.positions[newNumber[i]] = map.positions[i];
+    std::vector<int16_t>& list = renumbered.paths[newNumber[i]];
+    for (int16_t j : map.paths[i]) {
+      list.push_back(j >= 0 && j < size ? static_cast<int16_t>(newNumber[j]) : j);
+    }
+  }
+  return renumbered;
+}
+
+MapSpec generateDepthFirstMap(uint64_t seed, int32_t size) {
+  MapSpec map = renumberDepthFirst(generateRealisticMap(seed, size), seed);
+  map.name = "depth_" + std::to_string(seed) + "_" + std::to_string(size);
+  return map;
+}
+
 }  // namespace tessivar

@@ -49,6 +49,20 @@ MapSpec generateRealisticMap(uint64_t seed, int32_t size);
 // traps.
 MapSpec generateWalkedMap(uint64_t seed, int32_t size);
 
+// `map` with its waypoints renumbered in the order a person placing them
+// would meet them: a depth-first walk along the paths (either way) from a
+// waypoint picked by `seed`, always to the nearest waypoint not yet met,
+// back along the walk when there is none, and on from another waypoint
+// picked by `seed` when the walk has met all it can reach. The paths and
+// positions are the same, under the new numbers; consecutive numbers mostly
+// stand a path apart, yet a part of the map is met several times as the
+// walk comes back through it, unlike generateWalkedMap's room-by-room walk.
+MapSpec renumberDepthFirst(const MapSpec& map, uint64_t seed);
+
+// generateRealisticMap(seed, size) renumbered by renumberDepthFirst: the
+// rooms map numbered as a waypointer walks it from a random start.
+MapSpec generateDepthFirstMap(uint64_t seed, int32_t size);
+
 // A width x height grid with unit spacing and two-way paths between
 // neighbours: many routes of equal length.
 MapSpec generateGridMap(int32_t width, int32_t height);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tessivar {
@@ -63,6 +65,63 @@ TEST(WalkedMap, HasOneWayDropsTrapsAndOrphansButNotAtZeroAndFive) {
   EXPECT_GT(oneWayDown, 0);
   EXPECT_GT(traps, 0);
   EXPECT_GT(orphans, 0);
+}
+
+// The depth-first form: the realistic map under new numbers, which follow
+// a walk along its paths from a start that depends on the seed.
+TEST(DepthFirstMap, IsTheRealisticMapRenumbered) {
+  const MapSpec rooms = generateRealisticMap(3, 500);
+  const MapSpec walked = generateDepthFirstMap(3, 500);
+  ASSERT_EQ(walked.positions.size(), rooms.positions.size());
+  // Each waypoint as its position and the positions its paths lead to, in
+  // list order: the same collection under any numbering.
+  using Waypoint = std::vector<std::array<float, 3>>;
+  auto described = [](const MapSpec& map) {
+    std::vector<Waypoint> all;
+    for (size_t i = 0; i < map.positions.size(); ++i) {
+      Waypoint w = {map.positions[i]};
+      for (int16_t j : map.paths[i]) w.push_back(map.positions[j]);
+      all.push_back(w);
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  EXPECT_EQ(described(walked), described(rooms));
+  size_t paths = 0;
+  for (const auto& list : walked.paths) paths += list.size();
+  EXPECT_GT(paths, 1000u);
+  EXPECT_EQ(encodeWaypointFile(generateDepthFirstMap(3, 500)), encodeWaypointFile(walked));
+  EXPECT_NE(walked.positions, rooms.positions);
+}
+
+TEST(DepthFirstMap, NumbersFollowAWalkFromASeededStart) {
+  for (int32_t size : {200, 1024}) {
+    const MapSpec map = generateDepthFirstMap(1, size);
+    std::vector<std::vector<int32_t>> around(map.paths.size());
+    for (size_t i = 0; i < map.paths.size(); ++i) {
+      for (int16_t j : map.paths[i]) around[i].push_back(j), around[j].push_back(int32_t(i));
+    }
+    // Every waypoint but the start of a walk is joined to one numbered
+    // before it; walks start only where no waypoint met so far leads on
+    // (the orphans, and parts the paths do not join).
+    int32_t starts = 0;
+    for (int32_t k = 0; k < size; ++k) {
+      bool joined = false;
+      for (int32_t j : around[k]) joined = joined || j < k;
+      starts += !joined;
+    }
+    EXPECT_LT(starts, size / 40) << size;
+    // Most steps go to a neighbour: the walk turns back only at dead ends.
+    int32_t steps = 0;
+    for (int32_t k = 1; k < size; ++k) {
+      steps += std::find(around[k].begin(), around[k].end(), k - 1) != around[k].end();
+    }
+    EXPECT_GT(steps, size * 6 / 10) << size;
+  }
+  // The start depends on the seed, so waypoint 0 is not always the same
+  // place of the level.
+  const MapSpec rooms = generateRealisticMap(1, 300);
+  EXPECT_NE(renumberDepthFirst(rooms, 1).positions[0], renumberDepthFirst(rooms, 2).positions[0]);
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 //   wptgen walked SIZE SEED OUT      the same kind of level, numbered in
 //                                    the order a person walking through it
 //                                    places the waypoints
+//   wptgen depthfirst SIZE SEED OUT  the realistic rooms, renumbered in the
+//                                    order a depth-first walk along the
+//                                    paths from a random start meets them
 //   wptgen grid WIDTH HEIGHT OUT     unit grid with two-way paths
 //   wptgen random SIZE SEED OUT      random small-integer graph
 //   wptgen islands SIZE SEED OUT     rooms with pits, spawn rooms, detached
@@ -22,7 +25,7 @@ namespace {
 
 int usage() {
   std::cerr << "usage: wptgen realistic SIZE SEED OUT | walked SIZE SEED OUT |"
-               " grid WIDTH HEIGHT OUT | random SIZE SEED OUT |"
+               " depthfirst SIZE SEED OUT | grid WIDTH HEIGHT OUT | random SIZE SEED OUT |"
                " islands SIZE SEED OUT | example OUT\n";
   return 1;
 }
@@ -51,6 +54,8 @@ int main(int argc, char** argv) {
       map = generateRealisticMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
     } else if (kind == "walked") {
       map = generateWalkedMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
+    } else if (kind == "depthfirst") {
+      map = generateDepthFirstMap(static_cast<uint64_t>(b), static_cast<int32_t>(a));
     } else if (kind == "grid" && a * b <= 32767) {
       map = generateGridMap(static_cast<int32_t>(a), static_cast<int32_t>(b));
     } else if (kind == "islands") {
