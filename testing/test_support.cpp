@@ -6,9 +6,15 @@
 #include <sched.h>
 #endif
 
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <regex>
 #include <sstream>
+#include <system_error>
 
 #include "app/console_report.h"
 #include "app/run.h"
@@ -17,11 +23,49 @@
 namespace tessivar {
 namespace testing {
 
-std::string tempDir() {
-  std::string dir = ::testing::TempDir();
-  for (char& c : dir) {
-    if (c == '\\') c = '/';
+namespace {
+
+// Removes the process's temporary directory at exit.
+struct TempDirRemover {
+  std::string dir;
+  ~TempDirRemover() {
+    if (dir.empty()) return;
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::u8path(dir), error);
   }
+};
+
+}  // namespace
+
+// A directory of this process's own below the system's temporary one, made
+// on first use and removed at exit: test runs side by side on one machine
+// (two checkouts, or a sanitizer build beside a plain one) write files of
+// the same names, which must never meet.
+std::string tempDir() {
+  static TempDirRemover remover;
+  static const std::string dir = [] {
+    std::string base = ::testing::TempDir();
+    for (char& c : base) {
+      if (c == '\\') c = '/';
+    }
+    if (!base.empty() && base.back() != '/') base += '/';
+    std::random_device device;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const uint64_t token =
+          (uint64_t(device()) << 32) ^ uint64_t(device()) ^
+          uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+      char name[40];
+      std::snprintf(name, sizeof name, "tessivar_tests_%016llx/",
+                    static_cast<unsigned long long>(token));
+      const std::string candidate = base + name;
+      std::error_code error;
+      if (std::filesystem::create_directory(std::filesystem::u8path(candidate), error)) {
+        remover.dir = candidate;
+        return candidate;
+      }
+    }
+    return base;  // no directory of its own: the shared one, as before
+  }();
   return dir;
 }
 

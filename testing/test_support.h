@@ -13,9 +13,9 @@
 namespace tessivar {
 namespace testing {
 
-// The test's temporary directory, ending in a slash. Windows names it with
-// backslashes, which reports that escape them would show doubled; it takes
-// slashes as well, and gets them here.
+// The test process's own temporary directory, ending in a slash, removed
+// at exit. Windows names it with backslashes, which reports that escape them
+// would show doubled; it takes slashes as well, and gets them here.
 std::string tempDir();
 
 // A path to a fresh file in the test's temporary directory holding `bytes`.
