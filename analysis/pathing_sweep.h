@@ -88,6 +88,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -210,9 +212,34 @@ class PathingSweep {
     std::vector<int32_t> outPosition, inPosition;         // per path entry
   };
 
+  // A vector whose new elements are left unset: the write logs are sized
+  // once for the most a pass may write, but only their first entries are
+  // ever read (those written), and setting the rest would cost the time
+  // and the pages of writing all of them.
+  template <typename T>
+  struct UnsetAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+      using other = UnsetAllocator<U>;
+    };
+    UnsetAllocator() = default;
+    template <typename U>
+    UnsetAllocator(const UnsetAllocator<U>&) noexcept {}
+    template <typename U>
+    void construct(U* p) noexcept {
+      ::new (static_cast<void*>(p)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  };
+  template <typename T>
+  using LogVector = std::vector<T, UnsetAllocator<T>>;
+
   struct Worker {
-    std::vector<int32_t> logRow, logColumn;  // cells written, while room
-    std::vector<float> logValue;             // their values (sparse passes)
+    LogVector<int32_t> logRow, logColumn;  // cells written, while room
+    LogVector<float> logValue;             // their values (sparse passes)
     int64_t logCount = 0;
     bool logFull = false;
     // Sparse passes: the log by row (starts, entries), the log's
@@ -222,7 +249,7 @@ class PathingSweep {
     // the smallest sums through its own row's writes, with their waypoints
     // (rows x kSparseColumns).
     std::vector<int64_t> mineStart;
-    std::vector<int32_t> mine;
+    LogVector<int32_t> mine;
     // Bit k for row first + k of the thread: it has writes to offer over
     // the group of columns at hand; some sum reaches it in the group.
     std::vector<uint64_t> throughRows, offeredRows;
