@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -53,14 +52,24 @@ void expectExited(const ChildResult& run, int status) {
   EXPECT_EQ(run.status, status);
 }
 
-// The long options a text names, "\-" in a manual page read as "-".
-std::set<std::string> optionsIn(std::string text) {
-  text = std::regex_replace(text, std::regex(R"(\\-)"), "-");
+// The long options a text names ("--" and a lower-case letter, then
+// lower-case letters and hyphens), "\-" in a manual page read as "-".
+std::set<std::string> optionsIn(const std::string& page) {
+  std::string text;
+  for (size_t i = 0; i < page.size(); ++i) {
+    if (page.compare(i, 2, "\\-") == 0) ++i;
+    text += page[i];
+  }
+  const auto lower = [&text](size_t i) {
+    return i < text.size() && text[i] >= 'a' && text[i] <= 'z';
+  };
   std::set<std::string> options;
-  const std::regex option("--[a-z][a-z-]*");
-  for (std::sregex_iterator it(text.begin(), text.end(), option), end;
-       it != end; ++it) {
-    options.insert(it->str());
+  for (size_t i = 0; i + 2 < text.size(); ++i) {
+    if (text[i] != '-' || text[i + 1] != '-' || !lower(i + 2)) continue;
+    size_t end = i + 3;
+    while (lower(end) || (end < text.size() && text[end] == '-')) ++end;
+    options.insert(text.substr(i, end - i));
+    i = end - 1;
   }
   return options;
 }

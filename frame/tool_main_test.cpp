@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -131,11 +130,14 @@ TEST(ToolRequest, VersionIsTheProjectVersion) {
   std::ifstream lists(std::string(TESSIVAR_SOURCE_DIR) + "/CMakeLists.txt");
   std::stringstream text;
   text << lists.rdbuf();
-  std::smatch found;
   const std::string all = text.str();
-  ASSERT_TRUE(std::regex_search(
-      all, found, std::regex(R"(project\(tessivar VERSION ([0-9.]+))")));
-  EXPECT_EQ(projectVersion(), found[1].str());
+  const std::string kProject = "project(tessivar VERSION ";
+  const size_t start = all.find(kProject);
+  ASSERT_NE(start, std::string::npos);
+  const size_t from = start + kProject.size();
+  const size_t end = all.find_first_not_of("0123456789.", from);
+  ASSERT_GT(end, from);
+  EXPECT_EQ(projectVersion(), all.substr(from, end - from));
 }
 
 platform::ConsoleFacts windowOfItsOwn() {
