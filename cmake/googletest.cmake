@@ -33,6 +33,28 @@ else()
 endif()
 include(GoogleTest)
 
+# How CTest runs the cases of a test executable:
+#   0  every case as a test of its own, in a process of its own
+#      (gtest_discover_tests): the default natively;
+#   N  each executable as N tests, each running an Nth of its cases in one
+#      process (GoogleTest's sharding), side by side under `ctest -jN`. A
+#      cross build can only do this (listing the cases would start the
+#      emulator at build time); elsewhere it spares the start of a process
+#      per case where starts cost most, as in the sanitizer build (about a
+#      fifth of a second each). Each shard writes its cases' results as
+#      XML to test-results/ in its build folder.
+if(CMAKE_CROSSCOMPILING)
+  set(TESSIVAR_TEST_SHARDS 2 CACHE STRING
+      "Tests per test executable, each running a share of its cases")
+  if(NOT TESSIVAR_TEST_SHARDS GREATER 0)
+    message(FATAL_ERROR "A cross build runs each test executable whole, in "
+            "shards: TESSIVAR_TEST_SHARDS must be 1 or more")
+  endif()
+else()
+  set(TESSIVAR_TEST_SHARDS 0 CACHE STRING
+      "Tests per test executable, each running a share of its cases (0: one per case)")
+endif()
+
 # GoogleTest's header, precompiled once for every test executable (each
 # takes it from this target): it takes over a second to read in each test
 # file, and several to precompile. The test executables add definitions of
@@ -61,12 +83,11 @@ endif()
 # guarded with #ifdef; list a tool only after the folder that makes it has
 # been added.
 #
-# The tests are registered with CTest: natively every test case on its own
-# (gtest_discover_tests), in a cross build the whole executable as one test
-# per group, run through the cross-compiling emulator (Wine), since listing
-# the cases would start the emulator at build time. Suites named Slow* are
-# the long sweeps: label `slow`, left out of the default run
-# (scripts/run-tests.sh runs `ctest -LE slow`).
+# The tests are registered with CTest as TESSIVAR_TEST_SHARDS says: every
+# case on its own, or the executable in shards (in a cross build run through
+# the cross-compiling emulator, Wine). Suites named Slow* are the long
+# sweeps: label `slow`, left out of the default run (scripts/run-tests.sh
+# runs `ctest -LE slow`); in shards they are one more test, NAME_slow.
 function(tessivar_add_test name)
   cmake_parse_arguments(PARSE_ARGV 1 ARG "" "" "SOURCES;LIBRARIES;RUNS;DEFINITIONS")
   if(ARG_UNPARSED_ARGUMENTS)
@@ -90,10 +111,16 @@ function(tessivar_add_test name)
     add_dependencies(${name} ${tool})
   endforeach()
 
-  if(CMAKE_CROSSCOMPILING)
-    add_test(NAME ${name} COMMAND ${name} --gtest_filter=-Slow*:*/Slow*)
+  if(TESSIVAR_TEST_SHARDS GREATER 0)
+    math(EXPR last "${TESSIVAR_TEST_SHARDS} - 1")
+    foreach(shard RANGE ${last})
+      add_test(NAME ${name}_shard${shard} COMMAND ${name} --gtest_filter=-Slow*:*/Slow*)
+      set_tests_properties(${name}_shard${shard} PROPERTIES ENVIRONMENT
+        "GTEST_TOTAL_SHARDS=${TESSIVAR_TEST_SHARDS};GTEST_SHARD_INDEX=${shard};GTEST_OUTPUT=xml:test-results/${name}_shard${shard}.xml")
+    endforeach()
     add_test(NAME ${name}_slow COMMAND ${name} --gtest_filter=Slow*:*/Slow*)
-    set_tests_properties(${name}_slow PROPERTIES LABELS slow)
+    set_tests_properties(${name}_slow PROPERTIES LABELS slow
+      ENVIRONMENT "GTEST_OUTPUT=xml:test-results/${name}_slow.xml")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          TEST_FILTER "-Slow*:*/Slow*")

@@ -74,30 +74,31 @@ for tool in "${tools[@]}" tessivar_tests; do
 done
 
 section "unit tests under Wine"
-# Each test executable writes its results as XML too, read below (Wine's
-# drive Z: is the Unix root).
-results="$work/gtest"
-mkdir -p "$results"
-if ! GTEST_OUTPUT="xml:Z:$results/" ctest --test-dir "$win" --output-on-failure -LE slow \
+# Each test executable runs in shards side by side, each writing its
+# results as XML to test-results/ in its build folder, read below; results
+# of an earlier run must not count.
+find "$win" -type d -name test-results -prune -exec rm -rf {} +
+if ! ctest --test-dir "$win" --output-on-failure -LE slow \
      --no-tests=error -j"$(nproc)"; then
-  # A test executable that wrote no results never got to its tests: Wine
-  # did not start it (seen once on a fresh machine: failed in 0.02 s, with
-  # no output at all). Those, and only those, run once more, alone, with
+  # A test that wrote no results never got to its cases: Wine did not
+  # start it (seen once on a fresh machine: failed in 0.02 s, with no
+  # output at all). Those, and only those, run once more, alone, with
   # Wine's own errors shown; a test that ran and failed fails the step.
-  unstarted=()
+  unstarted=0 failed=0
   while IFS=: read -r _ test; do
     [ -n "$test" ] || continue
-    [ -f "$results/$test.xml" ] || unstarted+=("$test")
+    failed=$((failed + 1))
+    [ -n "$(find "$win" -path "*/test-results/$test.xml")" ] || unstarted=$((unstarted + 1))
   done <"$win/Testing/Temporary/LastTestsFailed.log"
-  failed="$(grep -c . "$win/Testing/Temporary/LastTestsFailed.log" || true)"
-  if [ "${#unstarted[@]}" -gt 0 ] && [ "${#unstarted[@]}" -eq "$failed" ]; then
-    echo "no results from ${unstarted[*]}: Wine did not start it; once more, alone"
-    WINEDEBUG=fixme-all GTEST_OUTPUT="xml:Z:$results/" \
-      ctest --test-dir "$win" --output-on-failure --rerun-failed || fail "unit tests under Wine"
+  if [ "$unstarted" -gt 0 ] && [ "$unstarted" -eq "$failed" ]; then
+    echo "no results from $unstarted test(s): Wine did not start them; once more, alone"
+    WINEDEBUG=fixme-all ctest --test-dir "$win" --output-on-failure --rerun-failed ||
+      fail "unit tests under Wine"
   else
     fail "unit tests under Wine"
   fi
 fi
+mapfile -t results < <(find "$win" -path '*/test-results/*.xml')
 
 # The kernel tests skip an instruction set the machine lacks; every one
 # this machine has must have run under Wine: the single-row kernels and the
@@ -105,7 +106,7 @@ fi
 for isa in avx2:1:Avx2 avx512f:2:Avx512; do
   IFS=: read -r flag index name <<<"$isa"
   grep -qw "$flag" /proc/cpuinfo || continue
-  cases="$(cat "$results"/*.xml | grep '<testcase ' |
+  cases="$(cat /dev/null "${results[@]}" | grep '<testcase ' |
            grep -E "name=\"[^\"]*/$index\".*classname=\"AllPaths/PathingKernelTest\"|name=\"[^\"]*/$name[A-Z][^\"]*\".*classname=\"AllEngines/PathingSweepTest\"" ||
            true)"
   ran=0 skipped=0
