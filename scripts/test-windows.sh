@@ -36,16 +36,15 @@ work="$(mktemp -d)"
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "$work"' EXIT
 wine="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 PATH="/usr/lib/wine:$PATH"
-failures=0
 section_start=$SECONDS
 section() {  # starts a part of the output, saying how long the last took
   [ "$section_start" -eq "$SECONDS" ] || echo "    ($((SECONDS - section_start)) s)"
   section_start=$SECONDS
   echo "--- $*"
 }
-fail() {
+fail() {  # counts a failed check (in a file: comparisons run in subshells)
   echo "FAILED: $*" >&2
-  failures=$((failures + 1))
+  echo "$*" >>"$work/failed"
 }
 
 # A fresh Wine prefix, made once (the first start takes the longest), and
@@ -202,89 +201,110 @@ run_in() {
   echo "$status" >"$dir/status"
 }
 
-# Runs one tool on both builds in folders of their own, so that the files
-# they write have the same names: run_both TOOL ARGS...
+declare -A linux_exe win_exe
+for tool in "${tools[@]}"; do
+  linux_exe[$tool]="$(realpath "$(exe_of "$linux" "$tool")")"
+  win_exe[$tool]="$(realpath "$(exe_of "$win" "$tool.exe")")"
+done
+
+# Runs one tool on both builds in folders of their own (in the lane's), so
+# that the files they write have the same names: run_both TOOL ARGS...
 run_both() {
   local tool="$1"
   shift
-  local linux_exe win_exe
-  linux_exe="$(realpath "$(exe_of "$linux" "$tool")")"
-  win_exe="$(realpath "$(exe_of "$win" "$tool.exe")")"
-  rm -rf "$work/linux" "$work/windows"
-  mkdir -p "$work/linux" "$work/windows"
+  local here="$work/lane$lane"
+  rm -rf "$here"
+  mkdir -p "$here/linux" "$here/windows"
   # Files the run finds in its folder (seed=(FILE...) before the call).
   if [ ${#seed[@]} -gt 0 ]; then
-    cp "${seed[@]}" "$work/linux/"
-    cp "${seed[@]}" "$work/windows/"
+    cp "${seed[@]}" "$here/linux/"
+    cp "${seed[@]}" "$here/windows/"
   fi
-  run_in "$work/linux" "$linux_exe" "$@"
-  run_in "$work/windows" "$wine" "$win_exe" "$@"
+  run_in "$here/linux" "${linux_exe[$tool]}" "$@"
+  run_in "$here/windows" "$wine" "${win_exe[$tool]}" "$@"
   for part in out err; do
-    mask "$work/linux/$part" >"$work/linux/$part.masked"
-    mask "$work/windows/$part" >"$work/windows/$part.masked"
+    mask "$here/linux/$part" >"$here/linux/$part.masked"
+    mask "$here/windows/$part" >"$here/windows/$part.masked"
   done
   local same=1
   for part in out.masked err.masked status; do
-    cmp -s "$work/linux/$part" "$work/windows/$part" || same=0
+    cmp -s "$here/linux/$part" "$here/windows/$part" || same=0
   done
-  for file in "$work/linux"/*; do
+  for file in "$here/linux"/*; do
     case "$(basename "$file")" in out* | err* | status) continue ;; esac
-    cmp -s "$file" "$work/windows/$(basename "$file")" || same=0
+    cmp -s "$file" "$here/windows/$(basename "$file")" || same=0
   done
   if [ "$same" -eq 0 ]; then
     fail "$tool $*"
-    diff -r "$work/linux" "$work/windows" | head -n 20 >&2 || true
+    diff -r "$here/linux" "$here/windows" | head -n 20 >&2 || true
   fi
 }
 
-seed=()
-compared=0
 paths=()
 for map in "${maps[@]}"; do
-  path="$(realpath -m "$map")"
-  paths+=("$path")
-  run_both tessivar "$path"
-  run_both tessivar-svg "$path" picture.svg
-  # The page: the same HTML, byte for byte, embedded page and data alike.
-  if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
-    run_both tessivar-view "$path" page.html
-  fi
-  compared=$((compared + 1))
+  paths+=("$(realpath -m "$map")")
 done
-run_both tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
-# A map alone: the picture beside it, named after it.
-seed=(examples/six_waypoints.wpt)
-run_both tessivar-svg six_waypoints.wpt
-if [[ " ${tools[*]} " == *" tessivar-view "* ]]; then
-  run_both tessivar-view six_waypoints.wpt
-fi
-seed=()
-for tool in "${tools[@]}"; do
-  run_both "$tool" --help
-  run_both "$tool" --version
-done
-#    included); the pictures and the map pages byte for byte; the islands
-#    JSON where that tool exists.
-# tessivar-islands takes many maps: every map in one run, in each form.
-if [[ " ${tools[*]} " == *" tessivar-islands "* ]]; then
-  run_both tessivar-islands "${paths[@]}"
-  run_both tessivar-islands --json "${paths[@]}"
-fi
-# tessivar-mend: the mended copy and the report, text and JSON, on the maps
-# that are not broken files, and on two that are.
-if [[ " ${tools[*]} " == *" tessivar-mend "* ]]; then
+has_tool() { [[ " ${tools[*]} " == *" $1 "* ]]; }
+
+# Every comparison in turn; a lane runs every lanes-th one and passes the
+# others, so that the lanes, one per core, share them (a run under Wine
+# keeps one core busy starting up).
+compare() {
+  if [ $((turn % lanes)) -eq "$lane" ]; then run_both "$@"; fi
+  turn=$((turn + 1))
+}
+compare_all() {
+  seed=()
   for path in "${paths[@]}"; do
-    case "$path" in */fuzz/corpus/*) continue ;; esac
-    run_both tessivar-mend --kinds all "$path" mended.wpt
-    run_both tessivar-mend --json "$path" mended.wpt
+    compare tessivar "$path"
+    compare tessivar-svg "$path" picture.svg
+    # The page: the same HTML, byte for byte, embedded page and data alike.
+    if has_tool tessivar-view; then compare tessivar-view "$path" page.html; fi
   done
-  run_both tessivar-mend "$(realpath "$(ls fuzz/corpus/*.wpt | head -n 1)")" mended.wpt
-  run_both tessivar-mend --dry-run --max-length 300 "$(realpath examples/rooms_600.wpt)" -
-  run_both tessivar-mend "$(realpath examples/islands_200.wpt)" -
-fi
+  compare tessivar-svg "$(realpath examples/six_waypoints.wpt)" -
+  # A map alone: the picture beside it, named after it.
+  seed=(examples/six_waypoints.wpt)
+  compare tessivar-svg six_waypoints.wpt
+  if has_tool tessivar-view; then compare tessivar-view six_waypoints.wpt; fi
+  seed=()
+  for tool in "${tools[@]}"; do
+    compare "$tool" --help
+    compare "$tool" --version
+  done
+  # tessivar-islands takes many maps: every map in one run, in each form.
+  if has_tool tessivar-islands; then
+    compare tessivar-islands "${paths[@]}"
+    compare tessivar-islands --json "${paths[@]}"
+  fi
+  # tessivar-mend: the mended copy and the report, text and JSON, on the
+  # maps that are not broken files, and on two that are.
+  if has_tool tessivar-mend; then
+    for path in "${paths[@]}"; do
+      case "$path" in */fuzz/corpus/*) continue ;; esac
+      compare tessivar-mend --kinds all "$path" mended.wpt
+      compare tessivar-mend --json "$path" mended.wpt
+    done
+    compare tessivar-mend "$(realpath "$(ls fuzz/corpus/*.wpt | head -n 1)")" mended.wpt
+    compare tessivar-mend --dry-run --max-length 300 "$(realpath examples/rooms_600.wpt)" -
+    compare tessivar-mend "$(realpath examples/islands_200.wpt)" -
+  fi
+}
+lanes="$(nproc)"
+lane_pids=()
+for lane in $(seq 0 $((lanes - 1))); do
+  turn=0
+  compare_all &
+  lane_pids+=($!)
+done
+for pid in "${lane_pids[@]}"; do
+  wait "$pid" || fail "a lane of the comparisons ended early"
+done
+compared=${#paths[@]}
 
 echo "    ($((SECONDS - section_start)) s)"
 echo "compared ${#tools[@]} tools on $compared maps"
+failures=0
+[ -f "$work/failed" ] && failures="$(wc -l <"$work/failed")"
 if [ "$failures" -ne 0 ]; then
   echo "$failures Windows check(s) failed" >&2
   exit 1
