@@ -44,7 +44,7 @@ section() {  # starts a part of the output, saying how long the last took
 }
 fail() {  # counts a failed check (in a file: comparisons run in subshells)
   echo "FAILED: $*" >&2
-  echo "$*" >>"$work/failed"
+  echo "${*//$'\n'/ }" >>"$work/failed"  # one line each, to be counted
 }
 
 # A fresh Wine prefix, made once (the first start takes the longest), and
@@ -72,7 +72,78 @@ for tool in "${tools[@]}" tessivar_tests; do
   [ "$aligned" -eq 0 ] || fail "$tool.exe has $aligned aligned vector moves"
 done
 
-section "unit tests under Wine"
+# The checks of a console (3. above), run beside the unit tests: their runs
+# mostly wait, for Wine's console and for Enter typed once a second, so
+# beside the tests they cost little and take no time of their own.
+console_checks() {
+  local began=$SECONDS
+  tty_run() {  # runs a command under a terminal; prints what the terminal got
+    script -qec "$*" /dev/null </dev/null |
+      sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
+      true
+  }
+  console="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
+    "--gtest_filter=StandardStreamWindows.ConsoleShowsUtf8AsText")"
+  echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
+    fail "console test: $(echo "$console" | tail -n 5)"
+  ! echo "$console" | grep -q SKIPPED || fail "console test skipped under a terminal"
+  # A map named in Cyrillic: the console shows the name, not its UTF-8 bytes
+  # in the console's code page.
+  cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
+  printf 'karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\0' |
+    dd of="$work/cyrillic.wpt" bs=1 seek=20 conv=notrunc status=none
+  # (Input from /dev/null: a tool alone on its console would wait for Enter.)
+  shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt' </dev/null")"
+  echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\\.\\.\\.$' ||
+    fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
+
+  # Alone on its console with nothing redirected, a tool waits for Enter,
+  # after everything else; started with no argument it first says how to
+  # drop a map onto it. Enter is typed every second until the run ends (one
+  # typed before the wait starts is discarded); a run that did not wait
+  # would end without the line. Wine's console echoes each typed Enter as
+  # "^J" after the line; those echoes and blank lines are dropped.
+  waited() {  # runs a tool under a terminal, typing Enter; prints the screen
+    (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
+      timeout 90 script -qec "$*" /dev/null |
+      sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//; s/(\^J)+$//; /^$/d' ||
+      true
+  }
+  shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
+  tail -n 2 <<<"$shown" | grep -q '^0->2->3->1->5$' &&
+    [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+    fail "tessivar.exe alone on its console did not wait last: $(tail -n 3 <<<"$shown")"
+  shown="$(waited "'$wine' '$(exe_of "$win" tessivar-svg.exe)'")"
+  grep -q '^To draw a map, drop its .wpt file onto tessivar-svg.exe' <<<"$shown" &&
+    [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
+    fail "tessivar-svg.exe started alone with no map: $(tail -n 4 <<<"$shown")"
+
+  # Output redirected from a console of its own: no tool may wait for
+  # Enter. A wait would hold the run until the time limit, or show its line.
+  for tool in "${tools[@]}"; do
+    exe="$(exe_of "$win" "$tool.exe")"
+    for redirect in "> '$work/redirected.out'" "2> '$work/redirected.err'" \
+                    "> '$work/redirected.out' 2>&1"; do
+      start=$SECONDS
+      shown="$(cd "$work" && tty_run "timeout 60 '$wine' '$exe' '$work/cyrillic.wpt' $redirect")"
+      if [ $((SECONDS - start)) -ge 60 ] ||
+         { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
+        fail "$tool.exe waited for Enter with $redirect"
+      fi
+      rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
+    done
+  done
+  facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
+    "--gtest_filter=WindowWaitWindows.FactsUnderATerminal")"
+  echo "$facts" | grep -q '^\[  PASSED  \] 1 test' ||
+    fail "console facts test: $(echo "$facts" | tail -n 5)"
+  ! echo "$facts" | grep -q SKIPPED || fail "console facts test skipped under a terminal"
+  echo "console checks done in $((SECONDS - began)) s"
+}
+
+section "unit tests under Wine, and a console beside them"
+console_checks >"$work/console.log" 2>&1 &
+console_pid=$!
 # Each test executable runs in shards side by side, each writing its
 # results as XML to test-results/ in its build folder, read below; results
 # of an earlier run must not count.
@@ -98,6 +169,8 @@ if ! ctest --test-dir "$win" --output-on-failure -LE slow \
   fi
 fi
 mapfile -t results < <(find "$win" -path '*/test-results/*.xml')
+wait "$console_pid" || fail "the console checks ended early"
+cat "$work/console.log"
 
 # The kernel tests skip an instruction set the machine lacks; every one
 # this machine has must have run under Wine: the single-row kernels and the
@@ -119,69 +192,6 @@ for isa in avx2:1:Avx2 avx512f:2:Avx512; do
     echo "$name kernels: $ran tests ran"
   fi
 done
-
-section "a console"
-tty_run() {  # runs a command under a terminal; prints what the terminal got
-  script -qec "$*" /dev/null </dev/null |
-    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
-    true
-}
-console="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
-  "--gtest_filter=StandardStreamWindows.ConsoleShowsUtf8AsText")"
-echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
-  fail "console test: $(echo "$console" | tail -n 5)"
-! echo "$console" | grep -q SKIPPED || fail "console test skipped under a terminal"
-# A map named in Cyrillic: the console shows the name, not its UTF-8 bytes
-# in the console's code page.
-cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
-printf 'karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\0' |
-  dd of="$work/cyrillic.wpt" bs=1 seek=20 conv=notrunc status=none
-# (Input from /dev/null: a tool alone on its console would wait for Enter.)
-shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar.exe)' '$work/cyrillic.wpt' </dev/null")"
-echo "$shown" | grep -q $'^Loading waypoints for map karta-\xd0\xba\xd0\xb0\xd1\x80\xd1\x82\xd0\xb0\\.\\.\\.$' ||
-  fail "console shows the Cyrillic map name as: $(echo "$shown" | grep Loading)"
-
-# Alone on its console with nothing redirected, a tool waits for Enter,
-# after everything else; started with no argument it first says how to
-# drop a map onto it. Enter is typed every second until the run ends (one
-# typed before the wait starts is discarded); a run that did not wait
-# would end without the line. Wine's console echoes each typed Enter as
-# "^J" after the line; those echoes and blank lines are dropped.
-waited() {  # runs a tool under a terminal, typing Enter; prints the screen
-  (for _ in $(seq 60); do sleep 1; printf '\r'; done) |
-    timeout 90 script -qec "$*" /dev/null |
-    sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//; s/(\^J)+$//; /^$/d' ||
-    true
-}
-shown="$(waited "'$wine' '$(exe_of "$win" tessivar.exe)' '$(realpath examples/six_waypoints.wpt)'")"
-tail -n 2 <<<"$shown" | grep -q '^0->2->3->1->5$' &&
-  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
-  fail "tessivar.exe alone on its console did not wait last: $(tail -n 3 <<<"$shown")"
-shown="$(waited "'$wine' '$(exe_of "$win" tessivar-svg.exe)'")"
-grep -q '^To draw a map, drop its .wpt file onto tessivar-svg.exe' <<<"$shown" &&
-  [ "$(tail -n 1 <<<"$shown")" = "Press Enter to close this window." ] ||
-  fail "tessivar-svg.exe started alone with no map: $(tail -n 4 <<<"$shown")"
-
-# Output redirected from a console of its own: no tool may wait for
-# Enter. A wait would hold the run until the time limit, or show its line.
-for tool in "${tools[@]}"; do
-  exe="$(exe_of "$win" "$tool.exe")"
-  for redirect in "> '$work/redirected.out'" "2> '$work/redirected.err'" \
-                  "> '$work/redirected.out' 2>&1"; do
-    start=$SECONDS
-    shown="$(cd "$work" && tty_run "timeout 60 '$wine' '$exe' '$work/cyrillic.wpt' $redirect")"
-    if [ $((SECONDS - start)) -ge 60 ] ||
-       { echo "$shown"; cat "$work"/redirected.* 2>/dev/null; } | grep -q 'Press Enter'; then
-      fail "$tool.exe waited for Enter with $redirect"
-    fi
-    rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
-  done
-done
-facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
-  "--gtest_filter=WindowWaitWindows.FactsUnderATerminal")"
-echo "$facts" | grep -q '^\[  PASSED  \] 1 test' ||
-  fail "console facts test: $(echo "$facts" | tail -n 5)"
-! echo "$facts" | grep -q SKIPPED || fail "console facts test skipped under a terminal"
 
 section "the tools against the Linux build"
 maps=(examples/*.wpt fuzz/corpus/*.wpt)
