@@ -7,7 +7,8 @@
 #   install-deps.sh browser   headless Chromium and xmllint; Node.js and
 #                             npm where there is no `node` and `npm` yet
 #                             (a Node.js from elsewhere brings its own npm,
-#                             which Debian's npm package would clash with)
+#                             which Debian's npm package would clash with);
+#                             Python 3 where there is no `python3`
 #   install-deps.sh windows   MinGW-w64 (posix threads), Wine, GoogleTest's
 #                             sources, mandoc: the Windows cross build, its
 #                             manual pages and its tests
@@ -25,6 +26,7 @@ for group in "${@:-build}"; do
       packages+=(chromium libxml2-utils)
       command -v node >/dev/null || packages+=(nodejs)
       command -v npm >/dev/null || packages+=(npm)
+      command -v python3 >/dev/null || packages+=(python3)
       ;;
     windows) packages+=(cmake make g++-mingw-w64-x86-64-posix wine64 googletest mandoc) ;;
     man) packages+=(mandoc groff-base man-db) ;;

@@ -1,20 +1,13 @@
 #!/usr/bin/env bash
 # The map picture and the map page in a real browser: installs headless
-# Chromium, xmllint and Node.js, the page's npm packages (npm ci: ESLint and
-# puppeteer-core, as package-lock.json pins them), checks the pictures of the
-# shipped samples with xmllint, and runs the tests labelled "browser" (the
-# picture's screenshot, ESLint over the page's scripts, the page in
-# Chromium), which here must run rather than skip.
+# Chromium, xmllint, Node.js and Python, the page's npm packages (npm ci:
+# ESLint and puppeteer-core, as package-lock.json pins them), checks the
+# pictures of the shipped samples with xmllint, and runs the tests labelled
+# "browser" (the picture's screenshot, ESLint over the page's scripts, the
+# page in Chromium), which here must run rather than skip.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash scripts/install-deps.sh browser
-if ! command -v python3 >/dev/null; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq \
-    --no-install-recommends python3
-fi
 # Configure again so that a Python or Node.js installed just now is found.
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j"$(nproc)" --target tessivar-svg tessivar-view tessivar-islands tessivar wptgen
