@@ -21,5 +21,6 @@ build/svg/tessivar-svg examples/islands_200.wpt "$out/islands_200.svg"
 xmllint --noout "$out/six.svg" "$out/rooms_600.svg" "$out/islands_200.svg"
 echo "xmllint: pictures are well-formed"
 
+# Side by side: each browser has a profile of its own.
 TESSIVAR_REQUIRE_BROWSER=1 ctest --test-dir build --output-on-failure \
-  --no-tests=error -L browser
+  --no-tests=error -L browser -j"$(nproc)"
