@@ -55,6 +55,16 @@ else()
       "Tests per test executable, each running a share of its cases (0: one per case)")
 endif()
 
+# Cases the ordinary test run leaves out besides the slow ones: GoogleTest
+# patterns separated by ':' (the sanitizer step leaves out the longest
+# pathing sweeps, which the ordinary build runs).
+set(TESSIVAR_TEST_EXCLUDE "" CACHE STRING
+    "GoogleTest patterns (':' between them) of cases the ordinary run leaves out")
+set(TESSIVAR_TEST_FILTER "-Slow*:*/Slow*")
+if(TESSIVAR_TEST_EXCLUDE)
+  string(APPEND TESSIVAR_TEST_FILTER ":${TESSIVAR_TEST_EXCLUDE}")
+endif()
+
 # GoogleTest's header, precompiled once for every test executable (each
 # takes it from this target): it takes over a second to read in each test
 # file, and several to precompile. The test executables add definitions of
@@ -114,7 +124,7 @@ function(tessivar_add_test name)
   if(TESSIVAR_TEST_SHARDS GREATER 0)
     math(EXPR last "${TESSIVAR_TEST_SHARDS} - 1")
     foreach(shard RANGE ${last})
-      add_test(NAME ${name}_shard${shard} COMMAND ${name} --gtest_filter=-Slow*:*/Slow*)
+      add_test(NAME ${name}_shard${shard} COMMAND ${name} --gtest_filter=${TESSIVAR_TEST_FILTER})
       set_tests_properties(${name}_shard${shard} PROPERTIES ENVIRONMENT
         "GTEST_TOTAL_SHARDS=${TESSIVAR_TEST_SHARDS};GTEST_SHARD_INDEX=${shard};GTEST_OUTPUT=xml:test-results/${name}_shard${shard}.xml")
     endforeach()
@@ -123,7 +133,7 @@ function(tessivar_add_test name)
       ENVIRONMENT "GTEST_OUTPUT=xml:test-results/${name}_slow.xml")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         TEST_FILTER "-Slow*:*/Slow*")
+                         TEST_FILTER "${TESSIVAR_TEST_FILTER}")
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          TEST_FILTER "Slow*:*/Slow*" PROPERTIES LABELS slow)
   endif()
