@@ -150,18 +150,27 @@ console_pid=$!
 find "$win" -type d -name test-results -prune -exec rm -rf {} +
 if ! ctest --test-dir "$win" --output-on-failure -LE slow \
      --no-tests=error -j"$(nproc)"; then
-  # A test that wrote no results never got to its cases: Wine did not
-  # start it (seen once on a fresh machine: failed in 0.02 s, with no
-  # output at all). Those, and only those, run once more, alone, with
-  # Wine's own errors shown; a test that ran and failed fails the step.
+  # A test whose output lacks GoogleTest's first line never got to its
+  # cases: Wine did not start it (seen once on a fresh machine: failed in
+  # 0.02 s, with no output at all). Those, and only those, run once more,
+  # alone, with Wine's own errors shown; a test that started and failed,
+  # or crashed, fails the step.
+  started() {  # whether CTest's log shows the test NAME's cases starting
+    awk -v name="$1" '
+      { line = $0 }
+      sub(/^[0-9]+\/[0-9]+ Test: /, "", line) { inside = (line == name); next }
+      inside && /^\[==========\] Running / { found = 1 }
+      /^<end of output>$/ { inside = 0 }
+      END { exit !found }' "$win/Testing/Temporary/LastTest.log"
+  }
   unstarted=0 failed=0
   while IFS=: read -r _ test; do
     [ -n "$test" ] || continue
     failed=$((failed + 1))
-    [ -n "$(find "$win" -path "*/test-results/$test.xml")" ] || unstarted=$((unstarted + 1))
+    started "$test" || unstarted=$((unstarted + 1))
   done <"$win/Testing/Temporary/LastTestsFailed.log"
   if [ "$unstarted" -gt 0 ] && [ "$unstarted" -eq "$failed" ]; then
-    echo "no results from $unstarted test(s): Wine did not start them; once more, alone"
+    echo "$unstarted test(s) never started: Wine did not start them; once more, alone"
     WINEDEBUG=fixme-all ctest --test-dir "$win" --output-on-failure --rerun-failed ||
       fail "unit tests under Wine"
   else
