@@ -44,7 +44,7 @@ include(GoogleTest)
 #      fifth of a second each). Each shard writes its cases' results as
 #      XML to test-results/ in its build folder.
 if(CMAKE_CROSSCOMPILING)
-  set(TESSIVAR_TEST_SHARDS 2 CACHE STRING
+  set(TESSIVAR_TEST_SHARDS 4 CACHE STRING
       "Tests per test executable, each running a share of its cases")
   if(NOT TESSIVAR_TEST_SHARDS GREATER 0)
     message(FATAL_ERROR "A cross build runs each test executable whole, in "
