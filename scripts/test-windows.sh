@@ -100,11 +100,13 @@ console_checks() {
       sed -E 's/\x1b\[\?25[hl]//g; s/\x1b\[K\x1b\[1C/ /g; s/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r+$//' ||
       true
   }
-  console="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
-    "--gtest_filter=StandardStreamWindows.ConsoleShowsUtf8AsText")"
-  echo "$console" | grep -q '^\[  PASSED  \] 1 test' ||
-    fail "console test: $(echo "$console" | tail -n 5)"
-  ! echo "$console" | grep -q SKIPPED || fail "console test skipped under a terminal"
+  terminal_test() {  # runs one unit test under a terminal: it must pass, not skip
+    local shown
+    shown="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" "--gtest_filter=$1")"
+    echo "$shown" | grep -q '^\[  PASSED  \] 1 test' || fail "$2: $(echo "$shown" | tail -n 5)"
+    ! echo "$shown" | grep -q SKIPPED || fail "$2 skipped under a terminal"
+  }
+  terminal_test StandardStreamWindows.ConsoleShowsUtf8AsText "console test"
   # A map named in Cyrillic: the console shows the name, not its UTF-8 bytes
   # in the console's code page.
   cp examples/six_waypoints.wpt "$work/cyrillic.wpt"
@@ -151,11 +153,7 @@ console_checks() {
       rm -f "$work"/redirected.* "$work/cyrillic.svg" "$work/cyrillic.html"
     done
   done
-  facts="$(tty_run "'$wine' '$(exe_of "$win" tessivar_tests.exe)'" \
-    "--gtest_filter=WindowWaitWindows.FactsUnderATerminal")"
-  echo "$facts" | grep -q '^\[  PASSED  \] 1 test' ||
-    fail "console facts test: $(echo "$facts" | tail -n 5)"
-  ! echo "$facts" | grep -q SKIPPED || fail "console facts test skipped under a terminal"
+  terminal_test WindowWaitWindows.FactsUnderATerminal "console facts test"
   echo "console checks done in $((SECONDS - began)) s"
 }
 
